@@ -1,0 +1,3 @@
+#include "service.h"
+
+Service::Service(QWidget *parent) : QDialog(parent) {}

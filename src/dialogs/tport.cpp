@@ -1,0 +1,3 @@
+#include "tport.h"
+
+TPort::TPort(QWidget *parent, const QString &current) : QDialog(parent), chosen(current) {}

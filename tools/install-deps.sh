@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian 12 packages the terminal and its tests need, when any is missing.
+# Quiet when everything is already there.
+set -e
+PKGS="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools \
+qt6-serialport-dev qt6-image-formats-plugins libgl-dev xvfb xauth"
+missing=""
+for p in $PKGS; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -11,12 +11,12 @@ struct TQ275 {
     // Offsets of the channel blocks within the record.
     enum { RxOffset = 1, MicOffset = 9 };
 
-    quint8 switching;  // byte 0: on/off sources of both channels
-    quint8 rx[8];      // bytes 1-8: receiver input channel block
-    quint8 mic[8];     // bytes 9-16: microphone input channel block
-    quint8 infoFlag;   // byte 17: nonzero adds the second information item to the tree
-    quint8 spare;      // byte 18: carried unchanged
-    quint8 checksum;   // byte 19: the 20 bytes sum to 0x5A modulo 256
+    quint8 switching; // byte 0: on/off sources of both channels
+    quint8 rx[8];     // bytes 1-8: receiver input channel block
+    quint8 mic[8];    // bytes 9-16: microphone input channel block
+    quint8 infoFlag;  // byte 17: nonzero adds the second information item to the tree
+    quint8 spare;     // byte 18: carried unchanged
+    quint8 checksum;  // byte 19: the 20 bytes sum to 0x5A modulo 256
 
     quint8 *bytes() { return reinterpret_cast<quint8 *>(this); }
     const quint8 *bytes() const { return reinterpret_cast<const quint8 *>(this); }

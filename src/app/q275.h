@@ -1,0 +1,131 @@
+#ifndef Q275_H
+#define Q275_H
+
+#include <QMainWindow>
+#include <memory>
+
+#include "tq275.h"
+
+class CDevTree;
+class CLogEdit;
+class QAction;
+class QDockWidget;
+class QFile;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class QTreeWidgetItem;
+class TThread;
+
+// The terminal's main window: actions, menus, tool bars, the program log, the device
+// tree, the current configuration and its file, and the routing of every work window.
+class Q275 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Q275(QWidget *parent = nullptr);
+    ~Q275() override;
+
+    // Read-only views for the work windows' callers and for tests.
+    const TQ275 *currentConfig() const { return config.get(); }
+    int currentMode() const { return svcMode; }
+    QString currentPort() const { return portName; }
+    QString currentFileName() const;
+    TThread *linkThread() const { return thread; }
+    QMdiArea *workArea() const { return mdiArea; }
+    CDevTree *deviceTree() const { return devTree; }
+
+signals:
+    void mes(QString text);
+
+public slots:
+    void create();
+    void open();
+    void save();
+    void saveAs();
+    void openRecentFile();
+    void shut();
+    void read();
+    void write();
+    void test();
+    void load();
+    void user();
+    void service();
+    void port();
+    void about();
+    void openItem(QTreeWidgetItem *item, int column);
+    void openWin(QString mode);
+    void closeWin(bool ok);
+    void log(QString text);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createLogDock();
+    void refreshRecent();
+    void rememberFile(const QString &path);
+    void setCurrentFile(const QString &path);
+    void writeFile();
+    void readFile();
+    void warnFile(const QString &suffix);
+    void warn(const QString &text);
+    bool askClose();
+    void closeConfig();
+    void showTree();
+    void applyMode();
+    void setConfigActions(bool on);
+    QMdiSubWindow *requestingWindow() const;
+    void buildNewRecord(TQ275 &rec);
+
+    enum { MaxRecent = 5 };
+
+    QMdiArea *mdiArea = nullptr;
+    CLogEdit *logEdit = nullptr;
+    QDockWidget *logDock = nullptr;
+    QDockWidget *treeDock = nullptr;
+    CDevTree *devTree = nullptr;
+    std::unique_ptr<QFile> curFile;
+    std::unique_ptr<TQ275> config;
+    TQ275 workCopy{};
+    QString portName;
+    int svcMode = 1;
+    TThread *thread = nullptr;
+    quint8 *romData = nullptr;
+    int romSize = 0;
+
+    QAction *createAct = nullptr;
+    QAction *openAct = nullptr;
+    QAction *saveAct = nullptr;
+    QAction *saveAsAct = nullptr;
+    QAction *recentActs[MaxRecent] = {};
+    QAction *recentSep = nullptr;
+    QAction *shutAct = nullptr;
+    QAction *exitAct = nullptr;
+    QAction *readAct = nullptr;
+    QAction *testAct = nullptr;
+    QAction *writeAct = nullptr;
+    QAction *userAct = nullptr;
+    QAction *serviceAct = nullptr;
+    QAction *portAct = nullptr;
+    QAction *aboutAct = nullptr;
+    QAction *closeAct = nullptr;
+    QAction *closeAllAct = nullptr;
+    QAction *tileAct = nullptr;
+    QAction *cascadeAct = nullptr;
+
+    QMenu *fileMenu = nullptr;
+    QMenu *taskMenu = nullptr;
+    QMenu *optMenu = nullptr;
+    QMenu *winMenu = nullptr;
+    QMenu *helpMenu = nullptr;
+    QToolBar *fileToolBar = nullptr;
+    QToolBar *taskToolBar = nullptr;
+};
+
+#endif // Q275_H

@@ -1,0 +1,44 @@
+#include "obdfile.h"
+
+#include <cstring>
+
+namespace
+{
+const char kDigits[] = "04000";
+const char kNotice[] = "Requires MOTOROLA Radio Service Software. COPYRIGHT 1996-1999 MOTOROLA";
+const int kNoticeAt = 69;
+
+quint8 headerSum(const quint8 *b, int count)
+{
+    quint8 sum = 0x5A;
+    for (int i = 0; i < count; ++i)
+        sum = quint8(sum - b[i]);
+    return sum;
+}
+} // namespace
+
+QByteArray ObdFile::image(const TQ275 &cfg)
+{
+    QByteArray data(Size, '\0');
+    quint8 *b = reinterpret_cast<quint8 *>(data.data());
+    std::memcpy(b, kDigits, 5); // five digits and a zero byte
+    b[6] = 3;
+    b[HeaderChecksumAt] = headerSum(b, HeaderChecksumAt);
+    static_assert(sizeof(kNotice) - 1 == 70, "the notice is 70 characters");
+    std::memcpy(b + kNoticeAt, kNotice, sizeof(kNotice)); // with its terminator
+    b[800] = 0x16;
+    b[801] = 0x01;
+    std::memcpy(b + HeaderSize, cfg.bytes(), TQ275::Size);
+    return data;
+}
+
+ObdFile::Result ObdFile::parse(const QByteArray &data, TQ275 *cfg)
+{
+    if (data.size() != Size)
+        return WrongSize;
+    const quint8 *b = reinterpret_cast<const quint8 *>(data.constData());
+    if (headerSum(b, HeaderChecksumAt + 1) != 0)
+        return BadHeaderChecksum;
+    std::memcpy(cfg->bytes(), b + HeaderSize, TQ275::Size);
+    return Ok;
+}

@@ -1,17 +1,20 @@
-// Draws every icon and image of images.qrc as vector shapes and writes them
-// into the folder given on the command line. Not part of the program build.
-//
-// Build and run (from the repository root):
-//   g++ -std=c++17 -fPIC images/drawicons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/drawicons
-//   QT_QPA_PLATFORM=offscreen /tmp/drawicons images/
-// Optional second argument: a file name for a contact sheet of all images
-// (enlarged, on light and dark backgrounds), to look them over.
-//
-// Icons are 32x32 on a common palette with 1.5 px outlines. The .bmp icons
-// are 24-bit without alpha, so they get a light neutral background that
-// blends into menus, tool bars and the device tree. chip.ico carries a 32x32
-// and a 16x16 image (32-bit with AND mask), written by hand below because
-// the ico image plugin writes only one image per file.
+/*
+ * Draws every icon and image of images.qrc as vector shapes and writes them
+ * into the folder given on the command line. Not part of the program build.
+ *
+ * Build and run (from the repository root):
+ *   g++ -std=c++17 -fPIC images/drawicons.cpp \
+ *       $(pkg-config --cflags --libs Qt6Gui) -o /tmp/drawicons
+ *   QT_QPA_PLATFORM=offscreen /tmp/drawicons images/ [/tmp/sheet.png]
+ * The optional second argument names a contact sheet of all images (1x and
+ * 3x, on a light and on a dark band) to look them over.
+ *
+ * Icons are 32x32 on one palette with 1.5 px outlines. The .bmp icons are
+ * 24-bit without alpha, so they get a white background like the menus and
+ * the device tree (on the tool bar it is all but invisible). chip.ico holds a
+ * 32x32 and a 16x16 image (32-bit with AND mask), written by hand below
+ * because the ico image plugin writes only one image per file.
+ */
 
 #include <QByteArray>
 #include <QColor>
@@ -23,6 +26,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPolygonF>
 #include <QRadialGradient>
 #include <QtMath>
@@ -30,7 +34,8 @@
 #include <functional>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Palette
 const QColor kInk(0x2b, 0x36, 0x42);       // outlines
@@ -48,11 +53,12 @@ const QColor kYellowDark(0xc9, 0x92, 0x2a);
 const QColor kPaper(0xff, 0xff, 0xff);
 const QColor kPaperShade(0xe6, 0xea, 0xef);
 const QColor kPcb(0x2f, 0x8a, 0x4f);
-const QColor kBmpBack(0xf0, 0xf0, 0xf0); // background of the 24-bit icons
+const QColor kBmpBack(0xff, 0xff,
+                      0xff); // background of the 24-bit icons (menus and the tree are white)
 
 const qreal kLine = 1.5;
 
-QPen ink(qreal w = kLine, const QColor& c = kInk)
+QPen ink(qreal w = kLine, const QColor &c = kInk)
 {
     QPen pen(c, w);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -60,7 +66,7 @@ QPen ink(qreal w = kLine, const QColor& c = kInk)
     return pen;
 }
 
-QLinearGradient vgrad(qreal y0, qreal y1, const QColor& top, const QColor& bottom)
+QLinearGradient vgrad(qreal y0, qreal y1, const QColor &top, const QColor &bottom)
 {
     QLinearGradient g(0, y0, 0, y1);
     g.setColorAt(0, top);
@@ -68,31 +74,36 @@ QLinearGradient vgrad(qreal y0, qreal y1, const QColor& top, const QColor& botto
     return g;
 }
 
-// A filled arrow along the segment from -> to, shaft width w, head size h.
-void arrow(QPainter& p, QPointF from, QPointF to, qreal w, qreal h, const QColor& fill)
+// A filled arrow along a polyline, shaft width w, head size h at the last point.
+void bentArrow(QPainter &p, const QPolygonF &pts, qreal w, qreal h, const QColor &fill)
 {
-    const QLineF l(from, to);
-    const qreal len = l.length();
-    QPainterPath path;
-    path.moveTo(0, -w / 2);
-    path.lineTo(len - h, -w / 2);
-    path.lineTo(len - h, -h * 0.75);
-    path.lineTo(len, 0);
-    path.lineTo(len - h, h * 0.75);
-    path.lineTo(len - h, w / 2);
-    path.lineTo(0, w / 2);
-    path.closeSubpath();
-    p.save();
-    p.translate(from);
-    p.rotate(-l.angle());
+    const QPointF end = pts.last();
+    const QLineF last(pts.at(pts.size() - 2), end);
+    const QPointF dir = (end - last.p1()) / last.length();
+    const QPointF nrm(-dir.y(), dir.x());
+    const QPointF base = end - dir * h;
+    QPainterPath shaft;
+    shaft.moveTo(pts.first());
+    for (int i = 1; i < pts.size() - 1; ++i)
+        shaft.lineTo(pts.at(i));
+    shaft.lineTo(base + dir * 0.5);
+    QPainterPathStroker st;
+    st.setWidth(w);
+    st.setCapStyle(Qt::FlatCap);
+    st.setJoinStyle(Qt::MiterJoin);
+    QPainterPath head;
+    head.moveTo(end);
+    head.lineTo(base + nrm * h * 0.8);
+    head.lineTo(base - nrm * h * 0.8);
+    head.closeSubpath();
+    const QPainterPath all = st.createStroke(shaft).united(head).simplified();
     p.setPen(ink(1.2));
     p.setBrush(fill);
-    p.drawPath(path);
-    p.restore();
+    p.drawPath(all);
 }
 
 // A chip: dark body inside r with n pins on each of the given sides.
-void chip(QPainter& p, const QRectF& r, int n, bool allSides = true, qreal pinLen = 3)
+void chip(QPainter &p, const QRectF &r, int n, bool allSides = true, qreal pinLen = 3)
 {
     const qreal pinW = qMax<qreal>(1.5, r.width() / (2 * n + 1));
     p.setPen(ink(1.0, kMetalDark));
@@ -119,7 +130,7 @@ void chip(QPainter& p, const QRectF& r, int n, bool allSides = true, qreal pinLe
 }
 
 // A PC monitor inside r (screen plus foot).
-void monitor(QPainter& p, const QRectF& r)
+void monitor(QPainter &p, const QRectF &r)
 {
     const qreal footH = r.height() * 0.22;
     const QRectF scr(r.left(), r.top(), r.width(), r.height() - footH);
@@ -128,8 +139,10 @@ void monitor(QPainter& p, const QRectF& r)
     p.setBrush(kMetal);
     const qreal cx = r.center().x();
     QPolygonF foot;
-    foot << QPointF(cx - r.width() * 0.12, scr.bottom()) << QPointF(cx + r.width() * 0.12, scr.bottom())
-         << QPointF(cx + r.width() * 0.25, r.bottom()) << QPointF(cx - r.width() * 0.25, r.bottom());
+    foot << QPointF(cx - r.width() * 0.12, scr.bottom())
+         << QPointF(cx + r.width() * 0.12, scr.bottom())
+         << QPointF(cx + r.width() * 0.25, r.bottom())
+         << QPointF(cx - r.width() * 0.25, r.bottom());
     p.drawPolygon(foot);
     // case
     p.setBrush(vgrad(scr.top(), scr.bottom(), QColor(0x6b, 0x76, 0x82), QColor(0x45, 0x4f, 0x5a)));
@@ -138,12 +151,13 @@ void monitor(QPainter& p, const QRectF& r)
     const qreal m = qMax<qreal>(1.5, r.width() * 0.1);
     const QRectF glass = scr.adjusted(m, m, -m, -m);
     p.setPen(Qt::NoPen);
-    p.setBrush(vgrad(glass.top(), glass.bottom(), QColor(0xcf, 0xe3, 0xfb), QColor(0x6d, 0xa2, 0xe6)));
+    p.setBrush(
+        vgrad(glass.top(), glass.bottom(), QColor(0xcf, 0xe3, 0xfb), QColor(0x6d, 0xa2, 0xe6)));
     p.drawRect(glass);
 }
 
 // A small application window with a blue title bar.
-void window(QPainter& p, const QRectF& r, const QColor& bar = kBlue)
+void window(QPainter &p, const QRectF &r, const QColor &bar = kBlue)
 {
     p.setPen(ink(1.2));
     p.setBrush(kPaper);
@@ -158,7 +172,7 @@ void window(QPainter& p, const QRectF& r, const QColor& bar = kBlue)
 }
 
 // A red cross centred at c with half size s.
-void cross(QPainter& p, QPointF c, qreal s)
+void cross(QPainter &p, QPointF c, qreal s)
 {
     p.setPen(ink(s * 0.9 + 2.4, QColor(0x7a, 0x1a, 0x15)));
     p.drawLine(c + QPointF(-s, -s), c + QPointF(s, s));
@@ -169,7 +183,7 @@ void cross(QPainter& p, QPointF c, qreal s)
 }
 
 // A check mark through the points a, b, c with a dark edge.
-void check(QPainter& p, QPointF a, QPointF b, QPointF c, qreal w, const QColor& col)
+void check(QPainter &p, QPointF a, QPointF b, QPointF c, qreal w, const QColor &col)
 {
     QPainterPath path(a);
     path.lineTo(b);
@@ -182,26 +196,28 @@ void check(QPainter& p, QPointF a, QPointF b, QPointF c, qreal w, const QColor& 
 }
 
 // A floppy disk inside r.
-void floppy(QPainter& p, const QRectF& r)
+void floppy(QPainter &p, const QRectF &r)
 {
     const qreal cut = r.width() * 0.16;
     QPolygonF body;
-    body << r.topLeft() << QPointF(r.right() - cut, r.top()) << QPointF(r.right(), r.top() + cut) << r.bottomRight()
-         << r.bottomLeft();
+    body << r.topLeft() << QPointF(r.right() - cut, r.top()) << QPointF(r.right(), r.top() + cut)
+         << r.bottomRight() << r.bottomLeft();
     p.setPen(ink());
     p.setBrush(vgrad(r.top(), r.bottom(), QColor(0x4a, 0x86, 0xdb), QColor(0x24, 0x58, 0xa8)));
     p.drawPolygon(body);
     // metal shutter at the top
-    const QRectF sh(r.left() + r.width() * 0.25, r.top() + 0.75, r.width() * 0.48, r.height() * 0.32);
+    const QRectF sh(r.left() + r.width() * 0.25, r.top() + 0.75, r.width() * 0.48,
+                    r.height() * 0.32);
     p.setPen(ink(1.0, kMetalDark));
     p.setBrush(vgrad(sh.top(), sh.bottom(), QColor(0xe4, 0xe8, 0xec), kMetal));
     p.drawRect(sh);
     p.setPen(Qt::NoPen);
     p.setBrush(kInk);
-    p.drawRect(QRectF(sh.left() + sh.width() * 0.62, sh.top() + sh.height() * 0.18, sh.width() * 0.22,
-                      sh.height() * 0.64));
+    p.drawRect(QRectF(sh.left() + sh.width() * 0.62, sh.top() + sh.height() * 0.18,
+                      sh.width() * 0.22, sh.height() * 0.64));
     // label
-    const QRectF lab(r.left() + r.width() * 0.15, r.top() + r.height() * 0.52, r.width() * 0.7, r.height() * 0.48 - 0.75);
+    const QRectF lab(r.left() + r.width() * 0.15, r.top() + r.height() * 0.52, r.width() * 0.7,
+                     r.height() * 0.48 - 0.75);
     p.setPen(ink(1.0, kMetalDark));
     p.setBrush(kPaper);
     p.drawRect(lab);
@@ -214,20 +230,36 @@ void floppy(QPainter& p, const QRectF& r)
 
 // ---------------------------------------------------------------- icons
 
-void drawChipIcon(QPainter& p, int size)
+void drawChipIcon(QPainter &p, int size)
 {
     if (size <= 16) {
-        chip(p, QRectF(3.5, 3.5, 9, 9), 2, true, 2.5);
+        // drawn on the pixel grid: an 8x8 body with two 2-pixel pins on each side
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x9a, 0xa4, 0xae));
+        for (int k : {5, 9}) {
+            p.drawRect(QRect(1, k, 3, 2));
+            p.drawRect(QRect(12, k, 3, 2));
+            p.drawRect(QRect(k, 1, 2, 3));
+            p.drawRect(QRect(k, 12, 2, 3));
+        }
+        p.setBrush(kInk);
+        p.drawRect(QRect(3, 3, 10, 10));
+        p.setBrush(vgrad(4, 12, kChipTop, kChip));
+        p.drawRect(QRect(4, 4, 8, 8));
+        p.setBrush(QColor(0x9a, 0xa4, 0xae));
+        p.drawRect(QRect(5, 5, 2, 2));
         return;
     }
     chip(p, QRectF(7, 7, 18, 18), 4, true, 5);
 }
 
-void drawPage(QPainter& p)
+void drawPage(QPainter &p)
 {
     const qreal l = 6.5, t = 2.5, r = 25.5, b = 29.5, f = 7;
     QPolygonF sheet;
-    sheet << QPointF(l, t) << QPointF(r - f, t) << QPointF(r, t + f) << QPointF(r, b) << QPointF(l, b);
+    sheet << QPointF(l, t) << QPointF(r - f, t) << QPointF(r, t + f) << QPointF(r, b)
+          << QPointF(l, b);
     p.setPen(ink());
     p.setBrush(vgrad(t, b, kPaper, QColor(0xee, 0xf1, 0xf5)));
     p.drawPolygon(sheet);
@@ -237,12 +269,12 @@ void drawPage(QPainter& p)
     p.drawPolygon(fold);
 }
 
-void drawOpen(QPainter& p)
+void drawOpen(QPainter &p)
 {
     // back of the folder with its tab
     QPolygonF back;
-    back << QPointF(2.5, 6.5) << QPointF(11, 6.5) << QPointF(13.5, 9) << QPointF(26.5, 9) << QPointF(26.5, 26.5)
-         << QPointF(2.5, 26.5);
+    back << QPointF(2.5, 6.5) << QPointF(11, 6.5) << QPointF(13.5, 9) << QPointF(26.5, 9)
+         << QPointF(26.5, 26.5) << QPointF(2.5, 26.5);
     p.setPen(ink());
     p.setBrush(vgrad(6, 27, QColor(0xe0, 0xa9, 0x3c), kYellowDark));
     p.drawPolygon(back);
@@ -256,9 +288,12 @@ void drawOpen(QPainter& p)
     p.drawPolygon(front);
 }
 
-void drawSave(QPainter& p) { floppy(p, QRectF(3.5, 3.5, 25, 25)); }
+void drawSave(QPainter &p)
+{
+    floppy(p, QRectF(3.5, 3.5, 25, 25));
+}
 
-void drawSaveAs(QPainter& p)
+void drawSaveAs(QPainter &p)
 {
     floppy(p, QRectF(2.5, 2.5, 22, 22));
     // pencil from the lower right towards the label
@@ -292,27 +327,29 @@ void drawSaveAs(QPainter& p)
     p.restore();
 }
 
-void drawRead(QPainter& p)
+void drawRead(QPainter &p)
 {
-    chip(p, QRectF(4, 4, 10, 10), 3, true, 2.5);
-    monitor(p, QRectF(15.5, 15.5, 15, 14));
-    arrow(p, QPointF(9, 17), QPointF(9, 26), 4, 6, kGreen);
+    // from the device (chip, upper left) down and over into the PC (lower right)
+    chip(p, QRectF(4, 3.5, 10, 10), 3, true, 2.5);
+    monitor(p, QRectF(16.5, 14.5, 14, 14));
+    bentArrow(p, QPolygonF() << QPointF(9, 17) << QPointF(9, 24) << QPointF(17, 24), 4, 5, kGreen);
 }
 
-void drawWrite(QPainter& p)
+void drawWrite(QPainter &p)
 {
-    monitor(p, QRectF(1.5, 1.5, 15, 14));
-    chip(p, QRectF(18, 18, 10, 10), 3, true, 2.5);
-    arrow(p, QPointF(23, 2.5), QPointF(23, 14), 4, 6, kRed);
+    // from the PC (upper left) over and down into the device (chip, lower right)
+    monitor(p, QRectF(1.5, 2.5, 14, 14));
+    chip(p, QRectF(18, 18.5, 10, 10), 3, true, 2.5);
+    bentArrow(p, QPolygonF() << QPointF(15, 8) << QPointF(23, 8) << QPointF(23, 16), 4, 5, kRed);
 }
 
-void drawTest(QPainter& p)
+void drawTest(QPainter &p)
 {
     chip(p, QRectF(6, 6, 20, 20), 4, true, 4);
     check(p, QPointF(8, 16), QPointF(14, 23), QPointF(27, 7), 3.6, QColor(0x3f, 0xc2, 0x5c));
 }
 
-void drawService(QPainter& p)
+void drawService(QPainter &p)
 {
     // wrench: a handle from the lower left to an open jaw at the upper right
     QPainterPath head;
@@ -343,47 +380,41 @@ void drawService(QPainter& p)
     p.drawEllipse(QPointF(7, 25), 1.6, 1.6);
 }
 
-void drawConnect(QPainter& p)
+void drawConnect(QPainter &p)
 {
-    // front of a 9-pin D-sub plug with its flange and screws
+    // front of a 9-pin D-sub plug: flange with two screws, the D shell, 5 + 4 pins
     p.setPen(ink());
-    p.setBrush(vgrad(8, 24, QColor(0xe3, 0xe7, 0xeb), kMetal));
-    p.drawRoundedRect(QRectF(1.5, 9.5, 29, 13), 2, 2);
-    for (qreal x : {4.5, 27.5}) {
-        p.setBrush(QColor(0x8a, 0x94, 0x9e));
+    p.setBrush(vgrad(7, 25, QColor(0xe8, 0xec, 0xf0), QColor(0xa0, 0xa9, 0xb2)));
+    p.drawRoundedRect(QRectF(0.5, 7.5, 31, 17), 2, 2);
+    for (qreal x : {3.6, 28.4}) {
         p.setPen(ink(1.0));
-        p.drawEllipse(QPointF(x, 16), 1.8, 1.8);
+        p.setBrush(QColor(0x6b, 0x76, 0x82));
+        p.drawEllipse(QPointF(x, 16), 1.9, 1.9);
+        p.setPen(ink(0.8, QColor(0xd0, 0xd6, 0xdc)));
+        p.drawLine(QPointF(x - 1.1, 16), QPointF(x + 1.1, 16));
     }
     QPainterPath d;
-    d.moveTo(8, 11.5);
-    d.lineTo(24, 11.5);
-    d.quadTo(25.5, 11.5, 25, 13);
-    d.lineTo(23, 20);
-    d.quadTo(22.6, 21, 21.5, 21);
-    d.lineTo(10.5, 21);
-    d.quadTo(9.4, 21, 9, 20);
-    d.lineTo(7, 13);
-    d.quadTo(6.5, 11.5, 8, 11.5);
+    d.moveTo(8, 9.5);
+    d.lineTo(24, 9.5);
+    d.quadTo(26.2, 9.5, 25.7, 11.6);
+    d.lineTo(23.3, 21.2);
+    d.quadTo(22.9, 22.5, 21.5, 22.5);
+    d.lineTo(10.5, 22.5);
+    d.quadTo(9.1, 22.5, 8.7, 21.2);
+    d.lineTo(6.3, 11.6);
+    d.quadTo(5.8, 9.5, 8, 9.5);
     p.setPen(ink(1.2));
-    p.setBrush(QColor(0x39, 0x42, 0x4c));
+    p.setBrush(vgrad(9, 23, QColor(0x2c, 0x34, 0x3d), QColor(0x4a, 0x55, 0x61)));
     p.drawPath(d);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xf2, 0xc8, 0x4b));
+    p.setPen(ink(0.8, QColor(0x9c, 0x74, 0x16)));
+    p.setBrush(QColor(0xf5, 0xcc, 0x4f));
     for (int i = 0; i < 5; ++i)
-        p.drawEllipse(QPointF(10 + i * 3, 14.5), 1.05, 1.05);
+        p.drawEllipse(QPointF(10 + i * 3, 13.5), 1.2, 1.2);
     for (int i = 0; i < 4; ++i)
-        p.drawEllipse(QPointF(11.5 + i * 3, 18), 1.05, 1.05);
-    // cable going away behind the plug
-    p.setPen(ink(4.5, kInk));
-    p.drawLine(QPointF(16, 23), QPointF(16, 29));
-    p.setPen(ink(2.2, QColor(0x6b, 0x76, 0x82)));
-    p.drawLine(QPointF(16, 23.5), QPointF(16, 29));
-    p.setPen(ink());
-    p.setBrush(QColor(0x55, 0x60, 0x6b));
-    p.drawRoundedRect(QRectF(12.5, 3.5, 7, 6), 1, 1);
+        p.drawEllipse(QPointF(11.5 + i * 3, 18.5), 1.2, 1.2);
 }
 
-void roundBadge(QPainter& p, const QColor& top, const QColor& bottom)
+void roundBadge(QPainter &p, const QColor &top, const QColor &bottom)
 {
     p.setPen(ink(kLine, bottom.darker(150)));
     QRadialGradient g(QPointF(12, 10), 20);
@@ -393,7 +424,7 @@ void roundBadge(QPainter& p, const QColor& top, const QColor& bottom)
     p.drawEllipse(QRectF(2.5, 2.5, 27, 27));
 }
 
-void glyph(QPainter& p, const QString& text, const QRectF& r, int pixel, const QColor& c)
+void glyph(QPainter &p, const QString &text, const QRectF &r, int pixel, const QColor &c)
 {
     QFont f("DejaVu Sans");
     f.setBold(true);
@@ -407,13 +438,13 @@ void glyph(QPainter& p, const QString& text, const QRectF& r, int pixel, const Q
     p.drawPath(path);
 }
 
-void drawHelp(QPainter& p)
+void drawHelp(QPainter &p)
 {
     roundBadge(p, QColor(0x6d, 0xa6, 0xf2), kBlue);
     glyph(p, "?", QRectF(2.5, 2.5, 27, 27), 22, kPaper);
 }
 
-void drawInfo(QPainter& p)
+void drawInfo(QPainter &p)
 {
     p.setPen(ink(2.0, kBlue));
     p.setBrush(QColor(0xf4, 0xf8, 0xfe));
@@ -421,20 +452,20 @@ void drawInfo(QPainter& p)
     glyph(p, "i", QRectF(2.5, 2.5, 27, 27), 22, kBlue);
 }
 
-void drawDelete(QPainter& p)
+void drawDelete(QPainter &p)
 {
     window(p, QRectF(3.5, 5.5, 22, 18));
-    cross(p, QPointF(22, 22), 5);
+    cross(p, QPointF(24, 24), 4);
 }
 
-void drawClose(QPainter& p)
+void drawClose(QPainter &p)
 {
     window(p, QRectF(8.5, 2.5, 20, 15));
     window(p, QRectF(3.5, 8.5, 20, 15));
-    cross(p, QPointF(22, 22), 5);
+    cross(p, QPointF(24, 24), 4);
 }
 
-void drawWin(QPainter& p)
+void drawWin(QPainter &p)
 {
     window(p, QRectF(2.5, 3.5, 12.5, 11.5));
     window(p, QRectF(17, 3.5, 12.5, 11.5));
@@ -442,14 +473,14 @@ void drawWin(QPainter& p)
     window(p, QRectF(17, 17.5, 12.5, 11.5));
 }
 
-void drawMultiple(QPainter& p)
+void drawMultiple(QPainter &p)
 {
     window(p, QRectF(2.5, 2.5, 17, 14));
     window(p, QRectF(7.5, 8.5, 17, 14));
     window(p, QRectF(12.5, 14.5, 17, 14));
 }
 
-void drawTask(QPainter& p)
+void drawTask(QPainter &p)
 {
     // clipboard with a list of ticked tasks
     p.setPen(ink());
@@ -470,12 +501,13 @@ void drawTask(QPainter& p)
         p.drawLine(QPointF(14.5, y), QPointF(22, y));
         if (i < 2) {
             p.setPen(ink(1.6, kGreen));
-            p.drawPolyline(QPolygonF() << QPointF(9.5, y - 0.5) << QPointF(11, y + 1.2) << QPointF(13.8, y - 3));
+            p.drawPolyline(QPolygonF() << QPointF(9.5, y - 0.5) << QPointF(11, y + 1.2)
+                                       << QPointF(13.8, y - 3));
         }
     }
 }
 
-void drawDevice(QPainter& p)
+void drawDevice(QPainter &p)
 {
     // the adapter board: a small PCB with a controller, parts and an edge connector
     p.setPen(ink());
@@ -484,7 +516,8 @@ void drawDevice(QPainter& p)
     // mounting holes
     p.setPen(ink(1.0, QColor(0xc8, 0xa0, 0x3a)));
     p.setBrush(QColor(0xf0, 0xf0, 0xf0));
-    for (QPointF c : {QPointF(4.5, 8.5), QPointF(27.5, 8.5), QPointF(4.5, 23.5), QPointF(27.5, 23.5)})
+    for (QPointF c :
+         {QPointF(4.5, 8.5), QPointF(27.5, 8.5), QPointF(4.5, 23.5), QPointF(27.5, 23.5)})
         p.drawEllipse(c, 1.3, 1.3);
     // traces
     p.setPen(ink(1.0, QColor(0x8f, 0xd6, 0xa5)));
@@ -505,7 +538,7 @@ void drawDevice(QPainter& p)
         p.drawRect(QRectF(7 + i * 2.8, 23.5, 1.6, 3));
 }
 
-void drawTransmit(QPainter& p)
+void drawTransmit(QPainter &p)
 {
     // antenna mast with radio waves on both sides
     const QPointF top(16, 12);
@@ -531,7 +564,7 @@ void drawTransmit(QPainter& p)
     }
 }
 
-void drawMic(QPainter& p)
+void drawMic(QPainter &p)
 {
     // capsule
     const QRectF cap(10.5, 2.5, 11, 17);
@@ -555,11 +588,11 @@ void drawMic(QPainter& p)
     p.drawLine(QPointF(10.5, 29), QPointF(21.5, 29));
 }
 
-void drawSound(QPainter& p)
+void drawSound(QPainter &p)
 {
     QPolygonF spk;
-    spk << QPointF(3.5, 12) << QPointF(8.5, 12) << QPointF(15.5, 5.5) << QPointF(15.5, 26.5) << QPointF(8.5, 20)
-        << QPointF(3.5, 20);
+    spk << QPointF(3.5, 12) << QPointF(8.5, 12) << QPointF(15.5, 5.5) << QPointF(15.5, 26.5)
+        << QPointF(8.5, 20) << QPointF(3.5, 20);
     p.setPen(ink());
     p.setBrush(vgrad(5, 27, QColor(0x8a, 0x95, 0xa0), QColor(0x45, 0x4f, 0x5a)));
     p.drawPolygon(spk);
@@ -573,9 +606,12 @@ void drawSound(QPainter& p)
     }
 }
 
-void drawMonitor(QPainter& p) { monitor(p, QRectF(2.5, 3.5, 27, 26)); }
+void drawMonitor(QPainter &p)
+{
+    monitor(p, QRectF(2.5, 3.5, 27, 26));
+}
 
-void drawTrace(QPainter& p)
+void drawTrace(QPainter &p)
 {
     // an oscilloscope screen with a trace
     const QRectF scr(2.5, 4.5, 27, 23);
@@ -662,7 +698,7 @@ QImage drawLogo()
 
 // ---------------------------------------------------------------- output
 
-QImage render(int size, const std::function<void(QPainter&)>& draw, const QColor& back)
+QImage render(int size, const std::function<void(QPainter &)> &draw, const QColor &back)
 {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(back);
@@ -674,20 +710,20 @@ QImage render(int size, const std::function<void(QPainter&)>& draw, const QColor
     return img;
 }
 
-void put16(QByteArray& a, quint16 v)
+void put16(QByteArray &a, quint16 v)
 {
     a.append(char(v & 0xff));
     a.append(char(v >> 8));
 }
 
-void put32(QByteArray& a, quint32 v)
+void put32(QByteArray &a, quint32 v)
 {
     put16(a, quint16(v & 0xffff));
     put16(a, quint16(v >> 16));
 }
 
 // One ico image: BITMAPINFOHEADER, 32-bit BGRA rows bottom up, 1-bit AND mask.
-QByteArray icoDib(const QImage& src)
+QByteArray icoDib(const QImage &src)
 {
     const QImage img = src.convertToFormat(QImage::Format_ARGB32);
     const int w = img.width(), h = img.height();
@@ -705,7 +741,7 @@ QByteArray icoDib(const QImage& src)
     put32(a, 0);
     put32(a, 0);
     for (int y = h - 1; y >= 0; --y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
         for (int x = 0; x < w; ++x) {
             a.append(char(qBlue(line[x])));
             a.append(char(qGreen(line[x])));
@@ -714,7 +750,7 @@ QByteArray icoDib(const QImage& src)
         }
     }
     for (int y = h - 1; y >= 0; --y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
         QByteArray row(maskStride, '\0');
         for (int x = 0; x < w; ++x)
             if (qAlpha(line[x]) == 0)
@@ -724,14 +760,14 @@ QByteArray icoDib(const QImage& src)
     return a;
 }
 
-bool writeIco(const QString& path, const std::vector<QImage>& images)
+bool writeIco(const QString &path, const std::vector<QImage> &images)
 {
     QByteArray head, body;
     put16(head, 0);
     put16(head, 1);
     put16(head, quint16(images.size()));
     quint32 offset = 6 + 16 * quint32(images.size());
-    for (const QImage& img : images) {
+    for (const QImage &img : images) {
         const QByteArray dib = icoDib(img);
         head.append(char(img.width() >= 256 ? 0 : img.width()));
         head.append(char(img.height() >= 256 ? 0 : img.height()));
@@ -751,13 +787,13 @@ bool writeIco(const QString& path, const std::vector<QImage>& images)
 }
 
 struct Icon {
-    const char* file;
-    std::function<void(QPainter&)> draw;
+    const char *file;
+    std::function<void(QPainter &)> draw;
 };
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     if (argc < 2) {
@@ -766,35 +802,28 @@ int main(int argc, char** argv)
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const std::vector<Icon> icons = {
-        {"page.png", drawPage},
-        {"open.png", drawOpen},
-        {"save.png", drawSave},
-        {"save_as.png", drawSaveAs},
-        {"read.bmp", drawRead},
-        {"test.bmp", drawTest},
-        {"write.bmp", drawWrite},
-        {"service.bmp", drawService},
-        {"connect.png", drawConnect},
-        {"help.png", drawHelp},
-        {"delete.png", drawDelete},
-        {"close.png", drawClose},
-        {"win.png", drawWin},
-        {"multiple.png", drawMultiple},
-        {"task.png", drawTask},
-        {"device.png", drawDevice},
-        {"transmit.png", drawTransmit},
-        {"mic.png", drawMic},
-        {"sound.png", drawSound},
-        {"info.png", drawInfo},
-        {"monitor.png", drawMonitor},
+        {"page.png", drawPage},      {"open.png", drawOpen},         {"save.png", drawSave},
+        {"save_as.png", drawSaveAs}, {"read.bmp", drawRead},         {"test.bmp", drawTest},
+        {"write.bmp", drawWrite},    {"service.bmp", drawService},   {"connect.png", drawConnect},
+        {"help.png", drawHelp},      {"delete.png", drawDelete},     {"close.png", drawClose},
+        {"win.png", drawWin},        {"multiple.png", drawMultiple}, {"task.png", drawTask},
+        {"device.png", drawDevice},  {"transmit.png", drawTransmit}, {"mic.png", drawMic},
+        {"sound.png", drawSound},    {"info.png", drawInfo},         {"monitor.png", drawMonitor},
         {"trace.png", drawTrace},
     };
 
     int failures = 0;
     std::vector<std::pair<QString, QImage>> sheet;
 
-    const QImage chip32 = render(32, [](QPainter& p) { drawChipIcon(p, 32); }, Qt::transparent);
-    const QImage chip16 = render(16, [](QPainter& p) { p.scale(2, 2); drawChipIcon(p, 16); }, Qt::transparent);
+    const QImage chip32 = render(
+        32, [](QPainter &p) { drawChipIcon(p, 32); }, Qt::transparent);
+    const QImage chip16 = render(
+        16,
+        [](QPainter &p) {
+            p.scale(2, 2);
+            drawChipIcon(p, 16);
+        },
+        Qt::transparent);
     if (!writeIco(out.filePath("chip.ico"), {chip32, chip16})) {
         std::fprintf(stderr, "cannot write chip.ico\n");
         ++failures;
@@ -802,7 +831,7 @@ int main(int argc, char** argv)
     sheet.push_back({"chip.ico 32", chip32});
     sheet.push_back({"chip.ico 16", chip16});
 
-    for (const Icon& icon : icons) {
+    for (const Icon &icon : icons) {
         const QString name = QString::fromLatin1(icon.file);
         const bool bmp = name.endsWith(".bmp");
         QImage img = render(32, icon.draw, bmp ? kBmpBack : QColor(Qt::transparent));
@@ -822,26 +851,27 @@ int main(int argc, char** argv)
     }
 
     if (argc > 2) {
-        // contact sheet: every icon at 1x and 3x on a light and on a dark band
-        const int cols = 6, cellW = 190, cellH = 130;
+        // contact sheet: every icon at 1x and 3x (no smoothing) on a light and on a dark band
+        const int cols = 5, half = 112, cellW = 2 * half, cellH = 160;
         const int rows = int((sheet.size() + cols - 1) / cols);
         QImage cs(cols * cellW, rows * cellH + 110, QImage::Format_RGB32);
         cs.fill(QColor(0xf0, 0xf0, 0xf0));
         QPainter p(&cs);
         QFont f("DejaVu Sans");
-        f.setPixelSize(11);
+        f.setPixelSize(12);
         p.setFont(f);
         for (size_t i = 0; i < sheet.size(); ++i) {
             const int x = int(i % cols) * cellW, y = int(i / cols) * cellH;
-            const QImage& im = sheet[i].second;
-            p.fillRect(QRect(x, y, cellW / 2, cellH - 18), Qt::white);
-            p.fillRect(QRect(x + cellW / 2, y, cellW / 2, cellH - 18), QColor(0x40, 0x40, 0x40));
-            p.drawImage(QPoint(x + 4, y + 4), im);
-            p.drawImage(QPoint(x + cellW / 2 + 4, y + 4), im);
-            p.drawImage(QRect(x + 8, y + 40, im.width() * 3 > 96 ? 64 : im.width() * 3, im.width() * 3 > 96 ? 64 : im.height() * 3), im);
-            p.drawImage(QRect(x + cellW / 2 + 8, y + 40, im.width() * 3 > 96 ? 64 : im.width() * 3, im.width() * 3 > 96 ? 64 : im.height() * 3), im);
+            const QImage &im = sheet[i].second;
+            const QRect big(0, 0, im.width() * 3, im.height() * 3);
+            p.fillRect(QRect(x, y, half, cellH - 20), Qt::white);
+            p.fillRect(QRect(x + half, y, half, cellH - 20), QColor(0x40, 0x40, 0x40));
+            for (int k = 0; k < 2; ++k) {
+                p.drawImage(QPoint(x + k * half + 6, y + 6), im);
+                p.drawImage(big.translated(x + k * half + 8, y + 42), im);
+            }
             p.setPen(Qt::black);
-            p.drawText(QRect(x, y + cellH - 18, cellW, 18), Qt::AlignCenter, sheet[i].first);
+            p.drawText(QRect(x, y + cellH - 20, cellW, 20), Qt::AlignCenter, sheet[i].first);
         }
         p.drawImage(QPoint(10, rows * cellH + 10), logo);
         p.drawImage(QRect(150, rows * cellH + 10, 120, 90), QImage(out.filePath("veltrona.jpg")));

@@ -1,7 +1,20 @@
 #include "about.h"
 
-About::About(QWidget *parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_DeleteOnClose);
+#include "ui_about.h"
 
+About::About(QWidget *parent) : QWidget(parent), ui(new Ui::AboutClass)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(ui->bClose, &QPushButton::clicked, this, &About::Quit);
+}
+
+About::~About()
+{
+    delete ui;
+}
+
+void About::Quit()
+{
+    emit reqClose(false);
 }

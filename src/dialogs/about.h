@@ -3,20 +3,28 @@
 
 #include <QWidget>
 
-#include "tq275.h"
+namespace Ui
+{
+class AboutClass;
+}
 
-class TThread;
-
-// Placeholder until the window is built: it only knows how to ask to be closed.
+// The program's name, version and the maker's logo.
 class About : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit About(QWidget *parent);
+    ~About() override;
 
 signals:
     void reqClose(bool ok);
+
+public slots:
+    void Quit();
+
+private:
+    Ui::AboutClass *ui;
 };
 
 #endif // ABOUT_H

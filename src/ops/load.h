@@ -1,22 +1,30 @@
 #ifndef LOAD_H
 #define LOAD_H
 
-#include <QWidget>
-
-#include "tq275.h"
+#include "tprogress.h"
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class Load : public QWidget
+// Shows the course of loading controller software into the board. The link has
+// no software-load operation yet, so nothing drives these slots from the thread:
+// the window waits for the device until the user cancels it.
+class Load : public TProgress
 {
     Q_OBJECT
 
 public:
-    explicit Load(TThread *thread, quint8 *romData, int romSize);
+    // Takes over romData (allocated with new[]) and releases it before returning.
+    Load(TThread *thread, quint8 *romData, int romSize);
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void Start(quint16 type);
+    void Check();
+    void Stop();
+    void Error();
+    void Progress(quint32 sent);
+
+private:
+    QString ctrlName;
 };
 
 #endif // LOAD_H

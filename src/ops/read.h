@@ -1,22 +1,28 @@
 #ifndef READ_H
 #define READ_H
 
-#include <QWidget>
-
+#include "tprogress.h"
 #include "tq275.h"
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class Read : public QWidget
+// Reads the adapter's configuration from the board into the record the main
+// window allocated for it, following each answer frame on the progress bar.
+class Read : public TProgress
 {
     Q_OBJECT
 
 public:
-    explicit Read(TThread *thread, TQ275 *cfg);
+    Read(TThread *thread, TQ275 *cfg);
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void Config(TQ275 *cfg);
+    void Error();
+    void BarMax(qint32 max);
+    void BarCnt(qint32 cnt);
+
+private:
+    TQ275 *target; // not owned
 };
 
 #endif // READ_H

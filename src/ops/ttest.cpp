@@ -1,8 +1,54 @@
 #include "ttest.h"
 
-TTest::TTest(TThread *thread, const TQ275 *cfg) : QWidget(nullptr)
+#include <cstring>
+
+#include "tthread.h"
+#include "ui_progress.h"
+
+TTest::TTest(TThread *thr, const TQ275 *cfg) : TProgress(thr)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    (void)thread;
-    (void)cfg;
+    std::memset(copy.bytes(), 0, TQ275::Size);
+    if (cfg)
+        std::memcpy(copy.bytes(), cfg->bytes(), TQ275::Size);
+
+    if (thread) {
+        connect(thread, &TThread::testStp, this, &TTest::Stop);
+        connect(thread, &TThread::testErr, this, &TTest::Error);
+        connect(thread, &TThread::sendMax, this, &TTest::BarMax);
+        connect(thread, &TThread::sendCnt, this, &TTest::BarCnt);
+    }
+
+    ui->progressBar->setMinimum(0);
+    ui->progressBar->setValue(0);
+    setRunning(tr("Проверка конфигурации адаптера Q-275"));
+    ui->progressBar->setMaximum(1);
+
+    if (!cfg) {
+        Error();
+        return;
+    }
+    if (thread)
+        thread->postTest(copy.bytes(), TQ275::Size);
+}
+
+void TTest::Stop()
+{
+    setEnded(failed ? QString() : tr("Проверка конфигурации адаптера Q-275 выполнена."), DoneMs);
+}
+
+void TTest::Error()
+{
+    setFailed(tr("Ошибка. Загрузка конфигурации прервана."));
+}
+
+void TTest::BarMax(quint32 max)
+{
+    setBarMaximum(max);
+}
+
+void TTest::BarCnt(quint32 cnt)
+{
+    if (failed)
+        return;
+    setBarValue(cnt);
 }

@@ -1,22 +1,28 @@
 #ifndef TTEST_H
 #define TTEST_H
 
-#include <QWidget>
-
+#include "tprogress.h"
 #include "tq275.h"
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class TTest : public QWidget
+// Sends a configuration to the board as a test configuration (not stored by the
+// board). The record is copied at construction: later edits do not change it.
+class TTest : public TProgress
 {
     Q_OBJECT
 
 public:
-    explicit TTest(TThread *thread, const TQ275 *cfg);
+    TTest(TThread *thread, const TQ275 *cfg);
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void Stop();
+    void Error();
+    void BarMax(quint32 max);
+    void BarCnt(quint32 cnt);
+
+private:
+    TQ275 copy;
 };
 
 #endif // TTEST_H

@@ -1,22 +1,28 @@
 #ifndef WRITE_H
 #define WRITE_H
 
-#include <QWidget>
-
+#include "tprogress.h"
 #include "tq275.h"
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class Write : public QWidget
+// Writes a configuration into the board. The window keeps its own copy of the
+// record it was given and posts the save task from it.
+class Write : public TProgress
 {
     Q_OBJECT
 
 public:
-    explicit Write(TThread *thread, TQ275 *cfg);
+    Write(TThread *thread, TQ275 *cfg);
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void Stop();
+    void Error();
+    void BarMax(quint32 max);
+    void BarCnt(quint32 cnt);
+
+private:
+    TQ275 copy;
 };
 
 #endif // WRITE_H

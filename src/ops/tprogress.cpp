@@ -1,0 +1,80 @@
+#include "tprogress.h"
+
+#include <QTimer>
+
+#include "ui_progress.h"
+
+namespace
+{
+int clampToInt(qint64 v)
+{
+    if (v < 0)
+        return 0;
+    if (v > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return int(v);
+}
+} // namespace
+
+TProgress::TProgress(TThread *thr) : QWidget(nullptr), ui(new Ui::ReadClass), thread(thr)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    closeTimer = new QTimer(this);
+    closeTimer->setObjectName(QStringLiteral("closeTimer"));
+    closeTimer->setSingleShot(true);
+
+    connect(ui->bClose, &QPushButton::clicked, this, &TProgress::Quit);
+    connect(closeTimer, &QTimer::timeout, this, &TProgress::Quit);
+
+    ui->progressBar->setMinimum(0);
+    ui->progressBar->setValue(0);
+}
+
+TProgress::~TProgress()
+{
+    closeTimer->stop();
+    delete ui;
+}
+
+void TProgress::Quit()
+{
+    closeTimer->stop();
+    if (ui->bClose->text() == tr("Отменить"))
+        emit reqClose(false); // still running: cancelled
+    else
+        emit reqClose(!failed);
+}
+
+void TProgress::setRunning(const QString &text)
+{
+    ui->bClose->setText(tr("Отменить"));
+    ui->label->setText(text);
+}
+
+void TProgress::setEnded(const QString &text, int ms)
+{
+    if (!text.isEmpty())
+        ui->label->setText(text);
+    ui->bClose->setText(tr("Закрыть"));
+    closeTimer->start(ms);
+}
+
+void TProgress::setFailed(const QString &text)
+{
+    ui->label->setText(text);
+    ui->bClose->setText(tr("Закрыть"));
+    failed = true;
+    closeTimer->start(FailMs);
+}
+
+void TProgress::setBarMaximum(qint64 max)
+{
+    ui->progressBar->setMaximum(clampToInt(max));
+}
+
+void TProgress::setBarValue(qint64 value)
+{
+    ui->progressBar->setValue(clampToInt(value));
+}

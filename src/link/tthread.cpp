@@ -1,13 +1,48 @@
 #include "tthread.h"
 
-// Minimal worker until the link layer lands: it stores its settings and runs no task.
+#include <QDeadlineTimer>
+#include <QMutexLocker>
 
-TThread::TThread() : QThread(nullptr) {}
+#include <algorithm>
+#include <cstring>
+
+#include "tserialport.h"
+
+TThread::TThread() : QThread(nullptr)
+{
+    // The link's signals leave through the thread's own, from the worker.
+    connect(&link, &TLink::mes, this, &TThread::mes, Qt::DirectConnection);
+    connect(&link, &TLink::sendMax, this, &TThread::sendMax, Qt::DirectConnection);
+    connect(&link, &TLink::sendCnt, this, &TThread::sendCnt, Qt::DirectConnection);
+    connect(&link, &TLink::recvMax, this, &TThread::recvMax, Qt::DirectConnection);
+    connect(&link, &TLink::recvCnt, this, &TThread::recvCnt, Qt::DirectConnection);
+    link.setSettingsSource(
+        [this] {
+            QMutexLocker lock(&mutex);
+            return mode;
+        },
+        [this] {
+            QMutexLocker lock(&mutex);
+            return portName;
+        });
+}
 
 TThread::~TThread()
 {
     requestStop();
     wait();
+}
+
+void TThread::setPortFactory(PortFactory factory)
+{
+    QMutexLocker lock(&mutex);
+    portFactory = std::move(factory);
+}
+
+void TThread::setSleepFunction(SleepFunction sleep)
+{
+    QMutexLocker lock(&mutex);
+    sleepFunction = std::move(sleep);
 }
 
 void TThread::setPort(const QString &name)
@@ -26,26 +61,320 @@ void TThread::requestStop()
 {
     QMutexLocker lock(&mutex);
     stopFlag = true;
+    stopWake.wakeAll();
 }
 
 void TThread::getIdent(quint8 *ident)
 {
-    std::fill(ident, ident + IdentSize, quint8(0));
+    QMutexLocker lock(&mutex);
+    std::memcpy(ident, identRecord, IdentSize);
 }
 
 void TThread::getInfo(quint8 *info)
 {
-    std::fill(info, info + InfoSize, quint8(0));
+    QMutexLocker lock(&mutex);
+    std::memcpy(info, infoRecord, InfoSize);
 }
 
-void TThread::postRead() {}
-void TThread::postTest(const quint8 *, quint32) {}
-void TThread::postSave(const quint8 *, quint32) {}
-void TThread::postTrace(int) {}
-void TThread::postTracePoll() {}
-void TThread::postInfo(const quint8 *, quint32) {}
-void TThread::postCodec(const quint8 *, int) {}
-void TThread::postRxCtl(const quint8 *) {}
-void TThread::postMicCtl(const quint8 *) {}
+// ------------------------------------------------------------------- the queue
 
-void TThread::run() {}
+void TThread::enqueue(int type, const quint8 *data, qint64 len)
+{
+    Task task;
+    task.type = type;
+    task.len = len;
+    if (len >= 0 && len <= TLink::MaxData && (data || len == 0))
+        task.data = QByteArray(reinterpret_cast<const char *>(data), int(len));
+
+    bool startWorker = false;
+    {
+        QMutexLocker lock(&mutex);
+        if (stopFlag)
+            return; // the program is closing: nothing more will run
+        queue.append(task);
+        // The worker decides to end under this same mutex, so exactly one of
+        // the two happens: it is still active and will take the task, or it
+        // has ended (or never ran) and this call starts it.
+        if (!workerActive) {
+            workerActive = true;
+            startWorker = true;
+        }
+    }
+    if (startWorker) {
+        // A worker that has just found the queue empty may still be on its
+        // way out of run(), and QThread::start() ignores a running thread:
+        // let it finish first (it no longer takes the mutex or waits on
+        // anything).
+        wait();
+        start(QThread::InheritPriority);
+    }
+}
+
+void TThread::postRead()
+{
+    enqueue(TaskReadCfg, nullptr, 0);
+}
+
+void TThread::postTest(const quint8 *data, quint32 len)
+{
+    enqueue(TaskTestCfg, data, len);
+}
+
+void TThread::postSave(const quint8 *data, quint32 len)
+{
+    enqueue(TaskSaveCfg, data, len);
+}
+
+void TThread::postTrace(int mask)
+{
+    const quint8 byte = quint8(mask);
+    enqueue(TaskTrace, &byte, 1);
+}
+
+void TThread::postTracePoll()
+{
+    enqueue(TaskTracePoll, nullptr, 0);
+}
+
+void TThread::postInfo(const quint8 *data, quint32 len)
+{
+    enqueue(TaskInfoWrite, data, len);
+}
+
+void TThread::postCodec(const quint8 *pairs, int count)
+{
+    // The count byte, then the pairs. A count that cannot be one byte, or
+    // pairs that would not fit a frame, make the task refused when it runs.
+    const qint64 len = 2 * qint64(count) + 1;
+    if (count < 0 || len > TLink::MaxData || (count > 0 && !pairs)) {
+        enqueue(TaskCodec, nullptr, count < 0 ? -1 : len);
+        return;
+    }
+    QByteArray data;
+    data.append(char(count));
+    data.append(reinterpret_cast<const char *>(pairs), 2 * count);
+    enqueue(TaskCodec, reinterpret_cast<const quint8 *>(data.constData()), len);
+}
+
+void TThread::postRxCtl(const quint8 *flags)
+{
+    enqueue(TaskRxCtl, flags, flags ? 1 : -1);
+}
+
+void TThread::postMicCtl(const quint8 *flags)
+{
+    enqueue(TaskMicCtl, flags, flags ? 1 : -1);
+}
+
+// ------------------------------------------------------------------ the worker
+
+void TThread::run()
+{
+    PortFactory factory;
+    {
+        QMutexLocker lock(&mutex);
+        factory = portFactory;
+        workerSleep = sleepFunction;
+    }
+    // The port object is made here, on the worker thread, and dies here.
+    std::shared_ptr<TLinkPort> device =
+        factory ? factory() : std::shared_ptr<TLinkPort>(std::make_shared<TSerialPort>());
+    link.setDevice(device);
+    link.setSleepFunction(workerSleep);
+
+    for (;;) {
+        Task task;
+        {
+            QMutexLocker lock(&mutex);
+            if (stopFlag) {
+                queue.clear(); // the tasks still queued are dropped
+                workerActive = false;
+                break;
+            }
+            if (queue.isEmpty()) {
+                workerActive = false;
+                break;
+            }
+            task = queue.takeFirst();
+        }
+        runTask(task);
+        link.closePort(0); // whatever the outcome, the port is free between tasks
+    }
+
+    link.setDevice(nullptr);
+    device.reset();
+}
+
+void TThread::runTask(const Task &task)
+{
+    // The data as the task carries it; null for a refused task, which the
+    // link then turns down with its log line.
+    const quint8 *data = task.data.size() == task.len
+                             ? reinterpret_cast<const quint8 *>(task.data.constData())
+                             : nullptr;
+    const int len = int(qBound(qint64(-1), task.len, qint64(65535)));
+
+    switch (task.type) {
+    case TaskReadCfg:
+        readConfig();
+        break;
+    case TaskTestCfg:
+    case TaskSaveCfg: {
+        const bool test = task.type == TaskTestCfg;
+        const TLink::Status st =
+            link.sendSetting(test ? TLink::CmdTestCfg : TLink::CmdSaveCfg, data, len);
+        if (st == TLink::StatusOk) {
+            if (test) {
+                emit testStp();
+                emit mes(tr("Загрузка тестовой конфигурации выполнена"));
+            } else {
+                emit saveStp();
+                emit mes(tr("Процесс загрузки конфигурации выполнен"));
+            }
+        } else {
+            if (test)
+                emit testErr();
+            else
+                emit saveErr();
+            link.reportStatus(st);
+        }
+        break;
+    }
+    case TaskTrace: {
+        const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
+        if (st != TLink::StatusOk) {
+            emit traceErr();
+            link.reportStatus(st);
+            break;
+        }
+        traceActive = data && data[0] != 0;
+        if (traceActive)
+            postTracePoll();
+        break;
+    }
+    case TaskTracePoll:
+        tracePoll();
+        break;
+    case TaskInfoWrite: {
+        const TLink::Status st = link.sendSetting(TLink::CmdInfoWrite, data, len);
+        if (st == TLink::StatusOk) {
+            emit mes(tr("Процесс загрузки информации выполнен"));
+            QMutexLocker lock(&mutex);
+            std::memcpy(infoRecord, data, size_t(qMin<int>(len, InfoSize)));
+        } else {
+            link.reportStatus(st);
+        }
+        break;
+    }
+    case TaskCodec:
+    case TaskRxCtl:
+    case TaskMicCtl: {
+        const quint8 cmd = task.type == TaskCodec   ? TLink::CmdCodec
+                           : task.type == TaskRxCtl ? TLink::CmdRxCtl
+                                                    : TLink::CmdMicCtl;
+        const TLink::Status st = link.sendSetting(cmd, data, len);
+        if (st == TLink::LinkFailed) {
+            if (task.type == TaskCodec)
+                emit mes(tr("Ошибка в передаче команд кодека"));
+            else if (task.type == TaskRxCtl)
+                emit mes(tr("Ошибка в передаче команд управления канала приемника"));
+            else
+                emit mes(tr("Ошибка в передаче команд управления канала микрофона"));
+        } else if (st == TLink::StatusOk) {
+            if (task.type == TaskCodec)
+                emit mes(tr("Передача команд кодека выполнена успешно"));
+            else
+                emit mes(tr("Передача команд управления выполнена успешно"));
+        } else {
+            link.reportStatus(st);
+        }
+        break;
+    }
+    default:
+        break; // unknown types run nothing
+    }
+}
+
+void TThread::readConfig()
+{
+    qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
+    if (r < 0) {
+        emit readErr();
+        return;
+    }
+    if (r == 0) {
+        // A board without identity data: no board data either.
+        emit mes(tr("Адаптер Q-275 версия 0.0"));
+        QMutexLocker lock(&mutex);
+        identRecord[0] = identRecord[1] = 0;
+    } else {
+        {
+            QMutexLocker lock(&mutex);
+            std::memcpy(identRecord, link.answerData(), IdentSize);
+        }
+        r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
+        if (r < 0) {
+            emit readErr();
+            return;
+        }
+        if (r == 0) {
+            emit mes(tr("Адаптер Q-275 версия 0.0"));
+            QMutexLocker lock(&mutex);
+            identRecord[0] = identRecord[1] = 0;
+        } else {
+            QMutexLocker lock(&mutex);
+            std::memcpy(infoRecord, link.answerData(), InfoSize);
+        }
+    }
+
+    r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
+    if (r != 1) {
+        emit readErr();
+        return;
+    }
+    link.closePort(0);
+    TQ275 *cfg = &cfgBuffers[cfgNext];
+    cfgNext = (cfgNext + 1) % CfgRing;
+    std::memcpy(cfg->bytes(), link.answerData(), TQ275::Size);
+    emit readCfg(cfg);
+    emit mes(tr("Процесс чтения конфигурации выполнен"));
+}
+
+void TThread::tracePoll()
+{
+    if (!traceActive)
+        return;
+    if (link.transact(TLink::CmdTracePoll, nullptr, 0, 0) != 1) {
+        emit traceErr();
+        return;
+    }
+    link.closePort(0);
+    const int n = link.answerDataLength(); // 0 to 62
+    if (n == 0) {
+        // Nothing traced yet: ask again later.
+        tracePause();
+        postTracePoll();
+        return;
+    }
+    quint8 *record = traceBuffers[traceNext];
+    traceNext = (traceNext + 1) % TraceRing;
+    record[0] = quint8(n);
+    std::memcpy(record + 1, link.answerData(), size_t(n));
+    emit traceRdy(record);
+}
+
+void TThread::tracePause()
+{
+    enum { TracePauseMs = 15000 };
+    if (workerSleep) {
+        workerSleep(TracePauseMs);
+        return;
+    }
+    // Sleeps on the stop flag, so that closing the program ends the pause.
+    QMutexLocker lock(&mutex);
+    QDeadlineTimer deadline(TracePauseMs);
+    while (!stopFlag) {
+        if (!stopWake.wait(&mutex, deadline))
+            break;
+    }
+}

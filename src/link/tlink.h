@@ -1,0 +1,132 @@
+#ifndef TLINK_H
+#define TLINK_H
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "tlinkport.h"
+
+// The link to the option board as the worker thread uses it: the serial port
+// layer (opening, time-outs, raw reads and writes, closing, log lines and hex
+// dumps), the RIB transport (request frame, echo, acknowledgement, answer frame,
+// up to ten attempts) and the setting commands with their status byte.
+// Everything here runs on the worker thread; the signals are passed on by the
+// thread object.
+class TLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum { TxSize = 256, RxSize = 512, MaxData = 247 };
+    enum { ReadTimeoutShort = 250, ReadTimeoutLong = 1000, WriteTimeout = 2500 };
+
+    // Option-board command codes and the error answer.
+    enum Command : quint8 {
+        AnsError = 0x73,
+        CmdTestCfg = 0x74,
+        CmdSaveCfg = 0x75,
+        CmdReadCfg = 0x76,
+        CmdTrace = 0x77,
+        CmdTracePoll = 0x78,
+        CmdIdent = 0x79,
+        CmdInfoRead = 0x80,
+        CmdInfoWrite = 0x81,
+        CmdCodec = 0x82,
+        CmdRxCtl = 0x83,
+        CmdMicCtl = 0x84
+    };
+
+    // Step results of the transport.
+    enum Step : qint8 {
+        StepTimeout = 0,
+        StepAck = 1,
+        StepRetransmit = 2,
+        StepOk = 3,
+        StepShort = 10,
+        StepChecksum = 11,
+        StepNoPacket = 12,
+        StepEcho = 14
+    };
+
+    // Outcome of a setting command.
+    enum Status { LinkFailed, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
+
+    using SleepFunction = std::function<void(int ms)>;
+
+    explicit TLink(QObject *parent = nullptr);
+    ~TLink() override;
+
+    // The device under the link; null detaches it (closing it first).
+    void setDevice(std::shared_ptr<TLinkPort> device);
+    // Where the mode and the port name come from; asked at every use, so a
+    // change made by the GUI thread takes effect at once (the name at the
+    // next opening).
+    void setSettingsSource(std::function<int()> mode, std::function<QString()> portName);
+    // The pause between attempts; the default sleeps the calling thread.
+    void setSleepFunction(SleepFunction sleep);
+
+    // --- port layer: result codes 0, -1 read, -2 write, -3 time-outs,
+    // -4 open, -5/-6 line settings.
+    qint8 openPort();
+    qint8 setReadTimeout(quint32 ms);
+    int readBytes(quint8 *buf, int n); // -1 or the count received
+    qint8 writeBytes(const quint8 *buf, int n);
+    void closePort(qint8 code);
+    void dump(const QString &prefix, const quint8 *data, int len);
+    bool isPortOpen() const;
+    quint32 readTimeout() const { return readTimeoutMs; }
+
+    // --- transport
+    // One command to the board: 1 = answered (the answer packet is at the
+    // start of answerPacket(), the port is left open), 0 = error answer from
+    // the board (port closed), -1 = failed (port closed). minData is the
+    // number of answer data bytes the command needs; a shorter answer is a
+    // receive error like a bad checksum. A request of more than MaxData data
+    // bytes does not fit a frame and is refused with a log line (-1).
+    qint8 transact(quint8 cmd, const quint8 *data, int len, int minData = 0);
+    const quint8 *answerPacket() const { return rx; }
+    const quint8 *answerData() const { return rx + 3; }
+    int answerDataLength() const { return rx[1] - 2; }
+
+    // --- commands
+    // A setting command: the transaction, then the status byte of the answer
+    // (the port is closed in every case). The status line is not logged here:
+    // the caller emits its signal first and then calls reportStatus().
+    Status sendSetting(quint8 cmd, const quint8 *data, int len);
+    // Logs the status line of a refused setting (nothing for LinkFailed and StatusOk).
+    void reportStatus(Status status);
+
+signals:
+    void mes(QString text);
+    void sendMax(quint32 len);
+    void sendCnt(quint32 cnt);
+    void recvMax(qint32 len);
+    void recvCnt(qint32 cnt);
+
+private:
+    int mode() const;
+    void pause(int ms);
+    void log(const QString &text);
+
+    qint8 sendFrame(quint8 cmd, const quint8 *data, int len);
+    qint8 readEcho();
+    qint8 waitAck();
+    qint8 readAnswer();
+    qint8 checkPacket(quint8 cmd, int minData);
+    qint8 readByte(quint8 &byte); // StepOk, StepTimeout or -1
+
+    std::shared_ptr<TLinkPort> port;
+    std::function<int()> modeSource;
+    std::function<QString()> nameSource;
+    SleepFunction sleepFunction;
+    QString openName;
+    quint32 readTimeoutMs = ReadTimeoutShort;
+    int bodyLength = 0; // body bytes of the last answer frame in rx
+    quint8 tx[TxSize] = {};
+    quint8 rx[RxSize] = {};
+};
+
+#endif // TLINK_H

@@ -1,0 +1,3 @@
+#include "tlinkport.h"
+
+TLinkPort::~TLinkPort() = default;

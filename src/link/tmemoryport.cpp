@@ -1,0 +1,243 @@
+#include "tmemoryport.h"
+
+#include <QMutexLocker>
+
+TMemoryPort::TMemoryPort() = default;
+
+void TMemoryPort::setResponder(Responder r)
+{
+    QMutexLocker l(&lock);
+    responder = std::move(r);
+}
+
+void TMemoryPort::feed(const QByteArray &bytes)
+{
+    QMutexLocker l(&lock);
+    input.append(bytes);
+}
+
+void TMemoryPort::setOpenFails(bool fails)
+{
+    QMutexLocker l(&lock);
+    openFails = fails;
+}
+
+void TMemoryPort::setTimeoutsFail(bool fail)
+{
+    QMutexLocker l(&lock);
+    timeoutsFail = fail;
+}
+
+void TMemoryPort::setConfigureResult(int code)
+{
+    QMutexLocker l(&lock);
+    configureResult = code;
+}
+
+void TMemoryPort::setWriteFails(bool fails)
+{
+    QMutexLocker l(&lock);
+    writeFails = fails;
+}
+
+void TMemoryPort::setWriteLimit(int bytes)
+{
+    QMutexLocker l(&lock);
+    writeLimit = bytes;
+}
+
+void TMemoryPort::setReadFails(bool fails)
+{
+    QMutexLocker l(&lock);
+    readFails = fails;
+}
+
+QByteArray TMemoryPort::written() const
+{
+    QMutexLocker l(&lock);
+    return output;
+}
+
+QList<QByteArray> TMemoryPort::writes() const
+{
+    QMutexLocker l(&lock);
+    return blocks;
+}
+
+QStringList TMemoryPort::events() const
+{
+    QMutexLocker l(&lock);
+    return log;
+}
+
+QList<quint32> TMemoryPort::readTimeouts() const
+{
+    QMutexLocker l(&lock);
+    return timeouts;
+}
+
+int TMemoryPort::openCount() const
+{
+    QMutexLocker l(&lock);
+    return opens;
+}
+
+int TMemoryPort::pending() const
+{
+    QMutexLocker l(&lock);
+    return int(input.size());
+}
+
+void TMemoryPort::clearRecord()
+{
+    QMutexLocker l(&lock);
+    output.clear();
+    blocks.clear();
+    log.clear();
+    timeouts.clear();
+    opens = 0;
+}
+
+QByteArray TMemoryPort::answerFrame(quint8 id, const QByteArray &data)
+{
+    QByteArray packet;
+    packet.append(char(0x43));
+    packet.append(char(data.size() + 2));
+    packet.append(char(id));
+    packet.append(data);
+    quint8 sum = 0;
+    for (char c : packet)
+        sum += quint8(c);
+    packet.append(char(quint8(0x100 - sum)));
+
+    QByteArray frame;
+    frame.append(char(0xFF));
+    frame.append(char(0x8F));
+    frame.append(char(0x00));
+    frame.append(char(packet.size() + 1));
+    frame.append(packet);
+    sum = 0;
+    for (char c : frame)
+        sum += quint8(c);
+    frame.append(char(quint8(0xFF - sum)));
+    return frame;
+}
+
+QByteArray TMemoryPort::requestFrame(quint8 cmd, const QByteArray &data)
+{
+    QByteArray frame;
+    frame.append(char(0xFF));
+    frame.append(char(0x2F));
+    frame.append(char(0x00));
+    frame.append(char(data.size() + 5));
+    frame.append(char(0x44));
+    frame.append(char(data.size() + 2));
+    frame.append(char(cmd));
+    frame.append(data);
+    quint8 sum = 0;
+    for (int i = 4; i < frame.size(); ++i)
+        sum += quint8(frame[i]);
+    frame.append(char(quint8(0x100 - sum)));
+    sum = 0;
+    for (char c : frame)
+        sum += quint8(c);
+    frame.append(char(quint8(0xFF - sum)));
+    return frame;
+}
+
+TMemoryPort::Responder TMemoryPort::rib(Board board)
+{
+    return [board](const QByteArray &w) {
+        QByteArray out = w;
+        if (w.size() >= 9 && quint8(w[0]) == 0xFF && quint8(w[1]) == 0x2F &&
+            quint8(w[3]) + 4 == w.size()) {
+            out.append(char(0x50));
+            out.append(board(quint8(w[6]), w.mid(7, w.size() - 9)));
+        }
+        return out;
+    };
+}
+
+bool TMemoryPort::open(const QString &name)
+{
+    QMutexLocker l(&lock);
+    log << QStringLiteral("open %1").arg(name);
+    if (openFails || name.isEmpty())
+        return false;
+    opened = true;
+    ++opens;
+    return true;
+}
+
+bool TMemoryPort::setTimeouts(quint32 readMs, quint32 writeMs)
+{
+    QMutexLocker l(&lock);
+    log << QStringLiteral("timeouts %1 %2").arg(readMs).arg(writeMs);
+    if (timeoutsFail)
+        return false;
+    readTimeout = readMs;
+    return true;
+}
+
+int TMemoryPort::configure()
+{
+    QMutexLocker l(&lock);
+    log << QStringLiteral("configure");
+    return configureResult;
+}
+
+qint64 TMemoryPort::read(quint8 *buf, qint64 n)
+{
+    QMutexLocker l(&lock);
+    timeouts << readTimeout;
+    if (!opened || readFails) {
+        log << QStringLiteral("read %1=-1").arg(n);
+        return -1;
+    }
+    const qint64 k = qMin<qint64>(n, input.size());
+    std::copy(input.constBegin(), input.constBegin() + k, buf);
+    input.remove(0, k);
+    log << QStringLiteral("read %1=%2").arg(n).arg(k);
+    return k;
+}
+
+qint64 TMemoryPort::write(const quint8 *buf, qint64 n)
+{
+    Responder r;
+    QByteArray block;
+    {
+        QMutexLocker l(&lock);
+        if (!opened || writeFails) {
+            log << QStringLiteral("write %1=-1").arg(n);
+            return -1;
+        }
+        const qint64 k = writeLimit >= 0 ? qMin<qint64>(n, writeLimit) : n;
+        block = QByteArray(reinterpret_cast<const char *>(buf), int(k));
+        output.append(block);
+        blocks << block;
+        log << QStringLiteral("write %1=%2").arg(n).arg(k);
+        r = responder;
+    }
+    if (r) {
+        const QByteArray back = r(block);
+        QMutexLocker l(&lock);
+        input.append(back);
+    }
+    return block.size();
+}
+
+void TMemoryPort::close()
+{
+    QMutexLocker l(&lock);
+    if (opened)
+        log << QStringLiteral("close");
+    opened = false;
+    // Bytes still on the way are lost with the line, as on a real port.
+    input.clear();
+}
+
+bool TMemoryPort::isOpen() const
+{
+    QMutexLocker l(&lock);
+    return opened;
+}

@@ -1,0 +1,133 @@
+#include "tserialport.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+
+TSerialPort::TSerialPort() = default;
+
+TSerialPort::~TSerialPort()
+{
+    close();
+}
+
+QString TSerialPort::devicePath(const QString &name)
+{
+    if (!name.contains(QLatin1Char('/')))
+        return name;
+    // Empty when the path names nothing: the open then fails as it should.
+    return QFileInfo(name).canonicalFilePath();
+}
+
+bool TSerialPort::open(const QString &name)
+{
+    close();
+    const QString path = devicePath(name);
+    if (path.isEmpty())
+        return false;
+    port.setPortName(path);
+    if (!port.open(QIODevice::ReadWrite)) {
+        port.clearError();
+        return false;
+    }
+    return true;
+}
+
+bool TSerialPort::setTimeouts(quint32 readMs, quint32 writeMs)
+{
+    // QSerialPort has no driver time-outs: the loops below apply them.
+    if (!port.isOpen())
+        return false;
+    readTimeout = readMs;
+    writeTimeout = writeMs;
+    return true;
+}
+
+int TSerialPort::configure()
+{
+    if (!port.isOpen())
+        return -5;
+    // Only the four settings of the line; flow control and the rest are not touched.
+    if (!port.setBaudRate(QSerialPort::Baud9600) || !port.setDataBits(QSerialPort::Data8) ||
+        !port.setParity(QSerialPort::NoParity) || !port.setStopBits(QSerialPort::OneStop)) {
+        port.clearError();
+        return -6;
+    }
+    return 0;
+}
+
+bool TSerialPort::onlyTimedOut()
+{
+    if (port.error() == QSerialPort::TimeoutError) {
+        port.clearError();
+        return true;
+    }
+    return port.error() == QSerialPort::NoError;
+}
+
+qint64 TSerialPort::read(quint8 *buf, qint64 n)
+{
+    if (!port.isOpen())
+        return -1;
+    if (n <= 0)
+        return 0;
+    QDeadlineTimer deadline{qint64(readTimeout)};
+    qint64 got = 0;
+    for (;;) {
+        if (port.bytesAvailable() > 0) {
+            const qint64 r = port.read(reinterpret_cast<char *>(buf) + got, n - got);
+            if (r < 0)
+                return -1;
+            got += r;
+            if (got >= n)
+                return got;
+            continue;
+        }
+        if (deadline.hasExpired())
+            return got;
+        if (!port.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
+            // A wait that merely ran out ends the read with what has come;
+            // any other error is a dead line and must not be waited on again
+            // (after a hang-up the wait returns at once, for ever).
+            if (!onlyTimedOut())
+                return -1;
+            if (port.bytesAvailable() <= 0 && deadline.hasExpired())
+                return got;
+        }
+    }
+}
+
+qint64 TSerialPort::write(const quint8 *buf, qint64 n)
+{
+    if (!port.isOpen())
+        return -1;
+    if (n <= 0)
+        return 0;
+    const qint64 queued = port.write(reinterpret_cast<const char *>(buf), n);
+    if (queued < 0) {
+        port.clearError();
+        return -1;
+    }
+    // write() only buffers: the bytes are on the line when the buffer is empty.
+    QDeadlineTimer deadline{qint64(writeTimeout)};
+    while (port.bytesToWrite() > 0) {
+        if (deadline.hasExpired())
+            break;
+        if (!port.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())))) {
+            if (!onlyTimedOut())
+                return -1;
+        }
+    }
+    return queued - port.bytesToWrite();
+}
+
+void TSerialPort::close()
+{
+    if (port.isOpen())
+        port.close();
+    port.clearError();
+}
+
+bool TSerialPort::isOpen() const
+{
+    return port.isOpen();
+}

@@ -1,0 +1,41 @@
+#ifndef TSERIALPORT_H
+#define TSERIALPORT_H
+
+#include <QSerialPort>
+
+#include "tlinkport.h"
+
+// The real serial port, driven through the blocking calls of QSerialPort.
+// Create, use and destroy it on the worker thread only: the object has no
+// event loop behind it and must never be touched from the GUI thread.
+class TSerialPort : public TLinkPort
+{
+public:
+    TSerialPort();
+    ~TSerialPort() override;
+
+    // A name that contains a '/' is a device path and is opened under its
+    // canonical name, so that a second name for the same device (a symbolic
+    // link) is still caught by the exclusive lock. A bare name ("ttyUSB0",
+    // "COM3") is left to QSerialPort.
+    static QString devicePath(const QString &name);
+
+    bool open(const QString &name) override;
+    bool setTimeouts(quint32 readMs, quint32 writeMs) override;
+    int configure() override;
+    qint64 read(quint8 *buf, qint64 n) override;
+    qint64 write(const quint8 *buf, qint64 n) override;
+    void close() override;
+    bool isOpen() const override;
+
+private:
+    // True for the time-out that every expired wait leaves behind (which is
+    // cleared); false for any other error, which means the line is gone.
+    bool onlyTimedOut();
+
+    QSerialPort port;
+    quint32 readTimeout = 250;
+    quint32 writeTimeout = 2500;
+};
+
+#endif // TSERIALPORT_H

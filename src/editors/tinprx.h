@@ -1,23 +1,36 @@
 #ifndef TINPRX_H
 #define TINPRX_H
 
-#include <QWidget>
-
+#include "tinpchan.h"
 #include "tq275.h"
 
-class TThread;
+namespace Ui
+{
+class InpRxClass;
+}
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class TInpRx : public QWidget
+// "Вход приемника": the receiver input channel editor. It edits switching bits 1, 3,
+// 4 and 6 and bytes 0 to 5 of the receiver block; live control goes to the codec's
+// receiver registers and to the receiver channel control command. Here the attenuator
+// can be set only while the amplifier is on.
+class TInpRx : public TInpChan
 {
     Q_OBJECT
 
 public:
+    // mode 0 only writes the defaults into the record and closes the window unseen.
     explicit TInpRx(TThread *thread, TQ275 *cfg, quint8 *rx, int mode);
-    void Store(quint8 *switching, quint8 *block) { (void)switching; (void)block; }
+    ~TInpRx() override;
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void DialAtt(int code);
+    void SpinAtt(double db);
+
+protected:
+    void connectAtt() override;
+
+private:
+    Ui::InpRxClass *ui;
 };
 
 #endif // TINPRX_H

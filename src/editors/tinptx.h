@@ -1,23 +1,35 @@
 #ifndef TINPTX_H
 #define TINPTX_H
 
-#include <QWidget>
-
+#include "tinpchan.h"
 #include "tq275.h"
 
-class TThread;
+namespace Ui
+{
+class InpTxClass;
+}
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
-class TInpTx : public QWidget
+// "Вход микрофона": the microphone input channel editor. It edits switching bits 0, 2,
+// 5 and 7 and bytes 0 to 5 of the microphone block; live control goes to the codec's
+// microphone registers and to the microphone channel control command.
+class TInpTx : public TInpChan
 {
     Q_OBJECT
 
 public:
+    // mode 0 only writes the defaults into the record and closes the window unseen.
     explicit TInpTx(TThread *thread, TQ275 *cfg, quint8 *mic, int mode);
-    void Store(quint8 *switching, quint8 *block) { (void)switching; (void)block; }
+    ~TInpTx() override;
 
-signals:
-    void reqClose(bool ok);
+public slots:
+    void DialL1(int code);
+    void SpinL1(double db);
+
+protected:
+    void connectAtt() override;
+
+private:
+    Ui::InpTxClass *ui;
 };
 
 #endif // TINPTX_H

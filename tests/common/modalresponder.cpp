@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 ModalResponder::ModalResponder(QObject *parent) : QObject(parent)
@@ -43,8 +44,13 @@ void ModalResponder::answerFile(const QString &path)
             dlg->reject();
             return;
         }
-        dlg->selectFile(path);
-        dlg->done(QDialog::Accepted); // no overwrite question: the test chose the file
+        // Type the whole path into the dialog's name field, as a user would.
+        if (auto *edit = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        else
+            dlg->selectFile(path);
+        // done() rather than accept(): no overwrite question, the test chose the file
+        static_cast<QDialog *>(dlg)->done(QDialog::Accepted);
     });
 }
 

@@ -1,8 +1,172 @@
 #include "info.h"
 
-Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr)
+#include <cstring>
+
+#include "tthread.h"
+#include "ui_info.h"
+
+Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClass)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    (void)thread;
-    (void)mode;
+    ui->setupUi(this);
+    this->thread = thread;
+
+    ui->eData->hide();
+    ui->spinNum->hide();
+    ui->bSave->hide();
+
+    if (mode == 0) {
+        // Not an interactive window: a blank record with today's date.
+        const QDate today = QDate::currentDate();
+        info[2] = quint8(today.year() & 0xFF);
+        info[3] = quint8(today.year() >> 8);
+        info[4] = quint8(today.month());
+        info[5] = quint8(today.day());
+        return;
+    }
+
+    quint8 id[IdentSize] = {};
+    quint8 data[InfoSize] = {};
+    if (thread) {
+        thread->getIdent(id);
+        thread->getInfo(data);
+    }
+    setRecords(id, data);
+
+    if (mode == 3 || mode == 10) {
+        for (QWidget *w : {static_cast<QWidget *>(ui->eData), static_cast<QWidget *>(ui->spinNum),
+                           static_cast<QWidget *>(ui->bSave)}) {
+            w->show();
+            w->setEnabled(true);
+        }
+    }
+
+    connect(ui->bClose, &QPushButton::clicked, this, &Info::Quit);
+    connect(ui->bSave, &QPushButton::clicked, this, &Info::Save);
+    connect(ui->spinNum, &QSpinBox::valueChanged, this, &Info::setNumber);
+    connect(ui->eData, &QDateEdit::dateChanged, this, &Info::setDate);
+}
+
+Info::~Info()
+{
+    disconnect(this, &Info::reqClose, nullptr, nullptr);
+}
+
+void Info::setRecords(const quint8 *id, const quint8 *data)
+{
+    std::memcpy(ident, id, IdentSize);
+    std::memcpy(info, data, InfoSize);
+    // Version 0: the board gave no identity, and the board data the thread
+    // holds (if any) belong to an earlier board. Never write those back.
+    if (ident[0] == 0)
+        std::memset(info, 0, InfoSize);
+    showRecords();
+}
+
+quint16 Info::serialNumber() const
+{
+    return quint16(info[0] | (info[1] << 8));
+}
+
+int Info::year() const
+{
+    return info[2] | (info[3] << 8);
+}
+
+void Info::showRecords()
+{
+    // Filling the editors is not an edit.
+    const QSignalBlocker blockSpin(ui->spinNum);
+    const QSignalBlocker blockDate(ui->eData);
+
+    ui->sSoft->setText(QString::number(ident[0]) + QLatin1Char('.') + QString::number(ident[1]));
+
+    if (ident[0] != 0) {
+        const int number = serialNumber();
+        ui->spinNum->setValue(number);
+        // The board's own number, even where the spin box cannot hold it.
+        ui->sNum->setText(numberText(number));
+
+        const QDate date(year(), info[4], info[5]);
+        if (date.isValid())
+            ui->eData->setDate(date);
+        else
+            ui->eData->clear();
+        ui->sDate->setText(dateText(info[5], info[4], year()));
+
+        ui->sChipID->setText(hexText(ident + 2, 2));
+        ui->sChipRev->setText(hexText(ident + 4, 2));
+        ui->sEsn->setText(hexText(ident + 6, 12));
+    } else {
+        const QString none = tr("Не поддерживается");
+        ui->sNum->setText(none);
+        ui->sDate->setText(none);
+        ui->sChipID->setText(none);
+        ui->sChipRev->setText(none);
+        ui->sEsn->setText(none);
+        ui->eData->clear();
+    }
+
+    spinShown = ui->spinNum->value();
+    dateShown = ui->eData->date();
+}
+
+QString Info::numberText(int number)
+{
+    return QString::number(number).rightJustified(4, QLatin1Char('0'));
+}
+
+QString Info::dateText(int day, int month, int year)
+{
+    return QString::number(day).rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
+           QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
+           QString::number(year);
+}
+
+// "0x" and every byte in capital hex without a leading zero, no separators.
+QString Info::hexText(const quint8 *bytes, int count)
+{
+    QString text = QStringLiteral("0x");
+    for (int i = 0; i < count; ++i)
+        text += QString::number(bytes[i], 16).toUpper();
+    return text;
+}
+
+void Info::Quit()
+{
+    emit reqClose(true);
+}
+
+void Info::Save()
+{
+    // A field the technician left alone keeps the board's value: the editors
+    // cannot hold every value a board may report (a number above the spin
+    // box's range, a date that is not a calendar date).
+    if (ui->spinNum->value() != spinShown) {
+        const quint16 number = quint16(ui->spinNum->value());
+        info[0] = quint8(number & 0xFF);
+        info[1] = quint8(number >> 8);
+    }
+    const QDate date = ui->eData->date();
+    if (date != dateShown && date.isValid()) {
+        info[2] = quint8(date.year() & 0xFF);
+        info[3] = quint8(date.year() >> 8);
+        info[4] = quint8(date.month());
+        info[5] = quint8(date.day());
+    }
+    spinShown = ui->spinNum->value();
+    dateShown = date;
+
+    if (thread)
+        thread->postInfo(info, InfoSize);
+}
+
+void Info::setNumber(int number)
+{
+    ui->sNum->setText(numberText(number));
+}
+
+void Info::setDate(const QDate &date)
+{
+    ui->sDate->setText(dateText(date.day(), date.month(), date.year()));
 }

@@ -1,22 +1,63 @@
 #ifndef INFO_H
 #define INFO_H
 
+#include <QDate>
 #include <QWidget>
 
-#include "tq275.h"
+#include <memory>
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
+namespace Ui
+{
+class InfoClass;
+}
+
+// Board information window: the identity and the board data that the last
+// configuration read fetched. In modes 3 and 10 the serial number and the
+// production date can be edited and written back to the board.
 class Info : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum { IdentSize = 18, InfoSize = 22 };
+
     explicit Info(TThread *thread, quint8 mode);
+    ~Info() override;
+
+    // Takes over copies of an 18-byte identity record and a 22-byte board data
+    // record and shows them (the constructor does this with the thread's records).
+    void setRecords(const quint8 *ident, const quint8 *info);
+    const quint8 *identRecord() const { return ident; }
+    const quint8 *infoRecord() const { return info; }
+
+    static QString numberText(int number);
+    static QString dateText(int day, int month, int year);
+    static QString hexText(const quint8 *bytes, int count);
 
 signals:
     void reqClose(bool ok);
+
+public slots:
+    void Quit();
+    void Save();
+    void setNumber(int number);
+    void setDate(const QDate &date);
+
+private:
+    void showRecords();
+    quint16 serialNumber() const;
+    int year() const;
+
+    std::unique_ptr<Ui::InfoClass> ui;
+    TThread *thread = nullptr;
+    quint8 ident[IdentSize] = {};
+    quint8 info[InfoSize] = {};
+    // What the editors were given, so that Save() can tell the technician's
+    // changes from values the editors could not hold.
+    int spinShown = 0;
+    QDate dateShown;
 };
 
 #endif // INFO_H

@@ -1,6 +1,153 @@
 #include "trace.h"
 
-Trace::Trace(QWidget *parent, TThread *thread) : QWidget(parent)
+#include <QTextCursor>
+#include <QTime>
+
+#include "tthread.h"
+#include "ui_trace.h"
+
+Trace::Trace(QWidget *parent, TThread *thread) : QWidget(parent), ui(new Ui::TraceClass)
 {
-    (void)thread;
+    ui->setupUi(this);
+    this->thread = thread;
+    mask = 0;
+    ui->bRun->setEnabled(true);
+    ui->boxCh->setEnabled(true);
+
+    connect(ui->bReset, &QPushButton::clicked, this, &Trace::Clear);
+    connect(ui->bClose, &QPushButton::clicked, this, &Trace::Quit);
+    if (thread)
+        connect(thread, &TThread::traceErr, this, &Trace::Error);
+    connect(ui->bRun, &QPushButton::toggled, this, &Trace::Run);
+    connect(ui->chkRad, &QCheckBox::toggled, this, &Trace::ChkRad);
+    connect(ui->chkI2C, &QCheckBox::toggled, this, &Trace::ChkI2C);
+    connect(ui->chkRxP, &QCheckBox::toggled, this, &Trace::ChkRxP);
+    connect(ui->chkTxP, &QCheckBox::toggled, this, &Trace::ChkTxP);
+    if (thread)
+        connect(thread, &TThread::traceRdy, this, &Trace::Data);
+}
+
+Trace::~Trace()
+{
+    // The board keeps streaming until it is told otherwise.
+    if (ui->bRun->isChecked() && thread)
+        thread->postTrace(0);
+    disconnect(this, &Trace::reqClose, nullptr, nullptr);
+}
+
+void Trace::Clear()
+{
+    ui->textLog->clear();
+}
+
+void Trace::Quit()
+{
+    emit reqClose(false);
+}
+
+void Trace::Error()
+{
+    // Unchecking the button switches tracing off through Run(false).
+    ui->bRun->setChecked(false);
+}
+
+void Trace::Run(bool on)
+{
+    if (on) {
+        ui->boxCh->setEnabled(false);
+        if (thread)
+            thread->postTrace(mask);
+        ui->bRun->setText(tr("Cтоп")); // Latin C, then Cyrillic
+    } else {
+        if (thread)
+            thread->postTrace(0);
+        ui->bRun->setText(tr("Cтарт")); // Latin C, then Cyrillic
+        ui->boxCh->setEnabled(true);
+    }
+}
+
+void Trace::ChkRad(bool on)
+{
+    setMaskBit(MaskRad, on);
+}
+
+void Trace::ChkI2C(bool on)
+{
+    setMaskBit(MaskI2C, on);
+}
+
+void Trace::ChkRxP(bool on)
+{
+    setMaskBit(MaskRxP, on);
+}
+
+void Trace::ChkTxP(bool on)
+{
+    setMaskBit(MaskTxP, on);
+}
+
+void Trace::setMaskBit(quint8 bit, bool on)
+{
+    if (on)
+        mask |= bit;
+    else
+        mask &= quint8(~bit);
+}
+
+void Trace::poll()
+{
+    if (thread)
+        thread->postTracePoll();
+}
+
+// The record: byte 0 = m (bytes that follow), byte 1 = channel, bytes 2..m = data.
+// It lives in the thread's buffer until the next poll, which is posted only after
+// the record has been decoded.
+void Trace::Data(quint8 *rec)
+{
+    QString line = QTime::currentTime().toString(Qt::TextDate) + QStringLiteral("-> ");
+
+    // A poll that was under way when tracing stopped: drop its record.
+    if (!ui->bRun->isChecked() || !rec)
+        return;
+
+    const int n = int(rec[0]) - 1;
+    if (n <= 0) {
+        poll();
+        return;
+    }
+
+    QTextCursor cursor(ui->textLog->document());
+    cursor.movePosition(QTextCursor::Start);
+
+    const quint8 channel = rec[1];
+    switch (channel) {
+    case 0:
+        line += QStringLiteral("RAD->Q275=>");
+        break;
+    case 1:
+        line += QStringLiteral("I2C TxD=>");
+        break;
+    case 2:
+        line += QStringLiteral("PROIS RxD=>");
+        break;
+    case 3:
+        line += QStringLiteral("PROIS TxD=>");
+        break;
+    default:
+        line += tr("ошибка канала=") + QString::number(channel) + QStringLiteral(" ; n=") +
+                QString::number(n) + QLatin1Char('\r');
+        cursor.insertText(line);
+        poll();
+        return;
+    }
+
+    const quint8 *data = rec + 2;
+    for (int i = 0; i < n; ++i) {
+        line += data[i] < 0x10 ? QStringLiteral("0x0") : QStringLiteral("0x");
+        line += QString::number(data[i], 16).toUpper() + QStringLiteral("; ");
+    }
+    line += QLatin1Char('\r');
+    cursor.insertText(line);
+    poll();
 }

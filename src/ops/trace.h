@@ -3,20 +3,51 @@
 
 #include <QWidget>
 
-#include "tq275.h"
+#include <memory>
 
 class TThread;
 
-// Placeholder until the window is built: it only knows how to ask to be closed.
+namespace Ui
+{
+class TraceClass;
+}
+
+// Trace monitor: switches the board's trace streams on and off and shows every
+// trace record as one time-stamped line, newest on top.
 class Trace : public QWidget
 {
     Q_OBJECT
 
 public:
+    // Channel mask bits, one per trace stream.
+    enum { MaskRad = 0x01, MaskI2C = 0x02, MaskRxP = 0x04, MaskTxP = 0x08 };
+
     explicit Trace(QWidget *parent, TThread *thread);
+    ~Trace() override;
+
+    quint8 channelMask() const { return mask; }
 
 signals:
     void reqClose(bool ok);
+
+public slots:
+    void Clear();
+    void Quit();
+    void Error();
+    void Run(bool on);
+    void ChkRad(bool on);
+    void ChkI2C(bool on);
+    void ChkRxP(bool on);
+    void ChkTxP(bool on);
+    void Data(quint8 *rec);
+
+private:
+    void setMaskBit(quint8 bit, bool on);
+    void poll();
+
+    std::unique_ptr<Ui::TraceClass> ui;
+    TThread *thread;
+    quint8 mask = 0;
 };
 
 #endif // TRACE_H

@@ -331,19 +331,11 @@ void Q275::warnFile(const QString &suffix)
 void Q275::buildNewRecord(TQ275 &rec)
 {
     std::memset(rec.bytes(), 0, TQ275::Size);
-    // Receiver input defaults: carrier switches the channel on and off.
-    rec.switching |= 0x02 | 0x08;
-    const quint8 rx[6] = {0x04, 0x00, 0x73, 0x64, 0x8F, 0x41};
-    std::memcpy(rec.rx, rx, sizeof rx);
-    // Microphone input defaults: PTT switches the channel on and off.
-    rec.switching |= 0x01 | 0x04;
-    const quint8 mic[6] = {0x00, 0x16, 0x73, 0x64, 0x8F, 0x41};
-    std::memcpy(rec.mic, mic, sizeof mic);
-    // Output defaults: pin 3 enabled at level 0, pin 8 disabled at level 0.
-    rec.rx[6] = 0x80;
-    rec.rx[7] = 0x00;
-    rec.mic[6] = 0x80;
-    rec.mic[7] = 0x00;
+    // Each editor built in mode 0 writes its defaults into the record and closes
+    // unseen; it deletes itself once control returns to the event loop.
+    new TInpRx(thread, &rec, rec.rx, 0);
+    new TInpTx(thread, &rec, rec.mic, 0);
+    new TOutput(thread, rec.rx + 6, rec.mic + 6, 0);
     rec.infoFlag = 0;
     rec.spare = 0;
 }

@@ -1,5 +1,10 @@
 #include <QtTest>
 
+#include <fcntl.h>
+#include <functional>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QDockWidget>
 #include <QMdiArea>
@@ -11,6 +16,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "about.h"
 #include "cdevtree.h"
@@ -133,6 +142,9 @@ private slots:
     void editorRoundTripKeepsChecksum();
     void readReplacesConfigOnlyOnYes();
     void closeEventStopsThread();
+    void serviceModesRebuildTree();
+    void userModeWhileInUserMode();
+    void portChoiceWritesPortFile();
 
 private:
     Q275 *makeWindow();
@@ -775,6 +787,119 @@ void TestMainWindow::closeEventStopsThread()
     QVERIFY(w->close());
     win = nullptr; // deleted on close
     QTRY_VERIFY(!guard);
+}
+
+namespace
+{
+// Types a service code into the Service dialog and presses "Ввод".
+std::function<void(QWidget *)> typeCode(const QString &code)
+{
+    return [code](QWidget *dlg) {
+        dlg->findChild<QLineEdit *>(QStringLiteral("eCode"))->setText(code);
+        dlg->findChild<QPushButton *>(QStringLiteral("bSet"))->click();
+    };
+}
+} // namespace
+
+void TestMainWindow::serviceModesRebuildTree()
+{
+    Q275 *w = makeWindow();
+    createConfig(w);
+    w->about();
+    QCOMPARE(w->workArea()->subWindowList().size(), 1);
+
+    // The current mode's code changes nothing: the window stays open.
+    modal->answerWith(typeCode(QStringLiteral("Mint_Harbour")));
+    w->service();
+    QCOMPARE(w->currentMode(), 1);
+    QCOMPARE(w->workArea()->subWindowList().size(), 1);
+
+    // A wrong code is refused without a word.
+    modal->answerWith(typeCode(QStringLiteral("amber_castles")));
+    w->service();
+    QCOMPARE(w->currentMode(), 1);
+    QCOMPARE(modal->seen.size(), 2);
+
+    const QStringList base{"Задачи",  "  Прочитать",      "  Проверить",      "  Записать",
+                           "Адаптер", "  Вход приемника", "  Вход микрофона", "  Выход адаптера"};
+    const QStringList withMonitor = base + QStringList{"Монитор", "  Трассировка", "Информация"};
+    struct Step {
+        const char *code;
+        int mode;
+        bool monitor;
+    };
+    const Step steps[] = {{"Amber_Castles", 5, true},  {"Fern_Compass", 10, true},
+                          {"Quill_Orchard", 2, false}, {"Kappa_Lantern", 3, false},
+                          {"Birch_Tempest", 4, false}, {"Granite_Pelican", 6, false}};
+    for (const Step &st : steps) {
+        w->about();
+        modal->answerWith(typeCode(QString::fromLatin1(st.code)));
+        w->service();
+        QCOMPARE(w->currentMode(), st.mode);
+        QCOMPARE(w->workArea()->subWindowList().size(), 0); // all windows closed
+        QCOMPARE(treeTexts(w->deviceTree()),
+                 st.monitor ? withMonitor : base + QStringList{"Информация"});
+        QVERIFY(!action(w, QStringLiteral("&Пользовательский"))->isChecked());
+        QVERIFY(action(w, QStringLiteral("&Записать"))->isEnabled());
+        if (st.monitor) {
+            QTreeWidgetItem *mon = findItem(w->deviceTree(), "Монитор");
+            QVERIFY(sameIcon(mon->icon(0), ":/images/monitor.png"));
+            QCOMPARE(mon->toolTip(0), QString());
+            QVERIFY(sameIcon(mon->child(0)->icon(0), ":/images/trace.png"));
+        }
+    }
+    QVERIFY(!logTexts(w).contains(QStringLiteral("Конфигурация адаптера Q-275 повреждена")));
+
+    // Back to the user mode through its own action.
+    action(w, QStringLiteral("&Пользовательский"))->trigger();
+    QCOMPARE(w->currentMode(), 1);
+    QVERIFY(action(w, QStringLiteral("&Пользовательский"))->isChecked());
+    QCOMPARE(treeTexts(w->deviceTree()), base + QStringList{"Информация"});
+}
+
+void TestMainWindow::userModeWhileInUserMode()
+{
+    Q275 *w = makeWindow();
+    createConfig(w);
+    w->about();
+    QAction *user = action(w, QStringLiteral("&Пользовательский"));
+    user->trigger(); // a checkable action unchecks itself; the slot checks it again
+    QVERIFY(user->isChecked());
+    QCOMPARE(w->workArea()->subWindowList().size(), 1);
+    QCOMPARE(w->currentMode(), 1);
+    QCOMPARE(logLines(w).size(), 2);
+}
+
+void TestMainWindow::portChoiceWritesPortFile()
+{
+    // A pseudo-terminal that nobody holds stands for a free port.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+    const QString pty = QString::fromLocal8Bit(ptsname(master));
+
+    writeBytes(QStringLiteral("Q275.ini"), (pty + "\nsecond line\n").toLocal8Bit());
+    Q275 *w = makeWindow();
+    QCOMPARE(w->currentPort(), pty);
+
+    // "Закрыть" changes nothing.
+    modal->answerWith(
+        [](QWidget *dlg) { dlg->findChild<QPushButton *>(QStringLiteral("bClose"))->click(); });
+    w->port();
+    QCOMPARE(readBytes(QStringLiteral("Q275.ini")), (pty + "\nsecond line\n").toLocal8Bit());
+    QCOMPARE(w->currentPort(), pty);
+
+    // "Ввод" keeps the preselected port: the file then holds the name alone.
+    QString shown;
+    modal->answerWith([&shown](QWidget *dlg) {
+        shown = dlg->findChild<QComboBox *>(QStringLiteral("boxPorts"))->currentText();
+        dlg->findChild<QPushButton *>(QStringLiteral("bSet"))->click();
+    });
+    w->port();
+    QCOMPARE(shown, pty);
+    QCOMPARE(readBytes(QStringLiteral("Q275.ini")), pty.toLocal8Bit());
+    QCOMPARE(w->currentPort(), pty);
+    ::close(master);
 }
 
 QTEST_MAIN(TestMainWindow)

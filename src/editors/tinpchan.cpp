@@ -92,6 +92,8 @@ void TInpChan::init(quint8 *switching, quint8 *block, int mode)
     mapDirty(c.checkClip, &QCheckBox::toggled, 0x20);
     for (int i = 1; i < 4; ++i)
         mapDirty(c.radioNoiseGate[i], &QRadioButton::toggled, 0x20);
+    mapDirty(c.dialDetSignal, &QDial::valueChanged, 0x40);
+    mapDirty(c.dialDetNoise, &QDial::valueChanged, 0x40);
 
     Fill();
 }

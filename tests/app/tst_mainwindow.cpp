@@ -91,7 +91,7 @@ QTreeWidgetItem *findItem(CDevTree *tree, const QString &text, int nth = 0)
 
 bool sameIcon(const QIcon &icon, const QString &path)
 {
-    return icon.pixmap(16, 16).toImage() == QIcon(path).pixmap(16, 16).toImage();
+    return !icon.isNull() && icon.pixmap(16, 16).toImage() == QIcon(path).pixmap(16, 16).toImage();
 }
 
 void writeBytes(const QString &path, const QByteArray &data)
@@ -253,6 +253,19 @@ void TestMainWindow::startUpState()
     QCOMPARE(action(w, QStringLiteral("&СОМ Порт"))->text().at(1), QChar(0x0421));
     QVERIFY(action(w, QStringLiteral("&Пользовательский"))->isChecked());
     QVERIFY(sameIcon(action(w, QStringLiteral("&Прочитать"))->icon(), ":/images/read.bmp"));
+    QVERIFY(!sameIcon(action(w, QStringLiteral("&Прочитать"))->icon(), ":/images/write.bmp"));
+    QVERIFY(action(w, QStringLiteral("&Закрыть..."))->icon().isNull());
+
+    // Every image the program names is in its resources and loads.
+    for (const char *name :
+         {"chip.ico",  "page.png",  "open.png",     "save.png",    "save_as.png", "read.bmp",
+          "test.bmp",  "write.bmp", "service.bmp",  "connect.png", "help.png",    "delete.png",
+          "close.png", "win.png",   "multiple.png", "task.png",    "device.png",  "transmit.png",
+          "mic.png",   "sound.png", "info.png",     "monitor.png", "trace.png",   "veltrona.jpg"}) {
+        const QImage img(QStringLiteral(":/images/") + QLatin1String(name));
+        QVERIFY2(!img.isNull(), name);
+    }
+    QVERIFY(!w->windowIcon().isNull());
 
     QStringList menus;
     const QList<QAction *> bar = w->menuBar()->actions();

@@ -1,5 +1,6 @@
 #include "tport.h"
 
+#include <QAbstractItemView>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -51,6 +52,8 @@ TPort::TPort(QWidget *parent, const QString &current)
             names << name;
     }
     ui->boxPorts->addItems(names);
+    // Device paths are longer than the box: let the drop-down show them whole.
+    ui->boxPorts->view()->setMinimumWidth(ui->boxPorts->view()->sizeHintForColumn(0) + 8);
 
     const int at = names.indexOf(current);
     if (!current.isEmpty() && at >= 0)

@@ -36,6 +36,15 @@ QTimer *timer(QWidget *w)
     return w->findChild<QTimer *>(QStringLiteral("closeTimer"));
 }
 
+// The label shows its whole text inside the window's top strip.
+bool fits(QLabel *l)
+{
+    l->window()->show();
+    QCoreApplication::processEvents();
+    const int need = l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().height();
+    return l->sizeHint().width() <= l->width() + 1 || (l->wordWrap() && need <= l->height());
+}
+
 TQ275 pattern(quint8 seed)
 {
     TQ275 r;
@@ -352,6 +361,7 @@ void TstOpWindows::sendWindows()
 
     (thread->*c.stop)();
     QCOMPARE(label(w.get())->text(), c.done);
+    QVERIFY(fits(label(w.get())));
     QCOMPARE(button(w.get())->text(), closeText);
     QVERIFY(timer(w.get())->isActive());
     QCOMPARE(timer(w.get())->interval(), 1000);

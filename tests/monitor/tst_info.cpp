@@ -59,7 +59,6 @@ class TstInfo : public QObject
 private slots:
     void initTestCase()
     {
-        Q_INIT_RESOURCE(images);
         thread = new TThread;
         thread->requestStop(); // posted tasks stay queued and never run
     }

@@ -1,0 +1,83 @@
+#ifndef SIM_FAULTS_H
+#define SIM_FAULTS_H
+
+// Line and board faults the simulator can play, each for the next N request
+// frames or for the next N frames of one command.
+
+#include "board.h"
+
+#include <string>
+#include <vector>
+
+enum class FaultKind {
+    NoEcho,       // the RIB stays silent: no echo, no acknowledgement, no answer
+    ShortEcho,    // only the first N bytes are echoed (default 4), then silence
+    BadEcho,      // one echoed byte is inverted (default the last), then silence
+    NoAck,        // echo, then neither acknowledgement nor answer
+    Nak,          // echo, then the retransmission request 0x60
+    Stray,        // bytes (default 00 55 AA) before the acknowledgement
+    Close,        // echo, then the line is closed and opened again under the link
+    NoAnswer,     // echo and acknowledgement, but the board does not answer
+    BadFrameSum,  // answer frame checksum wrong
+    BadPacketSum, // answer packet checksum wrong (frame checksum right)
+    WrongId,      // answer identifier other than the command (default command + 1)
+    Error,        // error answer 0x73 with the given code (default 05)
+    Status,       // setting commands only: this status byte instead of the real one
+    Short,        // answer data cut to N bytes (default half), sums right
+    Truncated,    // answer frame cut after N bytes (default half), length byte kept
+    LongLen,      // FF 8F 00 and a length byte over 0x80 (default 81) before the answer
+    Corrupt       // answer frame byte N inverted (default the last data byte), sums kept
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::NoEcho;
+    int arg = -1;     // index, count or byte value; -1 when not given
+    Bytes bytes;      // stray bytes
+    int count = 1;    // frames left; -1 for always
+    int cmd = -1;     // only frames of this command, or -1 for any
+    std::string text; // as given, for the log
+};
+
+// Parses "kind[=arg][,count=N|always][,cmd=XX]" (commas or blanks between the parts).
+bool parseFault(const std::string &spec, Fault &f, std::string &err);
+
+// What the faults matched by one frame ask for.
+struct FrameFaults {
+    bool noEcho = false;
+    int shortEcho = -1;
+    int badEcho = -1; // index, or -2 for the last byte
+    bool noAck = false;
+    bool nak = false;
+    Bytes stray;
+    bool close = false;
+    bool noAnswer = false;
+    bool badFrameSum = false;
+    bool badPacketSum = false;
+    int wrongId = -1;
+    int error = -1;
+    int status = -1;
+    int shortLen = -1;  // -2: half of the data
+    int truncated = -1; // -2: half of the frame
+    int longLen = -1;
+    int corrupt = -1; // -2: last data byte
+    std::vector<std::string> applied;
+};
+
+class FaultTable
+{
+public:
+    void add(const Fault &f) { faults.push_back(f); }
+    void clear() { faults.clear(); }
+    bool empty() const { return faults.empty(); }
+    // Takes the faults that match a frame of this command (cmd -1: no command
+    // byte in the frame) and counts them down.
+    FrameFaults take(int cmd);
+
+private:
+    std::vector<Fault> faults;
+};
+
+// The help text of the fault list.
+extern const char *const faultHelp;
+
+#endif // SIM_FAULTS_H

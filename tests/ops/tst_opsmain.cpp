@@ -1,6 +1,7 @@
 // The operation windows and dialogs as the real main window runs them, with the
 // board simulator at the other end of a pseudo-terminal.
 #include <QComboBox>
+#include <QDial>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,6 +29,7 @@
 #include "q275.h"
 #include "read.h"
 #include "simharness.h"
+#include "tinptx.h"
 #include "ttest.h"
 #include "tthread.h"
 #include "write.h"
@@ -100,6 +102,7 @@ private slots:
     void readFailureClosesAfterFiveSeconds();
     void writeStoresConfiguration();
     void testSendsCopyOnly();
+    void testTakesOpenEditorValues();
     void writeLinkFailure();
     void loadWindow();
     void loadUnreadableFile();
@@ -355,6 +358,43 @@ void TstOpsMain::testSendsCopyOnly()
     QCOMPARE(sim->record(QStringLiteral("test")), boardConfig());
     QCOMPARE(rec20(main->currentConfig()), boardConfig());
     QVERIFY(logTexts().contains(QStringLiteral("Загрузка тестовой конфигурации выполнена")));
+}
+
+void TstOpsMain::testTakesOpenEditorValues()
+{
+    NEED_SIM();
+    makeMain(sim->portName());
+    main->read();
+    QTRY_VERIFY_WITH_TIMEOUT(main->currentConfig() && !sub(kRead), 10000);
+
+    const QString kMic = QStringLiteral("Вход микрофона");
+    main->openWin(kMic);
+    auto *ed = qobject_cast<TInpTx *>(win(kMic));
+    QVERIFY(ed);
+    auto *dial = child<QDial>(ed, "dialGain");
+    QVERIFY(dial);
+    dial->setValue(dial->value() < dial->maximum() ? dial->value() + 1 : dial->value() - 1);
+
+    TQ275 expected = *main->currentConfig();
+    ed->Store(&expected.switching, expected.mic);
+    expected.updateChecksum();
+    QVERIFY(rec20(&expected) != boardConfig());
+    sim->markLog();
+
+    main->test();
+    QVERIFY(sub(kTest));
+    // Editing on while the test runs does not change what was sent.
+    dial->setValue(dial->value() < dial->maximum() ? dial->value() + 1 : dial->value() - 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!sub(kTest), 10000);
+    QCOMPARE(sim->record(QStringLiteral("test")), rec20(&expected));
+    QCOMPARE(rec20(main->currentConfig()), boardConfig());
+    QVERIFY(sub(kMic));
+
+    // A write sends the configuration itself, without the unsaved editor values.
+    main->write();
+    QTRY_VERIFY_WITH_TIMEOUT(!sub(kWrite), 10000);
+    QCOMPARE(sim->commands(), (QList<quint8>{0x74, 0x75}));
+    QCOMPARE(sim->record(QStringLiteral("config")), boardConfig());
 }
 
 void TstOpsMain::writeLinkFailure()

@@ -91,7 +91,7 @@ void Info::showRecords()
         if (date.isValid())
             ui->eData->setDate(date);
         else
-            ui->eData->clear();
+            clearDate();
         ui->sDate->setText(dateText(info[5], info[4], year()));
 
         ui->sChipID->setText(hexText(ident + 2, 2));
@@ -104,11 +104,18 @@ void Info::showRecords()
         ui->sChipID->setText(none);
         ui->sChipRev->setText(none);
         ui->sEsn->setText(none);
-        ui->eData->clear();
+        clearDate();
     }
 
     spinShown = ui->spinNum->value();
     dateShown = ui->eData->date();
+}
+
+// A date edit always holds some date: the blank special text stands for none.
+void Info::clearDate()
+{
+    ui->eData->setSpecialValueText(QStringLiteral(" "));
+    ui->eData->setDate(ui->eData->minimumDate());
 }
 
 QString Info::numberText(int number)

@@ -47,6 +47,7 @@ public slots:
 
 private:
     void showRecords();
+    void clearDate();
     quint16 serialNumber() const;
     int year() const;
 

@@ -130,11 +130,24 @@ private slots:
         for (const char *name : {"sNum", "sDate", "sChipID", "sChipRev", "sEsn"})
             QCOMPARE(text(w, name), none);
         QCOMPARE(text(w, "sModel"), QStringLiteral("Q-275"));
+        QCOMPARE(w.findChild<QDateEdit *>("eData")->text().trimmed(), QString());
         // The board data are not this board's: nothing of them may be written back.
         const Board zero{};
         QVERIFY(std::equal(zero.begin(), zero.end(), w.infoRecord()));
         w.Save();
         QVERIFY(std::equal(zero.begin(), zero.end(), w.infoRecord()));
+        // What the technician enters goes out, with zeros behind it.
+        w.findChild<QSpinBox *>("spinNum")->setValue(5);
+        w.findChild<QDateEdit *>("eData")->setDate(QDate(2015, 6, 1));
+        QCOMPARE(text(w, "sDate"), QStringLiteral("01.06.2015"));
+        w.Save();
+        Board want{};
+        want[0] = 5;
+        want[2] = 0xDF;
+        want[3] = 0x07;
+        want[4] = 6;
+        want[5] = 1;
+        QVERIFY(std::equal(want.begin(), want.end(), w.infoRecord()));
     }
 
     void threadWithoutRead()
@@ -226,6 +239,7 @@ private slots:
         const Board b = makeBoard(7, 2012, 13, 40);
         w.setRecords(id.data(), b.data());
         QCOMPARE(text(w, "sDate"), QStringLiteral("40.13.2012"));
+        QCOMPARE(w.findChild<QDateEdit *>("eData")->text().trimmed(), QString());
         w.findChild<QSpinBox *>("spinNum")->setValue(8);
         w.Save();
         const Board want = makeBoard(8, 2012, 13, 40);

@@ -300,7 +300,6 @@ void TstDialogs::portCandidates()
 
 void TstDialogs::aboutForm()
 {
-    Q_INIT_RESOURCE(images);
     QWidget parent;
     auto *a = new About(&parent);
     QVERIFY(a->testAttribute(Qt::WA_DeleteOnClose));

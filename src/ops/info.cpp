@@ -7,8 +7,8 @@
 
 Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClass)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
     ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     this->thread = thread;
 
     ui->eData->hide();
@@ -34,8 +34,8 @@ Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClas
     setRecords(id, data);
 
     if (mode == 3 || mode == 10) {
-        for (QWidget *w : {static_cast<QWidget *>(ui->eData), static_cast<QWidget *>(ui->spinNum),
-                           static_cast<QWidget *>(ui->bSave)}) {
+        const QList<QWidget *> editors = {ui->eData, ui->spinNum, ui->bSave};
+        for (QWidget *w : editors) {
             w->show();
             w->setEnabled(true);
         }

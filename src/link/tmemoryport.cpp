@@ -52,28 +52,37 @@ void TMemoryPort::setReadFails(bool fails)
     readFails = fails;
 }
 
+// The observers hand out deep copies: the worker keeps appending to the
+// originals while a test looks at what it got.
+
 QByteArray TMemoryPort::written() const
 {
     QMutexLocker l(&lock);
-    return output;
+    return QByteArray(output.constData(), output.size());
 }
 
 QList<QByteArray> TMemoryPort::writes() const
 {
     QMutexLocker l(&lock);
-    return blocks;
+    QList<QByteArray> out;
+    for (const QByteArray &b : blocks)
+        out << QByteArray(b.constData(), b.size());
+    return out;
 }
 
 QStringList TMemoryPort::events() const
 {
     QMutexLocker l(&lock);
-    return log;
+    QStringList out;
+    for (const QString &e : log)
+        out << QString(e.constData(), e.size());
+    return out;
 }
 
 QList<quint32> TMemoryPort::readTimeouts() const
 {
     QMutexLocker l(&lock);
-    return timeouts;
+    return QList<quint32>(timeouts.constBegin(), timeouts.constEnd());
 }
 
 int TMemoryPort::openCount() const

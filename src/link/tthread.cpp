@@ -30,7 +30,17 @@ TThread::TThread() : QThread(nullptr)
 TThread::~TThread()
 {
     requestStop();
+    joinWorker();
+}
+
+void TThread::joinWorker()
+{
     wait();
+    // The worker's last act is to take and release the mutex (see run()):
+    // taking it here orders everything the worker did before whatever
+    // follows, for the program and for thread checkers alike (the join
+    // inside QThread::wait() is not visible to them).
+    QMutexLocker lock(&mutex);
 }
 
 void TThread::setPortFactory(PortFactory factory)
@@ -61,7 +71,7 @@ void TThread::requestStop()
 {
     QMutexLocker lock(&mutex);
     stopFlag = true;
-    stopWake.wakeAll();
+    stopWake.notify_all();
 }
 
 void TThread::getIdent(quint8 *ident)
@@ -105,7 +115,7 @@ void TThread::enqueue(int type, const quint8 *data, qint64 len)
         // way out of run(), and QThread::start() ignores a running thread:
         // let it finish first (it no longer takes the mutex or waits on
         // anything).
-        wait();
+        joinWorker();
         start(QThread::InheritPriority);
     }
 }
@@ -203,6 +213,9 @@ void TThread::run()
 
     link.setDevice(nullptr);
     device.reset();
+    workerSleep = nullptr;
+    // The hand-over to joinWorker(): nothing of the worker's is touched after this.
+    QMutexLocker lock(&mutex);
 }
 
 void TThread::runTask(const Task &task)
@@ -371,10 +384,8 @@ void TThread::tracePause()
         return;
     }
     // Sleeps on the stop flag, so that closing the program ends the pause.
+    const QDeadlineTimer deadline(TracePauseMs);
+    const auto until = deadline.deadline<std::chrono::steady_clock>();
     QMutexLocker lock(&mutex);
-    QDeadlineTimer deadline(TracePauseMs);
-    while (!stopFlag) {
-        if (!stopWake.wait(&mutex, deadline))
-            break;
-    }
+    stopWake.wait_until(mutex, until, [this] { return stopFlag; });
 }

@@ -6,8 +6,8 @@
 #include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 
@@ -115,9 +115,13 @@ private:
     void readConfig();
     void tracePoll();
     void tracePause();
+    void joinWorker();
 
     QMutex mutex;
-    QWaitCondition stopWake;
+    // Wakes the trace pause when the stop flag is set. It waits on the
+    // mutex above through QMutex's own lock and unlock, so that thread
+    // checkers see every hand-over of the mutex.
+    std::condition_variable_any stopWake;
     QList<Task> queue;
     bool stopFlag = false;
     bool workerActive = false; // a worker has been started and has not yet found the queue empty

@@ -86,8 +86,12 @@ private:
     }
     QStringList events()
     {
+        // A deep copy: the worker keeps appending to the original.
         QMutexLocker l(&recordLock);
-        return record;
+        QStringList out;
+        for (const QString &e : record)
+            out << QString(e.constData(), e.size());
+        return out;
     }
     QStringList lines()
     {
@@ -621,6 +625,11 @@ private slots:
                 // keeps ending while the other poster is posting.
                 if (i % 3 == 0)
                     QThread::usleep(quint64((i * 37 + id * 101) % 400));
+                if (id == 1 && i % 25 == 0) {
+                    QDeadlineTimer limit(5000);
+                    while (t->isRunning() && !limit.hasExpired())
+                        QThread::usleep(50);
+                }
             }
         };
         std::thread a(poster, 1);

@@ -109,12 +109,32 @@ void TstSimWire::helpAndBadOptions()
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 0);
     const QString help = QString::fromUtf8(p.readAllStandardOutput());
-    for (const char *word : {"--link",        "--state",        "--log",     "--control",
-                             "--fault",       "--no-pacing",    "--latency", "--no-identity",
-                             "--trace-rate",  "no-echo",        "bad-echo",  "no-ack",
-                             "nak",           "stray",          "close",     "no-answer",
-                             "bad-frame-sum", "bad-packet-sum", "wrong-id",  "error",
-                             "status",        "short",          "truncated", "long-len",
+    for (const char *word : {"--link",
+                             "--state",
+                             "--log",
+                             "--control",
+                             "--fault",
+                             "--no-pacing",
+                             "--latency",
+                             "--no-identity",
+                             "--trace-rate",
+                             "no-echo",
+                             "bad-echo",
+                             "no-ack",
+                             "nak",
+                             "stray",
+                             "close",
+                             "no-answer",
+                             "bad-frame-sum",
+                             "bad-packet-sum",
+                             "wrong-id",
+                             "error",
+                             "status",
+                             "short",
+                             "truncated",
+                             "long-len",
+                             "corrupt-packet",
+                             "garble",
                              "Q275.ini"})
         QVERIFY2(help.contains(QLatin1String(word)), word);
 
@@ -452,6 +472,14 @@ void TstSimWire::faults_data()
     QTest::newRow("long-len=FF") << QStringList{"long-len=FF"} << r
                                  << r + ack + hex("FF8F00FF") + a;
     QTest::newRow("corrupt") << QStringList{"corrupt"} << r << r + ack + inverted(a, a.size() - 3);
+    QTest::newRow("corrupt-packet") << QStringList{"corrupt-packet"} << r
+                                    << r + ack + refreshFrameSum(inverted(a, a.size() - 3));
+    QTest::newRow("corrupt-packet=0")
+        << QStringList{"corrupt-packet=0"} << r << r + ack + refreshFrameSum(inverted(a, 4));
+    QTest::newRow("garble") << QStringList{"garble"} << t
+                            << t + ack + SimHarness::answerFrame(0x74, "1");
+    QTest::newRow("garble=2") << QStringList{"garble=2"} << r
+                              << r + ack + SimHarness::answerFrame(0x73, hex("02"));
     QTest::newRow("corrupt=6") << QStringList{"corrupt=6"} << r << r + ack + inverted(a, 6);
 }
 

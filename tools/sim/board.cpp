@@ -135,14 +135,14 @@ Board::Answer Board::handle(const Bytes &p, SimClock::time_point now, bool &chan
     const uint8_t cmd = p[2];
     if (size_t(p[1]) + 2 != p.size())
         return makeAnswer(AnsError, {ErrPacketLength});
-    const bool packetOk = sum8(p) == 0;
+    // The checksum first: a command byte that came damaged is not taken for an unknown one.
+    if (sum8(p) != 0)
+        return isSetting(cmd) ? makeAnswer(cmd, {StatusChecksum})
+                              : makeAnswer(AnsError, {ErrPacketChecksum});
     const bool known =
         (cmd >= CmdTestCfg && cmd <= CmdIdent) || (cmd >= CmdInfoRead && cmd <= CmdMicCtl);
     if (!known)
         return makeAnswer(AnsError, {ErrUnknownCommand});
-    if (!packetOk)
-        return isSetting(cmd) ? makeAnswer(cmd, {StatusChecksum})
-                              : makeAnswer(AnsError, {ErrPacketChecksum});
     Bytes data(p.begin() + 3, p.end() - 1);
     return execute(cmd, data, now, changed);
 }

@@ -28,7 +28,12 @@ const char *const faultHelp =
     "    short[=N]         only N answer data bytes (default half), sums right\n"
     "    truncated[=N]     the answer frame stops after N bytes (default half)\n"
     "    long-len[=XX]     FF 8F 00 XX (XX over 80, default 81) before the answer\n"
-    "    corrupt[=I]       answer frame byte I inverted (default the last data byte)\n";
+    "    corrupt[=I]       answer frame byte I inverted (default the last data byte);\n"
+    "                      the checksums are left as they were\n"
+    "    corrupt-packet[=I] answer packet byte I inverted (default the last data\n"
+    "                      byte), with the frame checksum made right again\n"
+    "    garble[=I]        the board gets request packet byte I inverted (default 3,\n"
+    "                      the first data byte); the RIB saw the frame intact\n";
 
 namespace
 {
@@ -56,6 +61,8 @@ const KindName kindNames[] = {
     {"truncated", FaultKind::Truncated},
     {"long-len", FaultKind::LongLen},
     {"corrupt", FaultKind::Corrupt},
+    {"corrupt-packet", FaultKind::CorruptPacket},
+    {"garble", FaultKind::Garble},
 };
 
 bool parseInt(const std::string &s, int base, int &v)
@@ -126,6 +133,8 @@ bool parseFault(const std::string &spec, Fault &f, std::string &err)
         case FaultKind::Short:
         case FaultKind::Truncated:
         case FaultKind::Corrupt:
+        case FaultKind::CorruptPacket:
+        case FaultKind::Garble:
             ok = parseInt(arg, 10, f.arg);
             break;
         case FaultKind::WrongId:
@@ -242,6 +251,12 @@ FrameFaults FaultTable::take(int cmd)
             break;
         case FaultKind::Corrupt:
             ff.corrupt = f.arg >= 0 ? f.arg : -2;
+            break;
+        case FaultKind::CorruptPacket:
+            ff.corruptPacket = f.arg >= 0 ? f.arg : -2;
+            break;
+        case FaultKind::Garble:
+            ff.garble = f.arg >= 0 ? f.arg : 3;
             break;
         }
         ff.applied.push_back(f.text);

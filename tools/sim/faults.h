@@ -10,23 +10,25 @@
 #include <vector>
 
 enum class FaultKind {
-    NoEcho,       // the RIB stays silent: no echo, no acknowledgement, no answer
-    ShortEcho,    // only the first N bytes are echoed (default 4), then silence
-    BadEcho,      // one echoed byte is inverted (default the last), then silence
-    NoAck,        // echo, then neither acknowledgement nor answer
-    Nak,          // echo, then the retransmission request 0x60
-    Stray,        // bytes (default 00 55 AA) before the acknowledgement
-    Close,        // echo, then the line is closed and opened again under the link
-    NoAnswer,     // echo and acknowledgement, but the board does not answer
-    BadFrameSum,  // answer frame checksum wrong
-    BadPacketSum, // answer packet checksum wrong (frame checksum right)
-    WrongId,      // answer identifier other than the command (default command + 1)
-    Error,        // error answer 0x73 with the given code (default 05)
-    Status,       // setting commands only: this status byte instead of the real one
-    Short,        // answer data cut to N bytes (default half), sums right
-    Truncated,    // answer frame cut after N bytes (default half), length byte kept
-    LongLen,      // FF 8F 00 and a length byte over 0x80 (default 81) before the answer
-    Corrupt       // answer frame byte N inverted (default the last data byte), sums kept
+    NoEcho,        // the RIB stays silent: no echo, no acknowledgement, no answer
+    ShortEcho,     // only the first N bytes are echoed (default 4), then silence
+    BadEcho,       // one echoed byte is inverted (default the last), then silence
+    NoAck,         // echo, then neither acknowledgement nor answer
+    Nak,           // echo, then the retransmission request 0x60
+    Stray,         // bytes (default 00 55 AA) before the acknowledgement
+    Close,         // echo, then the line is closed and opened again under the link
+    NoAnswer,      // echo and acknowledgement, but the board does not answer
+    BadFrameSum,   // answer frame checksum wrong
+    BadPacketSum,  // answer packet checksum wrong (frame checksum right)
+    WrongId,       // answer identifier other than the command (default command + 1)
+    Error,         // error answer 0x73 with the given code (default 05)
+    Status,        // setting commands only: this status byte instead of the real one
+    Short,         // answer data cut to N bytes (default half), sums right
+    Truncated,     // answer frame cut after N bytes (default half), length byte kept
+    LongLen,       // FF 8F 00 and a length byte over 0x80 (default 81) before the answer
+    Corrupt,       // answer frame byte N inverted (default the last data byte), sums kept
+    CorruptPacket, // answer packet byte N inverted (default the last data byte), frame sum right
+    Garble         // request packet byte N reaches the board inverted (default 3)
 };
 
 struct Fault {
@@ -59,7 +61,9 @@ struct FrameFaults {
     int shortLen = -1;  // -2: half of the data
     int truncated = -1; // -2: half of the frame
     int longLen = -1;
-    int corrupt = -1; // -2: last data byte
+    int corrupt = -1;       // -2: last data byte
+    int corruptPacket = -1; // -2: last data byte
+    int garble = -1;
     std::vector<std::string> applied;
 };
 

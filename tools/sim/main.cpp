@@ -505,7 +505,9 @@ void Simulator::completeFrame()
         push(std::move(it));
     }
     // The radio hands the packet (without the frame checksum) to the board.
-    const Bytes packet(frame.begin() + 4, frame.end() - 1);
+    Bytes packet(frame.begin() + 4, frame.end() - 1);
+    if (ff.garble >= 0 && size_t(ff.garble) < packet.size())
+        packet[size_t(ff.garble)] = uint8_t(~packet[size_t(ff.garble)]);
     const int cmd = packet.size() >= 3 ? packet[2] : -1;
     Board::Answer a;
     bool changed = false;
@@ -558,6 +560,11 @@ Bytes Simulator::answerFrame(const Board::Answer &a, const FrameFaults &f, int c
     if (f.badPacketSum)
         psum ^= 0x01;
     packet.push_back(psum);
+    if (f.corruptPacket != -1) {
+        const size_t at = f.corruptPacket == -2 ? packet.size() - 2 : size_t(f.corruptPacket);
+        if (at < packet.size())
+            packet[at] = uint8_t(~packet[at]);
+    }
     Bytes fr = {0xFF, 0x8F, 0x00, uint8_t(packet.size() + 1)};
     fr.insert(fr.end(), packet.begin(), packet.end());
     s = 0;

@@ -24,7 +24,8 @@
 // By default the simulator runs without pacing and without board latency, so tests are
 // fast; start(args, true) keeps the 9600-baud pacing. Options given in args come after
 // the defaults and win ("--latency 50", "--no-identity", "--fault no-echo", ...).
-// The destructor stops the simulator.
+// The destructor stops the simulator. The simulator also ends when the thread that
+// started it ends, so start it from the test's main thread.
 class SimHarness
 {
 public:

@@ -625,7 +625,13 @@ void TstSimLink::lineClosedUnderTheTerminal()
     QCOMPARE(rec->all.last(), "Закрыт порт " + sim->portName());
     // The link name now leads to the new line, and the next read works there.
     QVERIFY(SimHarness::waitFor(
-        [&] { return QFileInfo(sim->portName()).symLinkTarget() != sim->slavePath(); }, 3000));
+        [&] {
+            int n = 0;
+            for (const SimHarness::Entry &e : sim->log())
+                n += e.dir == "line" && e.kind == "open";
+            return n == 2;
+        },
+        3000));
     rec->clear();
     thread->postRead();
     QVERIFY(waitEvent("readCfg"));

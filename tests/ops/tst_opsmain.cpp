@@ -248,7 +248,13 @@ void TstOpsMain::readShowsConfiguration()
     QVERIFY(sub(kRead));
     QCOMPARE(text(win(kRead), "label"), QStringLiteral("Чтение конфигурации адаптера Q-275"));
 
-    QTRY_VERIFY_WITH_TIMEOUT(!sub(kRead), 10000);
+    QWidget *w = win(kRead);
+    QTRY_COMPARE_WITH_TIMEOUT(text(w, "label"), QStringLiteral("Конфигурация адаптера прочитана."),
+                              10000);
+    // The bar followed the last answer frame, the configuration's (length byte 25).
+    QCOMPARE(child<QProgressBar>(w, "progressBar")->maximum(), 25);
+    QCOMPARE(text(w, "bClose"), QStringLiteral("Закрыть"));
+    QTRY_VERIFY_WITH_TIMEOUT(!sub(kRead), 3000);
     QCOMPARE(rec20(main->currentConfig()), boardConfig());
     QCOMPARE(main->statusBar()->currentMessage(), QStringLiteral("Прочитана конфигурация"));
     const QStringList log = logTexts();
@@ -332,6 +338,9 @@ void TstOpsMain::writeStoresConfiguration()
     QCOMPARE(text(w, "label"), QStringLiteral("Загрузка конфигурации адаптера Q-275"));
     QTRY_COMPARE_WITH_TIMEOUT(text(w, "label"),
                               QStringLiteral("Конфигурации адаптера Q-275 записана."), 10000);
+    // One request frame of 20 data bytes, written whole.
+    QCOMPARE(child<QProgressBar>(w, "progressBar")->maximum(), 29);
+    QCOMPARE(child<QProgressBar>(w, "progressBar")->value(), 29);
     QTRY_VERIFY_WITH_TIMEOUT(!sub(kWrite), 3000);
     QCOMPARE(main->statusBar()->currentMessage(), QStringLiteral("Записана конфигурация"));
     QCOMPARE(sim->record(QStringLiteral("config")), boardConfig());

@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 SimHarness::SimHarness() : tmp(new QTemporaryDir) {}
 
 SimHarness::~SimHarness()
@@ -116,13 +119,16 @@ bool SimHarness::control(const QString &line, int timeoutMs)
 {
     if (!isRunning())
         return false;
-    QFile f(controlPath());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // Without blocking: a FIFO nobody reads any more must not hang the test.
+    const int fd =
+        ::open(QFile::encodeName(controlPath()).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
     const QByteArray b = line.toUtf8() + '\n';
-    if (f.write(b) != b.size())
+    const bool written = ::write(fd, b.constData(), size_t(b.size())) == b.size();
+    ::close(fd);
+    if (!written)
         return false;
-    f.close();
     const int no = ++ctlSent;
     const QString tag = QStringLiteral("ctl %1 ").arg(no);
     bool ok = false;

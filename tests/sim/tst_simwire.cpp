@@ -729,6 +729,11 @@ void TstSimWire::controlRefusesBadLines()
     QCOMPARE(sim.record("config"), cfg);
     QVERIFY(sim.control("quit"));
     QVERIFY(SimHarness::waitFor([&] { return !sim.isRunning(); }, 3000));
+    // A simulator that is gone refuses at once.
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(!sim.control("clear"));
+    QVERIFY(t.elapsed() < 1000);
 }
 
 void TstSimWire::pacingAt9600()

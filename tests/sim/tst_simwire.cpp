@@ -694,6 +694,9 @@ void TstSimWire::junkAndUnfinishedFrames()
         },
         2000));
     QCOMPARE(sim.received(), QList<QByteArray>{r});
+    // A frame too short to carry a board packet passes the RIB, and the board stays silent.
+    const QByteArray tiny = hex("FF2F0001D0");
+    QCOMPARE(exchange(p, tiny, tiny.size() + 1).toHex(' '), (tiny + hex("50")).toHex(' '));
     // A frame that stops half-way is given up after a second: its bytes come back
     // and the next frame is answered.
     sim.markLog();

@@ -505,7 +505,9 @@ void Simulator::completeFrame()
         push(std::move(it));
     }
     // The radio hands the packet (without the frame checksum) to the board.
-    Bytes packet(frame.begin() + 4, frame.end() - 1);
+    Bytes packet;
+    if (frame.size() > 5)
+        packet.assign(frame.begin() + 4, frame.end() - 1);
     if (ff.garble >= 0 && size_t(ff.garble) < packet.size())
         packet[size_t(ff.garble)] = uint8_t(~packet[size_t(ff.garble)]);
     const int cmd = packet.size() >= 3 ? packet[2] : -1;

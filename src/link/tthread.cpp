@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "tserialport.h"
 
@@ -225,7 +226,7 @@ void TThread::runTask(const Task &task)
     const quint8 *data = task.data.size() == task.len
                              ? reinterpret_cast<const quint8 *>(task.data.constData())
                              : nullptr;
-    const int len = int(qBound(qint64(-1), task.len, qint64(65535)));
+    const int len = int(qBound(qint64(-1), task.len, qint64(std::numeric_limits<int>::max())));
 
     switch (task.type) {
     case TaskReadCfg:

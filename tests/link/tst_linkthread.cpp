@@ -65,6 +65,26 @@ private:
     QMap<quint8, QList<QByteArray>> answers;
 };
 
+// The in-memory line behind a device object that takes its time to go away:
+// it widens the moment in which a worker has found the queue empty but is
+// still on its way out of run().
+class SlowEndPort : public TLinkPort
+{
+public:
+    explicit SlowEndPort(std::shared_ptr<TMemoryPort> line) : line(std::move(line)) {}
+    ~SlowEndPort() override { QThread::msleep(2); }
+    bool open(const QString &name) override { return line->open(name); }
+    bool setTimeouts(quint32 r, quint32 w) override { return line->setTimeouts(r, w); }
+    int configure() override { return line->configure(); }
+    qint64 read(quint8 *buf, qint64 n) override { return line->read(buf, n); }
+    qint64 write(const quint8 *buf, qint64 n) override { return line->write(buf, n); }
+    void close() override { line->close(); }
+    bool isOpen() const override { return line->isOpen(); }
+
+private:
+    std::shared_ptr<TMemoryPort> line;
+};
+
 } // namespace
 
 class LinkThreadTest : public QObject
@@ -608,6 +628,8 @@ private slots:
     void restartUnderLoadFromTwoThreads()
     {
         board->status(0x81, '0');
+        auto line = port;
+        thread->setPortFactory([line] { return std::make_shared<SlowEndPort>(line); });
         std::atomic<int> starts{0};
         connect(
             thread.get(), &QThread::started, thread.get(), [&starts] { ++starts; },
@@ -636,7 +658,7 @@ private slots:
         std::thread b(poster, 2);
         a.join();
         b.join();
-        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2 * int(PerPoster), 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2 * int(PerPoster), 20000);
         QVERIFY(finish());
         QTRY_VERIFY(!thread->isRunning());
         // Every task ran once, each poster's in its own order.

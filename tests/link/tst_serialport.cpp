@@ -37,7 +37,10 @@ private:
         }
         return got;
     }
-    void toMaster(const QByteArray &b) { QCOMPARE(::write(master, b.constData(), b.size()), ssize_t(b.size())); }
+    void toMaster(const QByteArray &b)
+    {
+        QCOMPARE(::write(master, b.constData(), b.size()), ssize_t(b.size()));
+    }
 
 private slots:
     void init()

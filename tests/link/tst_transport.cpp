@@ -340,6 +340,17 @@ private slots:
         }
         QTest::newRow("packet over 64")
             << longPacket << 0 << "Ошибка приема данных от опциональной платы: 10";
+        // A packet length byte under 2 leaves no room for an identifier.
+        QByteArray noId = hex("ff8f0004"
+                              "4301bc");
+        {
+            quint8 f = 0;
+            for (char c : noId)
+                f += quint8(c);
+            noId.append(char(quint8(0xFF - f)));
+        }
+        QTest::newRow("packet length 1")
+            << noId << 0 << "Ошибка приема данных от опциональной платы: 10";
         // Answers shorter than the command needs are receive errors.
         QTest::newRow("identity short") << TMemoryPort::answerFrame(0x79, data18().left(10)) << 18
                                         << "Ошибка приема данных от опциональной платы: 10";

@@ -114,8 +114,8 @@ void TThread::enqueue(int type, const quint8 *data, qint64 len)
     if (startWorker) {
         // A worker that has just found the queue empty may still be on its
         // way out of run(), and QThread::start() ignores a running thread:
-        // let it finish first (it no longer takes the mutex or waits on
-        // anything).
+        // let it finish first (it waits on nothing and takes the mutex only
+        // once more, briefly).
         joinWorker();
         start(QThread::InheritPriority);
     }

@@ -244,6 +244,9 @@ void TInpChan::ChkAmp(bool on)
     if (ch.attFollowsAmp)
         c.boxAtt->setEnabled(on);
     if (!on) {
+        // The unchecked group box has disabled its own children already; the clip box
+        // is disabled here too, since a mode rule may have enabled it explicitly.
+        c.checkClip->setEnabled(false);
         c.boxGain->setEnabled(false);
         c.boxAgcLvl->setEnabled(false);
         c.boxAgcGain->setEnabled(false);

@@ -32,6 +32,7 @@ TQ275 defaultRecord()
 
 // One input editor of either kind on its own record, with the names that differ.
 struct Chan {
+    explicit Chan(bool receiver) : rx(receiver) {}
     bool rx;
     TQ275 rec = defaultRecord();
     std::unique_ptr<TInpChan> ed;
@@ -488,6 +489,13 @@ void TstInpEditor::amplifierOffRecordKeepsGroupsDisabled()
     QVERIFY(!ch.w<QWidget>("boxGain")->isEnabled());
     QVERIFY(!ch.w<QWidget>("tabAgc")->isEnabled());
     QCOMPARE(ch.w<QWidget>(ch.att())->isEnabled(), !rx);
+    // Amplifier off in AGC mode: nothing of the amplifier can be changed.
+    ch.block()[2] = 0xF3;
+    ch.ed->Fill();
+    QVERIFY(!ch.w<QWidget>("checkClip")->isEnabled());
+    QVERIFY(!ch.w<QWidget>("boxAgcLvl")->isEnabled());
+    QVERIFY(!ch.w<QWidget>("tabAgc")->isEnabled());
+    QVERIFY(!ch.w<QWidget>("radioPga")->isEnabled());
     // A later fill with the amplifier on brings everything back.
     ch.block()[1] = 0x16;
     ch.block()[2] = 0xF3;

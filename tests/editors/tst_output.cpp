@@ -60,8 +60,6 @@ private slots:
     void resetAndSave();
     void noIdentity();
     void liveRowsInOrder();
-    void livePin8MicrophoneOff();
-    void liveTwoDialsOneSend();
 };
 
 void TstOutput::formOfTheWindow()
@@ -271,39 +269,6 @@ void TstOutput::liveRowsInOrder()
     QCOMPARE(log.tasks, QList<PostedTask>({codec({60, 0x00}), codec({46, 0x05}), codec({63, 0x86}),
                                            codec({49, 0x07})}));
     QCOMPARE(o.ed->dirtyMask(), 0);
-}
-
-void TstOutput::livePin8MicrophoneOff()
-{
-    Out o;
-    o.byte(16) = 0x80 | 12;
-    o.open();
-    TaskLog log;
-    log.attach(o.ed.get());
-    o.ed->Conn(true);
-    o.w<QPushButton>("bTest")->setChecked(true);
-    o.w<QGroupBox>("boxTx8")->setChecked(false);
-    QVERIFY(log.tasks.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(log.tasks.size(), 1, 2000);
-    QCOMPARE(log.tasks.first(), codec({49, 12}));
-    QCOMPARE(int(o.byte(16)), 12);
-}
-
-void TstOutput::liveTwoDialsOneSend()
-{
-    Out o;
-    o.open();
-    TaskLog log;
-    log.attach(o.ed.get());
-    o.ed->Conn(true);
-    o.w<QPushButton>("bTest")->setChecked(true);
-    o.w<QDial>("dialRx8")->setValue(9);
-    QTest::qWait(80);
-    o.w<QDial>("dialRx3")->setValue(8);
-    QTRY_COMPARE_WITH_TIMEOUT(log.tasks.size(), 2, 2000);
-    QCOMPARE(log.tasks, QList<PostedTask>({codec({60, 0x88}), codec({46, 0x09})}));
-    QTest::qWait(300);
-    QCOMPARE(log.tasks.size(), 2);
 }
 
 QTEST_MAIN(TstOutput)

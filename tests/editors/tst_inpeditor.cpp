@@ -673,7 +673,6 @@ void TstInpEditor::liveDirtyOrder()
     ch.w<QRadioButton>(ch.onB())->setChecked(true);
     QCOMPARE(ch.ed->dirtyMask(), 0x7F);
     ch.ed->TestStt();
-    const int s = rx ? 0x18 : 0x24;
     QCOMPARE(ch.rec.switching, quint8(rx ? 0x1D : 0x2E));
     QList<PostedTask> want = {ctl(ch.task(), ch.rec.switching)};
     if (rx)
@@ -682,7 +681,6 @@ void TstInpEditor::liveDirtyOrder()
     else
         want << codec({18, 0xF2}) << codec({16, 5}) << codec({29, 0xF0}) << codec({30, 20})
              << codec({31, 0xCF}) << codec({35, 0x43});
-    Q_UNUSED(s);
     QCOMPARE(log.tasks, want);
 }
 

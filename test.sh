@@ -1,10 +1,108 @@
 #!/bin/sh
-# Installs what is needed, builds, and runs every test through CTest.
+# Installs what is needed, builds, and runs every test through CTest (build). Then, each
+# in its own folder: the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-asan), the link and thread tests under
+# ThreadSanitizer (build-tsan), and a short fuzzing run with clang (build-fuzz).
+# The last line counts every test of all four: "N passed, N failed".
+# Q275_QUICK=1 runs the normal build and suite only.
 set -e
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 JOBS=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build -j "$JOBS" >build/build.log 2>&1 || { cat build/build.log; exit 1; }
-ctest --test-dir build -j "$JOBS" --output-on-failure
+SUPP="$PWD/tests/reliability"
+PASSED=0
+FAILED=0
+
+# build DIR "TARGETS" CMAKE-OPTIONS... : configures and builds quietly; the log on failure.
+build() {
+    dir=$1
+    targets=$2
+    shift 2
+    mkdir -p "$dir"
+    if ! cmake -S . -B "$dir" -G Ninja "$@" >"$dir/configure.log" 2>&1; then
+        cat "$dir/configure.log"
+        return 1
+    fi
+    # shellcheck disable=SC2086
+    if ! cmake --build "$dir" -j "$JOBS" ${targets:+--target $targets} >"$dir/build.log" 2>&1; then
+        tail -n 60 "$dir/build.log"
+        return 1
+    fi
+}
+
+# count LOG : adds CTest's "... N tests failed out of M" of a run to the totals.
+count() {
+    line=$(grep -E 'tests? failed out of [0-9]+' "$1" | tail -n 1)
+    if [ -z "$line" ]; then
+        FAILED=$((FAILED + 1))
+        return
+    fi
+    f=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    t=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/')
+    PASSED=$((PASSED + t - f))
+    FAILED=$((FAILED + f))
+}
+
+# stage NAME DIR CTEST-ARGS... : a quiet CTest run; its failures and summary are shown.
+stage() {
+    name=$1
+    dir=$2
+    shift 2
+    log="$dir/ctest.log"
+    ctest --test-dir "$dir" -j "$JOBS" --output-on-failure "$@" >"$log" 2>&1 || true
+    count "$log"
+    echo "== $name: $(grep -E 'tests? failed out of' "$log" | tail -n 1)"
+    sed -n '/The following tests FAILED/,$p' "$log" | grep -v '^Errors while running' || true
+    if grep -q 'tests FAILED' "$log"; then
+        echo "   (output of the failed tests: $log)"
+    fi
+}
+
+# --- the normal build and the whole suite
+build build "" -DCMAKE_BUILD_TYPE=Debug || exit 1
+ctest --test-dir build -j "$JOBS" --output-on-failure >build/ctest.log 2>&1 || true
+cat build/ctest.log
+count build/ctest.log
+
+if [ "${Q275_QUICK:-0}" != 1 ]; then
+    # --- the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer
+    export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1"
+    export LSAN_OPTIONS="suppressions=$SUPP/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    if build build-asan "" -DCMAKE_BUILD_TYPE=Debug -DQ275_SANITIZE=ON -DQ275_BENCH=OFF; then
+        stage "AddressSanitizer+UBSan, whole suite" build-asan
+    else
+        echo "== AddressSanitizer build failed"
+        FAILED=$((FAILED + 1))
+    fi
+
+    # --- the link and thread tests under ThreadSanitizer
+    # Qt is not instrumented: what it does on its own threads is not reported.
+    export TSAN_OPTIONS="ignore_noninstrumented_modules=1:suppressions=$SUPP/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+    if build build-tsan "q275-sim" -DCMAKE_BUILD_TYPE=Debug -DQ275_TSAN=ON -DQ275_BENCH=OFF &&
+        tsan_tests=$(ctest --test-dir build-tsan -N -L link | sed -n 's/^ *Test *#[0-9]*: *//p') &&
+        build build-tsan "$tsan_tests" -DCMAKE_BUILD_TYPE=Debug -DQ275_TSAN=ON -DQ275_BENCH=OFF; then
+        stage "ThreadSanitizer, link and thread tests" build-tsan -L link
+    else
+        echo "== ThreadSanitizer build failed"
+        FAILED=$((FAILED + 1))
+    fi
+
+    # --- a short fuzzing run of each fuzz program
+    mkdir -p build-fuzz
+    if tools/fuzz.sh "${Q275_FUZZ_SECONDS:-20}" build-fuzz >build-fuzz/run.log 2>&1; then
+        n=$(grep -c 'no failure' build-fuzz/run.log)
+        PASSED=$((PASSED + n))
+        echo "== fuzzing: $(grep 'no failure' build-fuzz/run.log | tr '\n' ';')"
+    else
+        n=$(grep -c 'no failure' build-fuzz/run.log || true)
+        PASSED=$((PASSED + n))
+        FAILED=$((FAILED + 1))
+        echo "== fuzzing failed:"
+        cat build-fuzz/run.log
+    fi
+fi
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]

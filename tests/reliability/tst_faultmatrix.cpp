@@ -92,7 +92,6 @@ QList<QPair<QString, Case>> faultCases(quint8 cmd, bool setting, bool tracePoll)
     lost.fails = true;
     add("no-echo", "no-echo", lost);
     add("short-echo", "short-echo", lost);
-    add("short-echo=0", "short-echo=0", lost);
     add("bad-echo", "bad-echo", retried({kRibEcho}, 1000, 2, false));
     add("bad-echo=0", "bad-echo=0", retried({kRibEcho}, 1000, 2, false));
     add("bad-echo always", "bad-echo,always", retried({kRibEcho}, 1000, 10, false));

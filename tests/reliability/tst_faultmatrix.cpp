@@ -70,7 +70,7 @@ Effect retried(const QStringList &each, int pause, int attempts, bool reaches)
         }
     }
     e.fails = always;
-    e.reached = reaches ? (always ? 10 : 2) : (always ? 0 : 1);
+    e.reached = reaches ? attempts : (always ? 0 : 1);
     return e;
 }
 

@@ -130,7 +130,6 @@ private slots:
         for (const bool w : {true, false}) {
             const QString c = w ? QStringLiteral(",cmd=75") : QStringLiteral(",cmd=74");
             const char *op = w ? "write" : "test";
-            QTest::newRow(qPrintable(QStringLiteral("%1 no-echo").arg(op))) << w << "no-echo" + c;
             QTest::newRow(qPrintable(QStringLiteral("%1 close").arg(op))) << w << "close" + c;
             QTest::newRow(qPrintable(QStringLiteral("%1 error").arg(op))) << w << "error=07" + c;
             QTest::newRow(qPrintable(QStringLiteral("%1 status=1").arg(op))) << w << "status=1" + c;

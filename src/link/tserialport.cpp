@@ -29,6 +29,10 @@ bool TSerialPort::open(const QString &name)
         port.clearError();
         return false;
     }
+    // Every attempt starts on a quiet line: what arrived while the port was closed (a late
+    // answer, the rest of a refused frame) belongs to no exchange of this attempt.
+    port.clear(QSerialPort::Input);
+    port.clearError();
     return true;
 }
 

@@ -73,6 +73,30 @@ private slots:
         QVERIFY(port.open(slave)); // free again after closing
     }
 
+    void staleInputIsDropped()
+    {
+        // Another holder of the device keeps the line alive between our openings, as the
+        // RIB's own side does; bytes that come in while we are closed are not ours.
+        const int keeper = ::open(slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(keeper >= 0);
+        TSerialPort port;
+        QVERIFY(port.open(slave));
+        QCOMPARE(port.configure(), 0);
+        port.close();
+        toMaster(QByteArray("\x50\xFF\x8F", 3));
+        QThread::msleep(20);
+        QVERIFY(port.open(slave));
+        QCOMPARE(port.configure(), 0);
+        QVERIFY(port.setTimeouts(250, 2500));
+        quint8 buf[8];
+        QCOMPARE(port.read(buf, 3), qint64(0));
+        toMaster(QByteArray("\x60", 1));
+        QCOMPARE(port.read(buf, 1), qint64(1));
+        QCOMPARE(buf[0], quint8(0x60));
+        port.close();
+        ::close(keeper);
+    }
+
     void absentPort()
     {
         TSerialPort port;

@@ -10,8 +10,10 @@
 set -e
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" >build/build.log 2>&1 || { cat build/build.log; exit 1; }
+# Its own build folder: the tests build a debug configuration in build/.
+B=build-run
+cmake -S . -B "$B" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DQ275_BENCH=OFF >/dev/null
+cmake --build "$B" -j "$(nproc 2>/dev/null || echo 2)" >"$B/build.log" 2>&1 || { cat "$B/build.log"; exit 1; }
 
 SIMDIR="${XDG_DATA_HOME:-$HOME/.local/share}/q275-sim"
 LINK="$SIMDIR/ttyQ275"
@@ -21,7 +23,7 @@ if [ -f Q275.ini ]; then
     IFS= read -r port <Q275.ini || true
 fi
 if [ -n "$port" ] && [ "$port" != "$LINK" ]; then
-    exec ./build/q275-terminal "$@"
+    exec "./$B/q275-terminal" "$@"
 fi
 
 mkdir -p "$SIMDIR"
@@ -34,11 +36,11 @@ if [ -f "$SIMDIR/sim.pid" ]; then
     old=$(cat "$SIMDIR/sim.pid" 2>/dev/null || true)
     if [ -n "$old" ] && kill -0 "$old" 2>/dev/null && [ -L "$LINK" ] &&
         grep -q q275-sim "/proc/$old/cmdline" 2>/dev/null; then
-        exec ./build/q275-terminal "$@"
+        exec "./$B/q275-terminal" "$@"
     fi
 fi
 
-./build/tools/sim/q275-sim --link "$LINK" --state "$SIMDIR/board.state" \
+"./$B/tools/sim/q275-sim" --link "$LINK" --state "$SIMDIR/board.state" \
     --log "$SIMDIR/frames.log" --control "$SIMDIR/control" --with-parent \
     >"$SIMDIR/sim.out" 2>"$SIMDIR/sim.err" &
 simpid=$!
@@ -67,5 +69,5 @@ while [ ! -s "$SIMDIR/sim.out" ]; do
 done
 
 status=0
-./build/q275-terminal "$@" || status=$?
+"./$B/q275-terminal" "$@" || status=$?
 exit $status

@@ -783,6 +783,8 @@ void Q275::closeWin(bool ok)
     if (ok) {
         if (title == kRead) {
             showTree();
+            // A record that failed its checksum is gone now: the log says so, and the
+            // status bar must not call the read a success.
             if (config)
                 statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
         } else if (title == kWrite) {

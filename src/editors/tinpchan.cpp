@@ -183,6 +183,9 @@ void TInpChan::writeDefaults()
     std::copy(ch.defBlock, ch.defBlock + 6, blk);
 }
 
+// The amplifier and AGC switches are judged against what the board last received, not
+// against the working copy: "Сброс" rewrites the working copy while live control runs, and
+// comparing with that would leave the board muted or in AGC after a reset.
 void TInpChan::noteSent()
 {
     sentAmpOff = blk[1] & 0x80;

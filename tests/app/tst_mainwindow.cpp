@@ -26,6 +26,7 @@
 #include "modalresponder.h"
 #include "obdfile.h"
 #include "q275.h"
+#include "simharness.h"
 #include "tthread.h"
 
 namespace
@@ -145,6 +146,7 @@ private slots:
     void serviceModesRebuildTree();
     void userModeWhileInUserMode();
     void portChoiceWritesPortFile();
+    void corruptReadIsNotReportedAsRead();
 
 private:
     Q275 *makeWindow();
@@ -913,6 +915,26 @@ void TestMainWindow::portChoiceWritesPortFile()
     QCOMPARE(readBytes(QStringLiteral("Q275.ini")), pty.toLocal8Bit());
     QCOMPARE(w->currentPort(), pty);
     ::close(master);
+}
+
+void TestMainWindow::corruptReadIsNotReportedAsRead()
+{
+    // A board whose stored record fails its checksum: the read itself succeeds, the
+    // record is refused when it is shown, and the status bar does not call it read.
+    QByteArray bad = SimHarness::defaultConfig();
+    bad[3] = char(bad[3] + 1);
+    SimHarness sim;
+    QVERIFY2(sim.start({QStringLiteral("--config"), QString::fromLatin1(bad.toHex())}),
+             qPrintable(sim.error()));
+    writeBytes(QStringLiteral("Q275.ini"), sim.portName().toLocal8Bit());
+    Q275 *w = makeWindow();
+    w->read();
+    QTRY_VERIFY_WITH_TIMEOUT(w->workArea()->subWindowList().isEmpty(), 8000);
+    QCOMPARE(logTexts(w).value(0), QStringLiteral("Конфигурация адаптера Q-275 повреждена"));
+    QCOMPARE(logTexts(w).value(1), QStringLiteral("Процесс чтения конфигурации выполнен"));
+    QVERIFY(!w->currentConfig());
+    QCOMPARE(w->statusBar()->currentMessage(), QString());
+    QVERIFY(!action(w, QStringLiteral("&Записать"))->isEnabled());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -27,6 +27,7 @@
 #include "obdfile.h"
 #include "q275.h"
 #include "simharness.h"
+#include "testsandbox.h"
 #include "tthread.h"
 
 namespace
@@ -152,8 +153,7 @@ private:
     Q275 *makeWindow();
     void createConfig(Q275 *w);
 
-    QTemporaryDir *tmp = nullptr;
-    QString startDir;
+    TestSandbox *tmp = nullptr;
     Q275 *win = nullptr;
     ModalResponder *modal = nullptr;
 };
@@ -162,17 +162,12 @@ void TestMainWindow::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-    startDir = QDir::currentPath();
 }
 
 void TestMainWindow::init()
 {
-    tmp = new QTemporaryDir;
+    tmp = new TestSandbox;
     QVERIFY(tmp->isValid());
-    QVERIFY(QDir::setCurrent(tmp->path()));
-    // Settings live in the temporary folder, never in the user's own store.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tmp->path());
     QSettings().clear();
     modal = new ModalResponder(this);
 }
@@ -187,7 +182,6 @@ void TestMainWindow::cleanup()
     }
     delete modal;
     modal = nullptr;
-    QDir::setCurrent(startDir);
     delete tmp;
     tmp = nullptr;
 }

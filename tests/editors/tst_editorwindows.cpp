@@ -14,6 +14,7 @@
 #include "modalresponder.h"
 #include "q275.h"
 #include "simharness.h"
+#include "testsandbox.h"
 #include "tinprx.h"
 #include "tinptx.h"
 #include "toutput.h"
@@ -39,8 +40,7 @@ private:
     QList<QByteArray> framesOf(quint8 cmd) const;
     bool waitNoWindowBut(int count);
 
-    QString startDir;
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<TestSandbox> tmp;
     std::unique_ptr<SimHarness> sim;
     std::unique_ptr<ModalResponder> modal;
     Q275 *win = nullptr;
@@ -50,18 +50,14 @@ void TstEditorWindows::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-    startDir = QDir::currentPath();
 }
 
 void TstEditorWindows::init()
 {
     if (qEnvironmentVariableIsEmpty("Q275_SIM"))
         QSKIP("the board simulator is not built");
-    tmp.reset(new QTemporaryDir);
+    tmp.reset(new TestSandbox);
     QVERIFY(tmp->isValid());
-    QVERIFY(QDir::setCurrent(tmp->path()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tmp->path());
     sim.reset(new SimHarness);
     QVERIFY2(sim->start(), qPrintable(sim->error()));
     QFile ini(QStringLiteral("Q275.ini"));
@@ -85,7 +81,6 @@ void TstEditorWindows::cleanup()
     }
     modal.reset();
     sim.reset();
-    QDir::setCurrent(startDir);
     tmp.reset();
 }
 

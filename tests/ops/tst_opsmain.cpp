@@ -29,6 +29,7 @@
 #include "q275.h"
 #include "read.h"
 #include "simharness.h"
+#include "testsandbox.h"
 #include "tinptx.h"
 #include "ttest.h"
 #include "tthread.h"
@@ -123,8 +124,7 @@ private:
     QStringList treeTexts() const;
     bool startSim(const QStringList &args = {});
 
-    QTemporaryDir *tmp = nullptr;
-    QString startDir;
+    TestSandbox *tmp = nullptr;
     Q275 *main = nullptr;
     ModalResponder *modal = nullptr;
     SimHarness *sim = nullptr;
@@ -134,16 +134,12 @@ void TstOpsMain::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-    startDir = QDir::currentPath();
 }
 
 void TstOpsMain::init()
 {
-    tmp = new QTemporaryDir;
+    tmp = new TestSandbox;
     QVERIFY(tmp->isValid());
-    QVERIFY(QDir::setCurrent(tmp->path()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tmp->path());
     modal = new ModalResponder(this);
 }
 
@@ -159,7 +155,6 @@ void TstOpsMain::cleanup()
     modal = nullptr;
     delete sim;
     sim = nullptr;
-    QDir::setCurrent(startDir);
     delete tmp;
     tmp = nullptr;
 }

@@ -19,6 +19,7 @@
 #include "obdfile.h"
 #include "q275.h"
 #include "simharness.h"
+#include "testsandbox.h"
 #include "tq275.h"
 
 namespace
@@ -51,11 +52,10 @@ class TstFaultFiles : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<TestSandbox> tmp;
     std::unique_ptr<SimHarness> sim;
     std::unique_ptr<ModalResponder> modal;
     Q275 *main = nullptr;
-    QString startDir;
     QString obd;
 
     QWidget *window(const QString &title) const
@@ -77,16 +77,12 @@ private slots:
     {
         QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
         QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-        startDir = QDir::currentPath();
     }
 
     void init()
     {
-        tmp.reset(new QTemporaryDir);
+        tmp.reset(new TestSandbox);
         QVERIFY(tmp->isValid());
-        QVERIFY(QDir::setCurrent(tmp->path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tmp->path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tmp->path());
         modal.reset(new ModalResponder);
         sim.reset(new SimHarness);
         QVERIFY2(sim->start(), qPrintable(sim->error()));
@@ -119,7 +115,6 @@ private slots:
         }
         modal.reset();
         sim.reset();
-        QDir::setCurrent(startDir);
         tmp.reset();
     }
 

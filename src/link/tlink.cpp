@@ -198,7 +198,7 @@ qint8 TLink::waitAck()
 {
     if (setReadTimeout(ReadTimeoutLong) < 0)
         return -3;
-    for (;;) {
+    for (int skipped = 0; skipped <= NoiseLimit; ++skipped) {
         quint8 b = 0;
         const qint8 r = readByte(b);
         if (r != StepOk)
@@ -209,35 +209,47 @@ qint8 TLink::waitAck()
             return StepRetransmit;
         // anything else is noise on the line: skip it
     }
+    return StepTimeout;
 }
 
 qint8 TLink::readAnswer()
 {
     int length = 0;
     bodyLength = 0;
+    int seen = 0;           // bytes read while hunting, header bytes included
+    bool haveStart = false; // a 0xFF that failed as a frame type may start the next frame
+    quint8 b = 0;
+    auto next = [&]() -> qint8 {
+        if (++seen > NoiseLimit)
+            return StepTimeout;
+        return readByte(b);
+    };
     for (;;) {
         emit recvCnt(0);
         if (setReadTimeout(ReadTimeoutLong) < 0)
             return -3;
-        quint8 b = 0;
         qint8 r;
-        do {
-            r = readByte(b);
-            if (r != StepOk)
-                return r;
-        } while (b != 0xFF);
+        if (!haveStart) {
+            do {
+                if ((r = next()) != StepOk)
+                    return r;
+            } while (b != 0xFF);
+        }
+        haveStart = false;
 
         if (setReadTimeout(ReadTimeoutShort) < 0)
             return -3;
-        if ((r = readByte(b)) != StepOk)
+        if ((r = next()) != StepOk)
             return r;
-        if (b != 0x8F)
+        if (b != 0x8F) {
+            haveStart = b == 0xFF;
             continue;
-        if ((r = readByte(b)) != StepOk)
+        }
+        if ((r = next()) != StepOk)
             return r;
         if (b != 0x00)
             continue;
-        if ((r = readByte(b)) != StepOk)
+        if ((r = next()) != StepOk)
             return r;
         if (b > 0x80)
             continue; // not a frame header after all: hunt for the next 0xFF

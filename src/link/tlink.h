@@ -22,6 +22,10 @@ class TLink : public QObject
 public:
     enum { TxSize = 256, RxSize = 512, MaxData = 247 };
     enum { ReadTimeoutShort = 250, ReadTimeoutLong = 1000, WriteTimeout = 2500 };
+    // Bytes of noise that the wait for the acknowledgement and the hunt for an answer
+    // frame skip before they count as a time-out: four longest frames and more. Without
+    // a limit a line that chatters without pause would hold the worker for ever.
+    enum { NoiseLimit = 1024 };
 
     // Option-board command codes and the error answer.
     enum Command : quint8 {

@@ -216,6 +216,40 @@ private slots:
         QVERIFY(sleeps.isEmpty());
     }
 
+    void repeatedFrameStartIsKept()
+    {
+        // A stray 0xFF right before the real frame start: the second 0xFF still starts
+        // the frame, so the answer is taken on the first attempt.
+        const QByteArray good = TMemoryPort::answerFrame(0x79, data18());
+        port->setResponder([good](const QByteArray &w) { return w + hex("50ff") + good; });
+        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(1));
+        QCOMPARE(only("recvMax"), QStringList{"recvMax 23"});
+        QVERIFY(lines().isEmpty());
+        QVERIFY(sleeps.isEmpty());
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(link->answerData()), 18), data18());
+    }
+
+    void endlessNoiseCountsAsTimeout()
+    {
+        // A line that never stops chattering must not hold the worker for ever: past the
+        // noise limit the wait counts as a time-out and the attempt is retried.
+        const QByteArray noise(TLink::NoiseLimit + 10, char(0x11));
+        port->setResponder([noise](const QByteArray &w) { return w + noise; });
+        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
+        QCOMPARE(lines().count("Превышено время ожидания ACK"), 10);
+        QCOMPARE(sleeps, QList<int>(9, 1000));
+
+        // The same after the acknowledgement: the hunt gives up, only retry lines follow.
+        events.clear();
+        sleeps.clear();
+        const QByteArray starts(TLink::NoiseLimit + 10, char(0xFF)); // every byte a false start
+        port->setResponder([starts](const QByteArray &w) { return w + hex("50") + starts; });
+        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
+        QCOMPARE(lines().count(), 9);
+        QCOMPARE(lines().last(), QString("Повтор передачи - попытка=9"));
+        QVERIFY(only("recvMax").isEmpty());
+    }
+
     void wrongIdentifierTenTimes()
     {
         mode = 2;

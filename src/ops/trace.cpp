@@ -1,6 +1,8 @@
 #include "trace.h"
 
 #include <QTextCursor>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTime>
 
 #include "tthread.h"
@@ -117,9 +119,6 @@ void Trace::Data(quint8 *rec)
         return;
     }
 
-    QTextCursor cursor(ui->textLog->document());
-    cursor.movePosition(QTextCursor::Start);
-
     const quint8 channel = rec[1];
     switch (channel) {
     case 0:
@@ -137,7 +136,7 @@ void Trace::Data(quint8 *rec)
     default:
         line += tr("ошибка канала=") + QString::number(channel) + QStringLiteral(" ; n=") +
                 QString::number(n) + QLatin1Char('\r');
-        cursor.insertText(line);
+        addLine(line);
         poll();
         return;
     }
@@ -148,6 +147,21 @@ void Trace::Data(quint8 *rec)
         line += QString::number(data[i], 16).toUpper() + QStringLiteral("; ");
     }
     line += QLatin1Char('\r');
-    cursor.insertText(line);
+    addLine(line);
     poll();
+}
+
+// Puts the line on top; the oldest lines beyond the limit drop off the bottom.
+void Trace::addLine(const QString &line)
+{
+    QTextDocument *doc = ui->textLog->document();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(line);
+    // Each line ends with a line end, so the document's last block is the empty one.
+    if (doc->blockCount() > MaxLines + 1) {
+        QTextCursor tail(doc->findBlockByNumber(MaxLines));
+        tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        tail.removeSelectedText();
+    }
 }

@@ -21,6 +21,9 @@ class Trace : public QWidget
 public:
     // Channel mask bits, one per trace stream.
     enum { MaskRad = 0x01, MaskI2C = 0x02, MaskRxP = 0x04, MaskTxP = 0x08 };
+    // Lines the monitor keeps; older ones drop off the bottom, so a trace left running
+    // for hours does not grow without bound.
+    enum { MaxLines = 5000 };
 
     explicit Trace(QWidget *parent, TThread *thread);
     ~Trace() override;
@@ -44,6 +47,7 @@ public slots:
 private:
     void setMaskBit(quint8 bit, bool on);
     void poll();
+    void addLine(const QString &line);
 
     std::unique_ptr<Ui::TraceClass> ui;
     TThread *thread;

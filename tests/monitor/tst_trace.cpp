@@ -194,6 +194,27 @@ private slots:
         QCOMPARE(w.findChild<QTextEdit *>("textLog")->toPlainText(), QString());
     }
 
+    void oldestLinesDropOff()
+    {
+        QWidget parent;
+        Trace w(&parent, thread);
+        button(w, "bRun")->click();
+        for (int i = 0; i < Trace::MaxLines + 3; ++i)
+            send({3, 1, quint8(i >> 8), quint8(i)});
+        const QStringList got = lines(w);
+        QCOMPARE(got.size(), int(Trace::MaxLines));
+        const int last = Trace::MaxLines + 2;
+        QVERIFY2(got.first().endsWith(QStringLiteral("I2C TxD=>0x%1; 0x%2; ")
+                                          .arg(last >> 8, 2, 16, QLatin1Char('0'))
+                                          .arg(last & 0xFF, 2, 16, QLatin1Char('0'))
+                                          .toUpper()
+                                          .replace("0X", "0x")
+                                          .replace("TXD", "TxD")),
+                 qPrintable(got.first()));
+        QVERIFY2(got.last().endsWith(QStringLiteral("I2C TxD=>0x00; 0x03; ")),
+                 qPrintable(got.last()));
+    }
+
     void recordsWithoutData()
     {
         QWidget parent;

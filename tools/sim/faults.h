@@ -26,7 +26,8 @@ enum class FaultKind {
     Short,         // answer data cut to N bytes (default half), sums right
     Truncated,     // answer frame cut after N bytes (default half), length byte kept
     LongLen,       // FF 8F 00 and a length byte over 0x80 (default 81) before the answer
-    Corrupt,       // answer frame byte N inverted (default the last data byte), sums kept
+    Corrupt,       // answer frame byte N inverted (default the last data byte) after the
+                   // checksums were computed, so the frame checksum no longer holds
     CorruptPacket, // answer packet byte N inverted (default the last data byte), frame sum right
     Garble         // request packet byte N reaches the board inverted (default 3)
 };

@@ -309,6 +309,14 @@ void TThread::runTask(const Task &task)
     }
 }
 
+// The board refused its identity or board data: it counts as one without identity.
+void TThread::noIdentity()
+{
+    emit mes(tr("Адаптер Q-275 версия 0.0"));
+    QMutexLocker lock(&mutex);
+    identRecord[0] = identRecord[1] = 0;
+}
+
 void TThread::readConfig()
 {
     qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
@@ -318,9 +326,7 @@ void TThread::readConfig()
     }
     if (r == 0) {
         // A board without identity data: no board data either.
-        emit mes(tr("Адаптер Q-275 версия 0.0"));
-        QMutexLocker lock(&mutex);
-        identRecord[0] = identRecord[1] = 0;
+        noIdentity();
     } else {
         {
             QMutexLocker lock(&mutex);
@@ -332,9 +338,7 @@ void TThread::readConfig()
             return;
         }
         if (r == 0) {
-            emit mes(tr("Адаптер Q-275 версия 0.0"));
-            QMutexLocker lock(&mutex);
-            identRecord[0] = identRecord[1] = 0;
+            noIdentity();
         } else {
             QMutexLocker lock(&mutex);
             std::memcpy(infoRecord, link.answerData(), InfoSize);

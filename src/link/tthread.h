@@ -113,6 +113,7 @@ private:
     void enqueue(int type, const quint8 *data, qint64 len);
     void runTask(const Task &task);
     void readConfig();
+    void noIdentity();
     void tracePoll();
     void tracePause();
     void joinWorker();

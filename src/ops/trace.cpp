@@ -1,7 +1,7 @@
 #include "trace.h"
 
-#include <QTextCursor>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTime>
 

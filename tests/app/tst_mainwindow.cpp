@@ -1,9 +1,6 @@
 #include <QtTest>
 
-#include <fcntl.h>
 #include <functional>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QDockWidget>
@@ -17,7 +14,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -146,7 +142,6 @@ private slots:
     void closeEventStopsThread();
     void serviceModesRebuildTree();
     void userModeWhileInUserMode();
-    void portChoiceWritesPortFile();
     void corruptReadIsNotReportedAsRead();
 
 private:
@@ -877,38 +872,6 @@ void TestMainWindow::userModeWhileInUserMode()
     QCOMPARE(w->workArea()->subWindowList().size(), 1);
     QCOMPARE(w->currentMode(), 1);
     QCOMPARE(logLines(w).size(), 2);
-}
-
-void TestMainWindow::portChoiceWritesPortFile()
-{
-    // A pseudo-terminal that nobody holds stands for a free port.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    QVERIFY(master >= 0);
-    QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
-    const QString pty = QString::fromLocal8Bit(ptsname(master));
-
-    writeBytes(QStringLiteral("Q275.ini"), (pty + "\nsecond line\n").toLocal8Bit());
-    Q275 *w = makeWindow();
-    QCOMPARE(w->currentPort(), pty);
-
-    // "Закрыть" changes nothing.
-    modal->answerWith(
-        [](QWidget *dlg) { dlg->findChild<QPushButton *>(QStringLiteral("bClose"))->click(); });
-    w->port();
-    QCOMPARE(readBytes(QStringLiteral("Q275.ini")), (pty + "\nsecond line\n").toLocal8Bit());
-    QCOMPARE(w->currentPort(), pty);
-
-    // "Ввод" keeps the preselected port: the file then holds the name alone.
-    QString shown;
-    modal->answerWith([&shown](QWidget *dlg) {
-        shown = dlg->findChild<QComboBox *>(QStringLiteral("boxPorts"))->currentText();
-        dlg->findChild<QPushButton *>(QStringLiteral("bSet"))->click();
-    });
-    w->port();
-    QCOMPARE(shown, pty);
-    QCOMPARE(readBytes(QStringLiteral("Q275.ini")), pty.toLocal8Bit());
-    QCOMPARE(w->currentPort(), pty);
-    ::close(master);
 }
 
 void TestMainWindow::corruptReadIsNotReportedAsRead()

@@ -62,7 +62,7 @@ public:
     // and waits until the simulator has confirmed it. False if it refused it or
     // did not answer within the time.
     bool control(const QString &line, int timeoutMs = 3000);
-    bool fault(const QString &spec) { return control(QStringLiteral("fault ") + spec); }
+    bool fault(const QString &what) { return control(QStringLiteral("fault ") + what); }
 
     // The frame log, parsed, and views of it.
     QList<Entry> log() const;

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -109,10 +108,6 @@ private slots:
     void loadUnreadableFile();
     void portDialog();
     void portHeldElsewhere();
-    void serviceModes_data();
-    void serviceModes();
-    void serviceRefusedCodes();
-    void serviceSwitch();
 
 private:
     // Main window in the temporary folder; "Q275.ini" names the given port.
@@ -567,98 +562,6 @@ void TstOpsMain::portHeldElsewhere()
     });
     main->port();
     QVERIFY(shown.contains(link));
-}
-
-void TstOpsMain::serviceModes_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("2") << "Quill_Orchard" << 2;
-    QTest::newRow("3") << "Kappa_Lantern" << 3;
-    QTest::newRow("4") << "Birch_Tempest" << 4;
-    QTest::newRow("5") << "Amber_Castles" << 5;
-    QTest::newRow("6") << "Granite_Pelican" << 6;
-    QTest::newRow("10") << "Fern_Compass" << 10;
-}
-
-void TstOpsMain::serviceModes()
-{
-    QFETCH(QString, code);
-    QFETCH(int, mode);
-    makeMain(QString());
-    main->create();
-    main->about();
-    QCOMPARE(subCount(), 1);
-    modal->answerWith([code](QWidget *d) {
-        child<QLineEdit>(d, "eCode")->setText(code);
-        QTest::mouseClick(child<QPushButton>(d, "bSet"), Qt::LeftButton);
-    });
-    main->service();
-    QCOMPARE(main->currentMode(), mode);
-    QTRY_COMPARE(subCount(), 0); // every window closes on a mode change
-    const QStringList tree = treeTexts();
-    const bool monitor = mode == 5 || mode == 10;
-    QCOMPARE(tree.contains(QStringLiteral("Монитор")), monitor);
-    QCOMPARE(tree.contains(QStringLiteral("  Трассировка")), monitor);
-    QVERIFY(tree.contains(QStringLiteral("  Вход приемника")));
-
-    // Back to the user mode with its code.
-    modal->answerWith([](QWidget *d) {
-        child<QLineEdit>(d, "eCode")->setText(QStringLiteral("Mint_Harbour"));
-        QTest::mouseClick(child<QPushButton>(d, "bSet"), Qt::LeftButton);
-    });
-    main->service();
-    QCOMPARE(main->currentMode(), 1);
-    QVERIFY(!treeTexts().contains(QStringLiteral("Монитор")));
-}
-
-void TstOpsMain::serviceRefusedCodes()
-{
-    makeMain(QString());
-    main->create();
-    main->about();
-    const QStringList tree = treeTexts();
-    const QStringList codes{QString(), QStringLiteral("amber_castles"),
-                            QStringLiteral("Amber_Castles "), QStringLiteral("Mint_Harbour")};
-    for (const QString &code : codes) {
-        modal->answerWith([code](QWidget *d) {
-            QTest::keyClicks(child<QLineEdit>(d, "eCode"), code);
-            QTest::mouseClick(child<QPushButton>(d, "bSet"), Qt::LeftButton);
-        });
-        main->service();
-        // Refused codes and the current mode's own code change nothing.
-        QCOMPARE(main->currentMode(), 1);
-        QCOMPARE(subCount(), 1);
-        QVERIFY(sub(kAbout));
-        QCOMPARE(treeTexts(), tree);
-    }
-    QCOMPARE(modal->seen.size(), codes.size()); // no message after a refused code
-}
-
-void TstOpsMain::serviceSwitch()
-{
-    // Entering a service mode's code while in it leaves the windows open.
-    makeMain(QString());
-    main->create();
-    auto enter = [this](const QString &code) {
-        modal->answerWith([code](QWidget *d) {
-            child<QLineEdit>(d, "eCode")->setText(code);
-            QTest::mouseClick(child<QPushButton>(d, "bSet"), Qt::LeftButton);
-        });
-        main->service();
-    };
-    enter(QStringLiteral("Fern_Compass"));
-    QCOMPARE(main->currentMode(), 10);
-    main->about();
-    enter(QStringLiteral("Fern_Compass"));
-    QCOMPARE(subCount(), 1);
-    enter(QStringLiteral("Amber_Castles"));
-    QCOMPARE(main->currentMode(), 5);
-    QTRY_COMPARE(subCount(), 0);
-    QVERIFY(treeTexts().contains(QStringLiteral("  Трассировка")));
-    main->user();
-    QCOMPARE(main->currentMode(), 1);
-    QVERIFY(!treeTexts().contains(QStringLiteral("Монитор")));
 }
 
 int main(int argc, char **argv)

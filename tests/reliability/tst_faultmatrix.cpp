@@ -75,7 +75,7 @@ Effect retried(const QStringList &each, int pause, int attempts, bool reaches)
 }
 
 struct Case {
-    QString spec; // the faults (';' between them), without their command
+    QString faults; // the faults (';' between them), without their command
     Effect effect;
 };
 
@@ -84,8 +84,8 @@ struct Case {
 QList<QPair<QString, Case>> faultCases(quint8 cmd, bool setting, bool tracePoll)
 {
     QList<QPair<QString, Case>> l;
-    auto add = [&](const QString &name, const QString &spec, const Effect &e) {
-        l.append({name, Case{spec, e}});
+    auto add = [&](const QString &name, const QString &faults, const Effect &e) {
+        l.append({name, Case{faults, e}});
     };
     Effect lost;
     lost.lines = {kRibLost};
@@ -339,17 +339,17 @@ private:
 
     void matrixData(Op op)
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("faults");
         QTest::addColumn<Effect>("effect");
         const quint8 cmd = commandOf(op);
         const bool setting = op == OpWrite || op == OpTest || op == OpCodec;
         for (const auto &c : faultCases(cmd, setting, op == OpTracePoll))
-            QTest::newRow(qPrintable(c.first)) << c.second.spec << c.second.effect;
+            QTest::newRow(qPrintable(c.first)) << c.second.faults << c.second.effect;
     }
 
     void runMatrix(Op op)
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, faults);
         QFETCH(Effect, effect);
         QString why;
         QVERIFY2(startBoard(why), qPrintable(why));
@@ -378,7 +378,7 @@ private:
         const QMap<QString, QByteArray> before = boardState();
 
         // --- the operation under the fault
-        for (const QString &one : spec.split(QLatin1Char(';')))
+        for (const QString &one : faults.split(QLatin1Char(';')))
             QVERIFY(
                 sim->fault(QStringLiteral("%1,cmd=%2").arg(one).arg(cmd, 2, 16, QLatin1Char('0'))));
         post(op);
@@ -557,7 +557,7 @@ private slots:
     // of a write under a fault, dumps aside, and the dumps against the line itself.
     void serviceMode_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("faults");
         QTest::addColumn<QStringList>("expect"); // N stands for the port name
         const QString open = QStringLiteral("Открыт порт N");
         const QString closed = QStringLiteral("Закрыт порт N");
@@ -581,13 +581,13 @@ private slots:
     }
     void serviceMode()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, faults);
         QFETCH(QStringList, expect);
         QString why;
         QVERIFY2(startBoard(why), qPrintable(why));
         thread->setMode(2);
-        if (!spec.isEmpty())
-            QVERIFY(sim->fault(spec + ",cmd=75"));
+        if (!faults.isEmpty())
+            QVERIFY(sim->fault(faults + ",cmd=75"));
         thread->postSave(reinterpret_cast<const quint8 *>(writeCfg.constData()), 20);
         QVERIFY(settle([&] { return !rec->events.isEmpty(); }));
 

@@ -17,22 +17,6 @@ QByteArray hex(const char *h)
     return QByteArray::fromHex(h);
 }
 
-QByteArray inverted(QByteArray b, int i)
-{
-    b[i] = char(~quint8(b[i]));
-    return b;
-}
-
-// Puts a right frame checksum on a frame whose other bytes were changed.
-QByteArray refreshFrameSum(QByteArray f)
-{
-    quint8 s = 0;
-    for (int i = 0; i < f.size() - 1; ++i)
-        s = quint8(s + quint8(f[i]));
-    f[f.size() - 1] = char(quint8(0xFF - s));
-    return f;
-}
-
 const quint8 settingCmds[] = {0x74, 0x75, 0x77, 0x81, 0x82, 0x83, 0x84};
 
 } // namespace
@@ -67,15 +51,9 @@ private slots:
     void stateSurvivesRestart();
     void refusedRequests_data();
     void refusedRequests();
-    void frameChecksumCatchesEveryByte();
-    void packetChecksumCatchesEveryByte();
-    void faults_data();
-    void faults();
     void faultCountAndCommand();
     void faultFromCommandLine();
-    void closeOpensNewLine();
     void traceStreams();
-    void noIdentity();
     void junkAndUnfinishedFrames();
     void controlRefusesBadLines();
     void pacingAt9600();
@@ -360,164 +338,6 @@ void TstSimWire::refusedRequests()
     QCOMPARE(sim.record("info"), hex("1301DB07030F513237352D53494D000000000000A55A"));
 }
 
-void TstSimWire::frameChecksumCatchesEveryByte()
-{
-    // One inverted byte anywhere after the frame header makes the RIB ask again,
-    // and the board never sees the frame.
-    SimHarness sim;
-    QVERIFY2(sim.start(), qPrintable(sim.error()));
-    RawPort p;
-    QVERIFY(p.open(sim.portName()));
-    const QByteArray good =
-        SimHarness::requestFrame(0x75, SimHarness::defaultConfig().replace(1, 1, "\x05"));
-    for (int i = 4; i < good.size(); ++i) {
-        if (i == 3)
-            continue;
-        const QByteArray bad = inverted(good, i);
-        const QByteArray expected = bad + char(0x60);
-        QCOMPARE(exchange(p, bad, expected.size()).toHex(' '), expected.toHex(' '));
-    }
-    QCOMPARE(sim.record("config"), SimHarness::defaultConfig());
-    QCOMPARE(sim.sent("nak").size(), good.size() - 4);
-    QCOMPARE(sim.sent("ans").size(), 0);
-    const QList<SimHarness::Entry> l = sim.log();
-    int bad = 0;
-    for (const SimHarness::Entry &e : l)
-        bad += e.dir == "rx" && e.kind == "bad";
-    QCOMPARE(bad, good.size() - 4);
-}
-
-void TstSimWire::packetChecksumCatchesEveryByte()
-{
-    // With the frame checksum put right again, the board's own packet checksum
-    // catches the change: status "1" for setting commands, error answer 02 otherwise.
-    SimHarness sim;
-    QVERIFY2(sim.start(), qPrintable(sim.error()));
-    RawPort p;
-    QVERIFY(p.open(sim.portName()));
-    const QByteArray cfg = SimHarness::defaultConfig();
-    const QByteArray save = SimHarness::requestFrame(0x75, cfg);
-    for (int i = 7; i < save.size() - 1; ++i) {
-        const QByteArray bad = refreshFrameSum(inverted(save, i));
-        const QByteArray expected = bad + char(0x50) + SimHarness::answerFrame(0x75, "1");
-        QCOMPARE(exchange(p, bad, expected.size()).toHex(' '), expected.toHex(' '));
-    }
-    QCOMPARE(sim.record("config"), cfg);
-    const QByteArray read = SimHarness::requestFrame(0x76);
-    QByteArray bad = read;
-    bad[7] = char(quint8(bad[7]) + 1);
-    bad = refreshFrameSum(bad);
-    QByteArray expected = bad + char(0x50) + SimHarness::answerFrame(0x73, hex("02"));
-    QCOMPARE(exchange(p, bad, expected.size()).toHex(' '), expected.toHex(' '));
-    for (quint8 c : settingCmds) {
-        QByteArray f = SimHarness::requestFrame(c, hex("01"));
-        f[8] = char(quint8(f[8]) ^ 0x10);
-        f = refreshFrameSum(f);
-        expected = f + char(0x50) + SimHarness::answerFrame(c, "1");
-        QCOMPARE(exchange(p, f, expected.size()).toHex(' '), expected.toHex(' '));
-    }
-}
-
-void TstSimWire::faults_data()
-{
-    QTest::addColumn<QStringList>("specs");
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("expected");
-    const QByteArray cfg = SimHarness::defaultConfig();
-    const QByteArray r = SimHarness::requestFrame(0x76);
-    const QByteArray a = SimHarness::answerFrame(0x76, cfg);
-    const QByteArray ack = hex("50");
-    QByteArray badPacket = a;
-    badPacket[a.size() - 2] = char(quint8(badPacket[a.size() - 2]) ^ 0x01);
-    badPacket = refreshFrameSum(badPacket);
-    QByteArray badFrame = a;
-    badFrame[a.size() - 1] = char(quint8(badFrame[a.size() - 1]) ^ 0x01);
-
-    QTest::newRow("no-echo") << QStringList{"no-echo"} << r << QByteArray();
-    QTest::newRow("short-echo") << QStringList{"short-echo"} << r << r.left(4);
-    QTest::newRow("short-echo=7") << QStringList{"short-echo=7"} << r << r.left(7);
-    QTest::newRow("bad-echo") << QStringList{"bad-echo"} << r << inverted(r, 8);
-    QTest::newRow("bad-echo=2") << QStringList{"bad-echo=2"} << r << inverted(r, 2);
-    QTest::newRow("no-ack") << QStringList{"no-ack"} << r << r;
-    QTest::newRow("nak") << QStringList{"nak"} << r << r + hex("60");
-    QTest::newRow("stray") << QStringList{"stray"} << r << r + hex("0055AA") + ack + a;
-    QTest::newRow("stray then nak") << QStringList{"stray=1122", "nak"} << r << r + hex("112260");
-    QTest::newRow("no-answer") << QStringList{"no-answer"} << r << r + ack;
-    QTest::newRow("bad-frame-sum") << QStringList{"bad-frame-sum"} << r << r + ack + badFrame;
-    QTest::newRow("bad-packet-sum") << QStringList{"bad-packet-sum"} << r << r + ack + badPacket;
-    QTest::newRow("wrong-id") << QStringList{"wrong-id"} << r
-                              << r + ack + SimHarness::answerFrame(0x77, cfg);
-    QTest::newRow("wrong-id=00") << QStringList{"wrong-id=00"} << r
-                                 << r + ack + SimHarness::answerFrame(0x00, cfg);
-    QTest::newRow("error") << QStringList{"error"} << r
-                           << r + ack + SimHarness::answerFrame(0x73, hex("05"));
-    QTest::newRow("error=2A") << QStringList{"error=2A"} << r
-                              << r + ack + SimHarness::answerFrame(0x73, hex("2A"));
-    const QByteArray t = SimHarness::requestFrame(0x74, cfg);
-    QTest::newRow("status=1") << QStringList{"status=1"} << t
-                              << t + ack + SimHarness::answerFrame(0x74, "1");
-    QTest::newRow("status=2") << QStringList{"status=2"} << t
-                              << t + ack + SimHarness::answerFrame(0x74, "2");
-    const QByteArray c = SimHarness::requestFrame(0x83, hex("0F"));
-    QTest::newRow("status=33") << QStringList{"status=33"} << c
-                               << c + ack + SimHarness::answerFrame(0x83, "3");
-    QTest::newRow("status leaves reads alone") << QStringList{"status=1"} << r << r + ack + a;
-    QTest::newRow("short") << QStringList{"short"} << r
-                           << r + ack + SimHarness::answerFrame(0x76, cfg.left(10));
-    QTest::newRow("short=0") << QStringList{"short=0"} << r
-                             << r + ack + SimHarness::answerFrame(0x76, QByteArray());
-    QTest::newRow("truncated") << QStringList{"truncated"} << r << r + ack + a.left(a.size() / 2);
-    QTest::newRow("truncated=8") << QStringList{"truncated=8"} << r << r + ack + a.left(8);
-    QTest::newRow("long-len") << QStringList{"long-len"} << r << r + ack + hex("FF8F0081") + a;
-    QTest::newRow("long-len=FF") << QStringList{"long-len=FF"} << r
-                                 << r + ack + hex("FF8F00FF") + a;
-    QTest::newRow("corrupt") << QStringList{"corrupt"} << r << r + ack + inverted(a, a.size() - 3);
-    QTest::newRow("corrupt-packet") << QStringList{"corrupt-packet"} << r
-                                    << r + ack + refreshFrameSum(inverted(a, a.size() - 3));
-    QTest::newRow("corrupt-packet=0")
-        << QStringList{"corrupt-packet=0"} << r << r + ack + refreshFrameSum(inverted(a, 4));
-    QTest::newRow("garble") << QStringList{"garble"} << t
-                            << t + ack + SimHarness::answerFrame(0x74, "1");
-    QTest::newRow("garble=2") << QStringList{"garble=2"} << r
-                              << r + ack + SimHarness::answerFrame(0x73, hex("02"));
-    QTest::newRow("corrupt=6") << QStringList{"corrupt=6"} << r << r + ack + inverted(a, 6);
-}
-
-void TstSimWire::faults()
-{
-    QFETCH(QStringList, specs);
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, expected);
-    SimHarness sim;
-    QVERIFY2(sim.start(), qPrintable(sim.error()));
-    RawPort p;
-    QVERIFY(p.open(sim.portName()));
-    for (const QString &s : specs)
-        QVERIFY2(sim.fault(s), qPrintable(s));
-    QCOMPARE(exchange(p, request, expected.size()).toHex(' '), expected.toHex(' '));
-    // Each fault is logged with the command it hit.
-    const QString tag = QString::asprintf("fault %02X ", quint8(request[6]));
-    QStringList logged;
-    for (const SimHarness::Entry &e : sim.log())
-        if (e.dir == "fault")
-            logged << e.text;
-    QStringList expectedLog;
-    const bool statusOnRead = specs.first().startsWith("status") && quint8(request[6]) == 0x76;
-    if (!statusOnRead)
-        for (const QString &s : specs)
-            expectedLog << tag + s;
-    QCOMPARE(logged, expectedLog);
-    // The fault was for one frame: the next exchange is whole again (the status
-    // fault that did not match a read is still waiting, so it is cleared first).
-    QVERIFY(sim.control("clear"));
-    QByteArray again = request;
-    const QByteArray answer = request[6] == char(0x76)
-                                  ? SimHarness::answerFrame(0x76, SimHarness::defaultConfig())
-                                  : SimHarness::answerFrame(quint8(request[6]), "0");
-    QCOMPARE(exchange(p, request, request.size() + 1 + answer.size()).toHex(' '),
-             (request + char(0x50) + answer).toHex(' '));
-}
-
 void TstSimWire::faultCountAndCommand()
 {
     SimHarness sim;
@@ -568,42 +388,6 @@ void TstSimWire::faultFromCommandLine()
     QCOMPARE(exchange(p, r80, r80.size() + 1 + a.size()), r80 + hex("50") + a);
 }
 
-void TstSimWire::closeOpensNewLine()
-{
-    SimHarness sim;
-    QVERIFY2(sim.start(), qPrintable(sim.error()));
-    const QString first = sim.slavePath();
-    RawPort p;
-    QVERIFY(p.open(sim.portName()));
-    QVERIFY(sim.fault("close"));
-    const QByteArray r = SimHarness::requestFrame(0x79);
-    QVERIFY(p.write(r));
-    QCOMPARE(p.read(r.size()), r); // the echo still arrives
-    QVERIFY(p.waitHangup(2000));   // then the line goes
-    p.close();
-    // A new line is opened (it may get the same number once the old one is free).
-    auto opened = [&] {
-        int n = 0;
-        for (const SimHarness::Entry &e : sim.log())
-            n += e.dir == "line" && e.kind == "open";
-        return n;
-    };
-    QVERIFY(SimHarness::waitFor([&] { return opened() == 2; }, 3000));
-    QVERIFY(QFileInfo(sim.portName()).exists());
-    QVERIFY(sim.isRunning());
-    QVERIFY(p.open(sim.portName()));
-    const QByteArray a = SimHarness::answerFrame(0x79, hex("0103008000033A001F000D51333032383934"));
-    QCOMPARE(exchange(p, r, r.size() + 1 + a.size()), r + hex("50") + a);
-    QStringList lines;
-    for (const SimHarness::Entry &e : sim.log())
-        if (e.dir == "line")
-            lines << e.text;
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[0], "line open " + first);
-    QCOMPARE(lines[1], QString("line close"));
-    QCOMPARE(lines[2], "line open " + QFileInfo(sim.portName()).symLinkTarget());
-}
-
 void TstSimWire::traceStreams()
 {
     SimHarness sim;
@@ -646,29 +430,6 @@ void TstSimWire::traceStreams()
     QCOMPARE(pollOnce().toHex(), QByteArray("03"));
     QCOMPARE(pollOnce(), QByteArray(62, 0x5A));
     QCOMPARE(pollOnce(), QByteArray());
-}
-
-void TstSimWire::noIdentity()
-{
-    SimHarness sim;
-    QVERIFY2(sim.start({"--no-identity"}), qPrintable(sim.error()));
-    RawPort p;
-    QVERIFY(p.open(sim.portName()));
-    const QByteArray e = SimHarness::answerFrame(0x73, hex("01"));
-    for (quint8 c : {quint8(0x79), quint8(0x80)}) {
-        const QByteArray r = SimHarness::requestFrame(c);
-        QCOMPARE(exchange(p, r, r.size() + 1 + e.size()), r + hex("50") + e);
-    }
-    // The configuration is still there.
-    const QByteArray r = SimHarness::requestFrame(0x76);
-    const QByteArray a = SimHarness::answerFrame(0x76, SimHarness::defaultConfig());
-    QCOMPARE(exchange(p, r, r.size() + 1 + a.size()), r + hex("50") + a);
-    // And identity can come back while running.
-    QVERIFY(sim.control("identity on"));
-    const QByteArray r79 = SimHarness::requestFrame(0x79);
-    const QByteArray a79 =
-        SimHarness::answerFrame(0x79, hex("0103008000033A001F000D51333032383934"));
-    QCOMPARE(exchange(p, r79, r79.size() + 1 + a79.size()), r79 + hex("50") + a79);
 }
 
 void TstSimWire::junkAndUnfinishedFrames()

@@ -9,18 +9,14 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include <cstring>
-#include <unistd.h>
 
 #include "cdevtree.h"
 #include "load.h"
@@ -63,21 +59,6 @@ template <class T> T *child(QWidget *w, const char *name)
     return w ? w->findChild<T *>(QLatin1String(name)) : nullptr;
 }
 
-// Child mode of this program: hold a port open until stdin closes.
-int holdPort(const QString &name)
-{
-    QSerialPort port;
-    port.setPortName(name);
-    if (!port.open(QIODevice::ReadWrite))
-        return 2;
-    fputs("held\n", stdout);
-    fflush(stdout);
-    char c;
-    while (::read(0, &c, 1) > 0) {
-    }
-    return 0;
-}
-
 QString text(QWidget *w, const char *name)
 {
     if (auto *l = child<QLabel>(w, name))
@@ -107,7 +88,6 @@ private slots:
     void loadWindow();
     void loadUnreadableFile();
     void portDialog();
-    void portHeldElsewhere();
 
 private:
     // Main window in the temporary folder; "Q275.ini" names the given port.
@@ -526,53 +506,5 @@ void TstOpsMain::portDialog()
     QCOMPARE(main->currentPort(), link);
 }
 
-void TstOpsMain::portHeldElsewhere()
-{
-    NEED_SIM();
-    const QString link = sim->slavePath();
-    makeMain(link);
-    QProcess holder;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("Q275_HOLD_PORT"), link);
-    holder.setProcessEnvironment(env);
-    holder.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(holder.waitForStarted(5000));
-    QByteArray said;
-    QTRY_VERIFY_WITH_TIMEOUT((said += holder.readAllStandardOutput()).contains("held"), 5000);
-
-    QStringList shown;
-    modal->answerWith([&](QWidget *d) {
-        auto *box = child<QComboBox>(d, "boxPorts");
-        for (int i = 0; i < box->count(); ++i)
-            shown << box->itemText(i);
-        QTest::mouseClick(child<QPushButton>(d, "bClose"), Qt::LeftButton);
-    });
-    main->port();
-    QCOMPARE(modal->seen.size(), 1);
-    QVERIFY2(!shown.contains(link), qPrintable(shown.join(' ')));
-
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(5000));
-    modal->answerWith([&](QWidget *d) {
-        shown.clear();
-        auto *box = child<QComboBox>(d, "boxPorts");
-        for (int i = 0; i < box->count(); ++i)
-            shown << box->itemText(i);
-        QTest::mouseClick(child<QPushButton>(d, "bClose"), Qt::LeftButton);
-    });
-    main->port();
-    QVERIFY(shown.contains(link));
-}
-
-int main(int argc, char **argv)
-{
-    const QByteArray hold = qgetenv("Q275_HOLD_PORT");
-    if (!hold.isEmpty()) {
-        QCoreApplication app(argc, argv);
-        return holdPort(QString::fromLocal8Bit(hold));
-    }
-    QApplication app(argc, argv);
-    TstOpsMain t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_MAIN(TstOpsMain)
 #include "tst_opsmain.moc"

@@ -103,7 +103,6 @@ private slots:
     void liveDirtyOrder_data() { chan_data(); }
     void liveDirtyOrder();
     void liveAttenuatorWithAmplifierOff();
-    void liveDebounce();
     void liveResetSendsChangedGroups();
     void liveResetAfterLiveSwitchesRestoresBoard();
     void liveNoiseGateBackToFirst();
@@ -695,29 +694,6 @@ void TstInpEditor::liveAttenuatorWithAmplifierOff()
     ch.w<QDial>("dialAtt")->setValue(3);
     ch.ed->TestStt();
     QCOMPARE(log.tasks, QList<PostedTask>({codec({18, 0xF3})}));
-}
-
-void TstInpEditor::liveDebounce()
-{
-    Chan ch{false};
-    ch.open();
-    TaskLog log;
-    ch.startLive(log);
-    auto *dial = ch.w<QDial>("dialGain");
-    QElapsedTimer clock;
-    clock.start();
-    dial->setValue(30);
-    QTest::qWait(60);
-    dial->setValue(31);
-    QTest::qWait(60);
-    dial->setValue(32);
-    const qint64 last = clock.elapsed();
-    QVERIFY(log.tasks.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(log.tasks.size(), 1, 2000);
-    QVERIFY2(clock.elapsed() - last >= 240, "sent before the 250 ms pause");
-    QCOMPARE(log.tasks.first(), codec({16, 32}));
-    QTest::qWait(300);
-    QCOMPARE(log.tasks.size(), 1);
 }
 
 void TstInpEditor::liveResetSendsChangedGroups()

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
@@ -12,7 +13,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextCursor>
@@ -30,6 +30,7 @@
 #include "load.h"
 #include "obdfile.h"
 #include "read.h"
+#include "safesave.h"
 #include "service.h"
 #include "tinprx.h"
 #include "tinptx.h"
@@ -91,7 +92,8 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     userAct->setChecked(true);
 
     QFile ini(QString::fromLatin1(kPortFile));
-    if (ini.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Only a regular file: a FIFO under the name would hold the start for ever.
+    if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly | QIODevice::Text)) {
         QTextStream in(&ini);
         portName = in.readLine();
     }
@@ -104,10 +106,21 @@ Q275::~Q275()
     // closeEvent normally stopped the worker already; this covers a window that is
     // destroyed without being closed.
     disconnect(thread, nullptr, this, nullptr);
-    thread->requestStop();
-    thread->wait();
-    delete thread;
+    if (stopThread())
+        delete thread;
     delete[] romData;
+}
+
+bool Q275::stopThread()
+{
+    if (!stopAsked) {
+        stopAsked = true;
+        thread->requestStop();
+        // The task under way ends at its next step; a worker still held by a line that
+        // does not answer (a write that cannot drain) is left to end with the program.
+        thread->wait(QDeadlineTimer(TThread::StopWaitMs));
+    }
+    return !thread->isRunning();
 }
 
 QString Q275::currentFileName() const
@@ -410,19 +423,15 @@ void Q275::writeFile()
     if (!config || !curFile)
         return;
     const QString name = curFile->fileName();
-    // The file is written beside its final place and renamed over it only when complete,
-    // so a failed or interrupted save leaves the earlier file as it was.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
+    switch (SafeSave::save(name, ObdFile::image(*config))) {
+    case SafeSave::OpenFailed:
         warnFile(tr(" не удалось открыть."));
         return;
-    }
-    const QByteArray image = ObdFile::image(*config);
-    const qint64 written = file.write(image);
-    if (written != ObdFile::Size || !file.commit()) {
-        file.cancelWriting();
+    case SafeSave::WriteFailed:
         warnFile(tr(" не удалось записать."));
         return;
+    case SafeSave::Saved:
+        break;
     }
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
@@ -433,6 +442,13 @@ void Q275::writeFile()
 void Q275::readFile()
 {
     const QString name = curFile->fileName();
+    // A FIFO, a device or a socket is no configuration file, and opening one could block
+    // for ever: refused by what it is, before it is opened.
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        warnFile(tr(" не соответсвует типу устройства."));
+        return;
+    }
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
         warnFile(tr(" не удалось открыть."));
@@ -588,6 +604,7 @@ void Q275::service()
 void Q275::applyMode()
 {
     mdiArea->closeAllSubWindows();
+    dropPendingRead();
     if (devTree) {
         disconnect(devTree, &QTreeWidget::itemActivated, this, &Q275::openItem);
         devTree->close();
@@ -617,11 +634,11 @@ void Q275::port()
     }
     portName = chosen;
     thread->setPort(portName);
-    QSaveFile ini(QString::fromLatin1(kPortFile));
-    if (ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        ini.write(portName.toLocal8Bit());
-        ini.commit();
-    }
+    // A file that cannot be created stays unmentioned; one that takes the name only
+    // partly would lose the port the next start, so that is said.
+    if (SafeSave::save(QString::fromLatin1(kPortFile), portName.toLocal8Bit()) ==
+        SafeSave::WriteFailed)
+        warn(tr("Файл ") + QString::fromLatin1(kPortFile) + tr(" не удалось записать."));
 }
 
 // ---- window routing -------------------------------------------------------------------------
@@ -673,8 +690,16 @@ void Q275::openWin(QString mode)
         if (config && !askClose())
             return;
         // The record starts zero-filled; the Read window fills it when the board answers.
+        // It is kept only through closeWin(true): however else the window goes, the
+        // record goes with it.
         config = std::make_unique<TQ275>();
         w = attach(new Read(thread, config.get()), this);
+        const quint64 read = ++readSerial;
+        pendingRead = read;
+        connect(w, &QObject::destroyed, this, [this, read] {
+            if (pendingRead == read)
+                dropPendingRead();
+        });
     } else if (mode == kTest) {
         if (!config)
             return;
@@ -705,7 +730,7 @@ void Q275::openWin(QString mode)
         if (name.isEmpty())
             return;
         QFile file(name);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
             warn(tr("Файл ") + name + tr(" не удалось открыть."));
             return;
         }
@@ -780,6 +805,8 @@ void Q275::closeWin(bool ok)
     if (!sw)
         return;
     const QString title = sw->windowTitle();
+    if (title == kRead)
+        pendingRead = 0; // its record is dealt with here
     if (ok) {
         if (title == kRead) {
             showTree();
@@ -815,7 +842,14 @@ void Q275::closeEvent(QCloseEvent *event)
     }
     disconnect(this, &Q275::mes, this, &Q275::log);
     disconnect(thread, &TThread::mes, this, &Q275::log);
-    thread->requestStop();
-    thread->wait();
+    stopThread();
     event->accept();
+}
+
+void Q275::dropPendingRead()
+{
+    if (!pendingRead)
+        return;
+    pendingRead = 0;
+    config.reset();
 }

@@ -82,6 +82,10 @@ private:
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;
     void buildNewRecord(TQ275 &rec);
+    // Drops the record of a read whose window went without a result.
+    void dropPendingRead();
+    // Asks the worker to end and waits a short while; false when it is still running.
+    bool stopThread();
 
     enum { MaxRecent = 5 };
 
@@ -98,6 +102,9 @@ private:
     TThread *thread = nullptr;
     quint8 *romData = nullptr;
     int romSize = 0;
+    bool stopAsked = false;
+    quint64 readSerial = 0;  // reads opened so far
+    quint64 pendingRead = 0; // the read whose record config is, until its window ends
 
     QAction *createAct = nullptr;
     QAction *openAct = nullptr;

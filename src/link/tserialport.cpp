@@ -1,7 +1,15 @@
 #include "tserialport.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 TSerialPort::TSerialPort() = default;
 
@@ -21,11 +29,16 @@ QString TSerialPort::devicePath(const QString &name)
 bool TSerialPort::open(const QString &name)
 {
     close();
+    lastError = NoError;
+    lastErrorText.clear();
     const QString path = devicePath(name);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        lastError = NotFound;
         return false;
+    }
     port.setPortName(path);
     if (!port.open(QIODevice::ReadWrite)) {
+        explainOpenFailure(path);
         port.clearError();
         return false;
     }
@@ -34,6 +47,42 @@ bool TSerialPort::open(const QString &name)
     port.clear(QSerialPort::Input);
     port.clearError();
     return true;
+}
+
+void TSerialPort::explainOpenFailure(const QString &path)
+{
+    const QSerialPort::SerialPortError error = port.error();
+    lastErrorText = port.errorString();
+    lastError = OtherError;
+#ifdef Q_OS_UNIX
+    // QSerialPort says "permission" both for a port that another program holds (its lock
+    // file, or the exclusive flag of the tty) and for one the user may not open: the
+    // device itself tells them apart.
+    const QByteArray device = QFile::encodeName(QSerialPortInfo(path).systemLocation());
+    struct stat st;
+    if (::stat(device.constData(), &st) != 0)
+        lastError = errno == ENOENT || errno == ENOTDIR ? NotFound : OtherError;
+    else if (!S_ISCHR(st.st_mode))
+        lastError = NotSerial;
+    else if (::access(device.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        lastError = NoAccess;
+    else if (error == QSerialPort::PermissionError)
+        lastError = Busy;
+    else if (error == QSerialPort::UnsupportedOperationError)
+        lastError = NotSerial;
+#else
+    if (error == QSerialPort::DeviceNotFoundError)
+        lastError = NotFound;
+    else if (error == QSerialPort::PermissionError)
+        lastError = Busy;
+#endif
+}
+
+TLinkPort::OpenError TSerialPort::openError(QString *text) const
+{
+    if (text)
+        *text = lastErrorText;
+    return lastError;
 }
 
 bool TSerialPort::setTimeouts(quint32 readMs, quint32 writeMs)

@@ -21,6 +21,7 @@ public:
     static QString devicePath(const QString &name);
 
     bool open(const QString &name) override;
+    OpenError openError(QString *text) const override;
     bool setTimeouts(quint32 readMs, quint32 writeMs) override;
     int configure() override;
     qint64 read(quint8 *buf, qint64 n) override;
@@ -33,7 +34,12 @@ private:
     // cleared); false for any other error, which means the line is gone.
     bool onlyTimedOut();
 
+    // Tells why the device at path did not open.
+    void explainOpenFailure(const QString &path);
+
     QSerialPort port;
+    OpenError lastError = NoError;
+    QString lastErrorText;
     quint32 readTimeout = 250;
     quint32 writeTimeout = 2500;
 };

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "tthread.h"
 #include "ui_progress.h"
 
 namespace
@@ -27,6 +28,10 @@ TProgress::TProgress(TThread *thr) : QWidget(nullptr), ui(new Ui::ReadClass), th
 
     connect(ui->bClose, &QPushButton::clicked, this, &TProgress::Quit);
     connect(closeTimer, &QTimer::timeout, this, &TProgress::Quit);
+    if (thread) {
+        connect(thread, &TThread::taskBeg, this, [this](quint32 id) { running = id == task; });
+        connect(thread, &TThread::taskEnd, this, [this](quint32) { running = false; });
+    }
 
     ui->progressBar->setMinimum(0);
     ui->progressBar->setValue(0);

@@ -26,9 +26,11 @@
 #include "about.h"
 #include "cdevtree.h"
 #include "clogedit.h"
+#include "history.h"
 #include "info.h"
 #include "load.h"
 #include "obdfile.h"
+#include "portfile.h"
 #include "read.h"
 #include "safesave.h"
 #include "service.h"
@@ -43,7 +45,6 @@
 
 namespace
 {
-const char kPortFile[] = "Q275.ini";
 const char kRecentKey[] = "recentFileList";
 const int kStatusTime = 2000;
 
@@ -57,6 +58,7 @@ const QString kRxIn = QStringLiteral("Вход приемника");
 const QString kMicIn = QStringLiteral("Вход микрофона");
 const QString kOut = QStringLiteral("Выход адаптера");
 const QString kAbout = QStringLiteral("О программе");
+const QString kHistory = QStringLiteral("История плат");
 
 // Connects a work window's close request to the main window.
 template <class W> W *attach(W *w, Q275 *main)
@@ -91,12 +93,7 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     svcMode = 1;
     userAct->setChecked(true);
 
-    QFile ini(QString::fromLatin1(kPortFile));
-    // Only a regular file: a FIFO under the name would hold the start for ever.
-    if (QFileInfo(ini).isFile() && ini.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QTextStream in(&ini);
-        portName = in.readLine();
-    }
+    portName = PortFile::read();
     thread->setMode(svcMode);
     thread->setPort(portName);
 }
@@ -158,6 +155,10 @@ void Q275::createActions()
     saveAsAct->setShortcuts(QKeySequence::SaveAs);
     saveAsAct->setEnabled(false);
     connect(saveAsAct, &QAction::triggered, this, &Q275::saveAs);
+
+    historyAct = make(tr("&История плат..."), nullptr,
+                      tr("Конфигурации, прочитанные из плат и записанные в них"));
+    connect(historyAct, &QAction::triggered, this, &Q275::history);
 
     for (QAction *&a : recentActs) {
         a = new QAction(this);
@@ -222,6 +223,7 @@ void Q275::createMenus()
     fileMenu->addSeparator();
     fileMenu->addAction(saveAct);
     fileMenu->addAction(saveAsAct);
+    fileMenu->addAction(historyAct);
     recentSep = fileMenu->addSeparator();
     for (QAction *a : recentActs)
         fileMenu->addAction(a);
@@ -441,36 +443,29 @@ void Q275::writeFile()
 
 void Q275::readFile()
 {
-    const QString name = curFile->fileName();
-    // A FIFO, a device or a socket is no configuration file, and opening one could block
-    // for ever: refused by what it is, before it is opened.
-    const QFileInfo info(name);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        warnFile(tr(" не соответсвует типу устройства."));
+    loadFile(curFile->fileName(), true);
+}
+
+void Q275::openEntry(const QString &path)
+{
+    // As opening a file, but the entry stays out of the recent files and is not the
+    // file that "Сохранить" writes to.
+    if (config && !askClose())
         return;
-    }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        warnFile(tr(" не удалось открыть."));
-        return;
-    }
-    if (file.size() != ObdFile::Size) {
-        warnFile(tr(" не соответсвует типу устройства."));
-        return;
-    }
-    const QByteArray data = file.read(ObdFile::Size);
-    file.close();
-    if (data.size() != ObdFile::Size) {
-        warnFile(tr(" не удалось прочитать."));
-        return;
-    }
+    loadFile(path, false);
+}
+
+void Q275::loadFile(const QString &name, bool remember)
+{
     auto rec = std::make_unique<TQ275>();
-    if (ObdFile::parse(data, rec.get()) != ObdFile::Ok) {
-        warn(tr("Ошибка контрольной суммы заголовка файла"));
+    const ObdFile::Result result = ObdFile::load(name, rec.get());
+    if (result != ObdFile::Ok) {
+        warn(ObdFile::message(result, name));
         return;
     }
     config = std::move(rec);
-    rememberFile(name);
+    if (remember)
+        rememberFile(name);
     statusBar()->showMessage(tr("Файл открыт"), kStatusTime);
     emit mes(tr("Загружена конфигурация из файла: ") + name + QStringLiteral(" (") +
              QString::number(ObdFile::Size) + tr(" байт)"));
@@ -636,9 +631,8 @@ void Q275::port()
     thread->setPort(portName);
     // A file that cannot be created stays unmentioned; one that takes the name only
     // partly would lose the port the next start, so that is said.
-    if (SafeSave::save(QString::fromLatin1(kPortFile), portName.toLocal8Bit()) ==
-        SafeSave::WriteFailed)
-        warn(tr("Файл ") + QString::fromLatin1(kPortFile) + tr(" не удалось записать."));
+    if (PortFile::write(portName) == SafeSave::WriteFailed)
+        warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
 }
 
 // ---- window routing -------------------------------------------------------------------------
@@ -666,6 +660,11 @@ void Q275::load()
 void Q275::about()
 {
     openWin(kAbout);
+}
+
+void Q275::history()
+{
+    openWin(kHistory);
 }
 
 void Q275::openItem(QTreeWidgetItem *item, int column)
@@ -775,6 +774,10 @@ void Q275::openWin(QString mode)
         w = attach(new Trace(this, thread), this);
     } else if (mode == kAbout) {
         w = attach(new About(this), this);
+    } else if (mode == kHistory) {
+        auto *h = attach(new History([this] { return config.get(); }), this);
+        connect(h, &History::openEntry, this, &Q275::openEntry);
+        w = h;
     }
     if (!w)
         return;

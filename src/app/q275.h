@@ -55,6 +55,8 @@ public slots:
     void service();
     void port();
     void about();
+    void history();
+    void openEntry(const QString &path);
     void openItem(QTreeWidgetItem *item, int column);
     void openWin(QString mode);
     void closeWin(bool ok);
@@ -73,6 +75,7 @@ private:
     void setCurrentFile(const QString &path);
     void writeFile();
     void readFile();
+    void loadFile(const QString &name, bool remember);
     void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();
@@ -110,6 +113,7 @@ private:
     QAction *openAct = nullptr;
     QAction *saveAct = nullptr;
     QAction *saveAsAct = nullptr;
+    QAction *historyAct = nullptr;
     QAction *recentActs[MaxRecent] = {};
     QAction *recentSep = nullptr;
     QAction *shutAct = nullptr;

@@ -467,8 +467,9 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int 
 
 TLink::Status TLink::sendSetting(quint8 cmd, const quint8 *data, int len, int attempts)
 {
-    if (transact(cmd, data, len, 1, attempts) != 1)
-        return LinkFailed;
+    const qint8 r = transact(cmd, data, len, 1, attempts);
+    if (r != 1)
+        return r == 0 ? BoardError : LinkFailed;
     closePort(0);
     switch (answerData()[0]) {
     case 0x30:
@@ -495,6 +496,7 @@ void TLink::reportStatus(Status status)
         log(tr("Команда на поддерживается версией адаптера Q-275"));
         break;
     case LinkFailed:
+    case BoardError:
     case StatusOk:
         break;
     }

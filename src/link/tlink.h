@@ -58,7 +58,9 @@ public:
     };
 
     // Outcome of a setting command.
-    enum Status { LinkFailed, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
+    // Outcome of a setting command. BoardError: the board sent its error answer (the
+    // transaction logged its code); it counts as a failed transfer like LinkFailed.
+    enum Status { LinkFailed, BoardError, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
 
     using SleepFunction = std::function<void(int ms)>;
 

@@ -5,11 +5,41 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+namespace
+{
+// Splits "ttyUSB12" into "ttyUSB" and 12 so that ports sort as the user counts them.
+bool naturalLess(const QString &a, const QString &b)
+{
+    auto split = [](const QString &s, QString &head, qulonglong &num, bool &hasNum) {
+        int i = s.size();
+        while (i > 0 && s.at(i - 1).isDigit())
+            --i;
+        head = s.left(i);
+        hasNum = i < s.size();
+        num = hasNum ? s.mid(i).toULongLong() : 0;
+    };
+    QString ha, hb;
+    qulonglong na, nb;
+    bool da, db;
+    split(a, ha, na, da);
+    split(b, hb, nb, db);
+    if (ha != hb)
+        return ha < hb;
+    if (da != db)
+        return !da;
+    if (na != nb)
+        return na < nb;
+    return a < b;
+}
+} // namespace
 
 TSerialPort::TSerialPort() = default;
 
@@ -183,4 +213,50 @@ void TSerialPort::close()
 bool TSerialPort::isOpen() const
 {
     return port.isOpen();
+}
+
+QStringList TSerialPort::candidates(const QString &current)
+{
+    QStringList names;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        const QString name = info.portName();
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    // Pseudo-terminals and other lines the system does not enumerate.
+    if (!current.isEmpty() && !names.contains(current))
+        names << current;
+    std::sort(names.begin(), names.end(), naturalLess);
+    // The current port must not fall off the end of a long list.
+    if (!current.isEmpty() && names.indexOf(current) >= MaxListed) {
+        names.removeAll(current);
+        names.insert(MaxListed - 1, current);
+    }
+    return names;
+}
+
+bool TSerialPort::canOpen(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    QSerialPort port;
+    port.setPortName(name);
+    if (!port.open(QIODevice::ReadWrite))
+        return false;
+    port.close();
+    return true;
+}
+
+QStringList TSerialPort::openablePorts(const QString &current, int limit)
+{
+    QStringList names;
+    const QStringList all = candidates(current);
+    for (const QString &name : all) {
+        if (names.size() >= limit)
+            break;
+        if (canOpen(name))
+            names << name;
+    }
+    return names;
 }

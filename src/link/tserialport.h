@@ -2,6 +2,7 @@
 #define TSERIALPORT_H
 
 #include <QSerialPort>
+#include <QStringList>
 
 #include "tlinkport.h"
 
@@ -19,6 +20,17 @@ public:
     // link) is still caught by the exclusive lock. A bare name ("ttyUSB0",
     // "COM3") is left to QSerialPort.
     static QString devicePath(const QString &name);
+
+    enum { MaxListed = 100 };
+    // The names worth trying: the ports the system reports plus the current
+    // name, without repeats, in natural order ("ttyS2" before "ttyS10").
+    static QStringList candidates(const QString &current);
+    // True when the port can be opened for reading and writing right now,
+    // i.e. no other program holds it. The port is closed again at once.
+    static bool canOpen(const QString &name);
+    // The ports that can be opened right now, at most limit of them, the current
+    // one included when it can.
+    static QStringList openablePorts(const QString &current, int limit = MaxListed);
 
     bool open(const QString &name) override;
     OpenError openError(QString *text) const override;

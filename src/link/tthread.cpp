@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "boardhistory.h"
 #include "tserialport.h"
 
 TThread::TThread() : QThread(nullptr)
@@ -171,6 +172,11 @@ quint32 TThread::postRead()
     return enqueue(TaskReadCfg, nullptr, 0);
 }
 
+quint32 TThread::postIdent()
+{
+    return enqueue(TaskIdent, nullptr, 0);
+}
+
 quint32 TThread::postTest(const quint8 *data, quint32 len)
 {
     return enqueue(TaskTestCfg, data, len);
@@ -259,13 +265,13 @@ void TThread::run()
             break;
         }
         emit taskBeg(task.id);
-        runTask(task);
+        const int result = runTask(task);
         link.closePort(0); // whatever the outcome, the port is free between tasks
         {
             QMutexLocker lock(&mutex);
             pollRunning = false;
         }
-        emit taskEnd(task.id);
+        emit taskEnd(task.id, result);
     }
 
     link.setDevice(nullptr);
@@ -275,7 +281,28 @@ void TThread::run()
     QMutexLocker lock(&mutex);
 }
 
-void TThread::runTask(const Task &task)
+// The outcome of a setting command for taskEnd: the line, or the board's answer.
+static int outcome(TLink::Status st)
+{
+    switch (st) {
+    case TLink::StatusOk:
+        return TThread::TaskDone;
+    case TLink::LinkFailed:
+        return TThread::TaskLineFailed;
+    default:
+        return TThread::TaskRefused;
+    }
+}
+
+// The same for a command the board answers with data: 1 answered, 0 error answer.
+static int outcome(qint8 transactResult)
+{
+    return transactResult == 1   ? TThread::TaskDone
+           : transactResult == 0 ? TThread::TaskRefused
+                                 : TThread::TaskLineFailed;
+}
+
+int TThread::runTask(const Task &task)
 {
     // The data as the task carries it; null for a refused task, which the
     // link then turns down with its log line.
@@ -286,8 +313,9 @@ void TThread::runTask(const Task &task)
 
     switch (task.type) {
     case TaskReadCfg:
-        readConfig();
-        break;
+        return readConfig();
+    case TaskIdent:
+        return readIdentity();
     case TaskTestCfg:
     case TaskSaveCfg: {
         const bool test = task.type == TaskTestCfg;
@@ -300,6 +328,7 @@ void TThread::runTask(const Task &task)
             } else {
                 emit saveStp();
                 emit mes(tr("Процесс загрузки конфигурации выполнен"));
+                keepCopy(data, BoardHistory::Write);
             }
         } else {
             if (test)
@@ -308,14 +337,12 @@ void TThread::runTask(const Task &task)
                 emit saveErr();
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
     case TaskTrace:
-        traceSwitch(data, len);
-        break;
+        return traceSwitch(data, len);
     case TaskTracePoll:
-        tracePoll();
-        break;
+        return tracePoll();
     case TaskInfoWrite: {
         const TLink::Status st = link.sendSetting(TLink::CmdInfoWrite, data, len);
         if (st == TLink::StatusOk) {
@@ -325,7 +352,7 @@ void TThread::runTask(const Task &task)
         } else {
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
     case TaskCodec:
     case TaskRxCtl:
@@ -334,7 +361,7 @@ void TThread::runTask(const Task &task)
                            : task.type == TaskRxCtl ? TLink::CmdRxCtl
                                                     : TLink::CmdMicCtl;
         const TLink::Status st = link.sendSetting(cmd, data, len);
-        if (st == TLink::LinkFailed) {
+        if (st == TLink::LinkFailed || st == TLink::BoardError) {
             if (task.type == TaskCodec)
                 emit mes(tr("Ошибка в передаче команд кодека"));
             else if (task.type == TaskRxCtl)
@@ -349,10 +376,10 @@ void TThread::runTask(const Task &task)
         } else {
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
     default:
-        break; // unknown types run nothing
+        return TaskDone; // unknown types run nothing
     }
 }
 
@@ -364,38 +391,42 @@ void TThread::noIdentity()
     identRecord[0] = identRecord[1] = 0;
 }
 
-void TThread::readConfig()
+int TThread::readIdentity()
 {
     qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
-    if (r < 0) {
-        emit readErr();
-        return;
-    }
+    if (r < 0)
+        return TaskLineFailed;
     if (r == 0) {
         // A board without identity data: no board data either.
         noIdentity();
-    } else {
-        {
-            QMutexLocker lock(&mutex);
-            std::memcpy(identRecord, link.answerData(), IdentSize);
-        }
-        r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
-        if (r < 0) {
-            emit readErr();
-            return;
-        }
-        if (r == 0) {
-            noIdentity();
-        } else {
-            QMutexLocker lock(&mutex);
-            std::memcpy(infoRecord, link.answerData(), InfoSize);
-        }
+        return TaskDone;
     }
+    {
+        QMutexLocker lock(&mutex);
+        std::memcpy(identRecord, link.answerData(), IdentSize);
+    }
+    r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
+    if (r < 0)
+        return TaskLineFailed;
+    if (r == 0) {
+        noIdentity();
+    } else {
+        QMutexLocker lock(&mutex);
+        std::memcpy(infoRecord, link.answerData(), InfoSize);
+    }
+    return TaskDone;
+}
 
-    r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
+int TThread::readConfig()
+{
+    if (readIdentity() != TaskDone) {
+        emit readErr();
+        return TaskLineFailed;
+    }
+    const qint8 r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
     if (r != 1) {
         emit readErr();
-        return;
+        return outcome(r);
     }
     link.closePort(0);
     TQ275 *cfg = &cfgBuffers[cfgNext];
@@ -403,9 +434,29 @@ void TThread::readConfig()
     std::memcpy(cfg->bytes(), link.answerData(), TQ275::Size);
     emit readCfg(cfg);
     emit mes(tr("Процесс чтения конфигурации выполнен"));
+    // Only a record that holds together is worth keeping.
+    if (cfg->isValid())
+        keepCopy(cfg->bytes(), BoardHistory::Read);
+    return TaskDone;
 }
 
-void TThread::traceSwitch(const quint8 *data, int len)
+void TThread::keepCopy(const quint8 *cfg, int kind)
+{
+    if (!cfg)
+        return;
+    TQ275 rec;
+    std::memcpy(rec.bytes(), cfg, TQ275::Size);
+    quint8 ident[IdentSize];
+    quint8 info[InfoSize];
+    getIdent(ident);
+    getInfo(info);
+    QString path;
+    if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info),
+                            BoardHistory::Kind(kind), &path))
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
+}
+
+int TThread::traceSwitch(const quint8 *data, int len)
 {
     {
         // Whatever comes of it, records from before the switch ask for no more polls.
@@ -416,7 +467,7 @@ void TThread::traceSwitch(const quint8 *data, int len)
     if (st != TLink::StatusOk) {
         emit traceErr();
         link.reportStatus(st);
-        return;
+        return outcome(st);
     }
     const bool on = data && data[0] != 0;
     {
@@ -425,15 +476,17 @@ void TThread::traceSwitch(const quint8 *data, int len)
     }
     if (on)
         enqueuePoll(false);
+    return TaskDone;
 }
 
-void TThread::tracePoll()
+int TThread::tracePoll()
 {
     if (!traceActive)
-        return;
-    if (link.transact(TLink::CmdTracePoll, nullptr, 0, 0) != 1) {
+        return TaskDone;
+    const qint8 r = link.transact(TLink::CmdTracePoll, nullptr, 0, 0);
+    if (r != 1) {
         emit traceErr();
-        return;
+        return outcome(r);
     }
     link.closePort(0);
     const int n = link.answerDataLength(); // 0 to 62
@@ -447,17 +500,21 @@ void TThread::tracePoll()
             pollRunning = false;
         }
         enqueuePoll(false);
-        return;
+        return TaskDone;
     }
     quint8 *record = traceBuffers[traceNext];
     traceNext = (traceNext + 1) % TraceRing;
     record[0] = quint8(n);
     std::memcpy(record + 1, link.answerData(), size_t(n));
     {
+        // The reader may ask for the next record, and this poll no longer counts as on
+        // the line: the reader's slot may run before this task has ended.
         QMutexLocker lock(&mutex);
-        pollAllowed = true; // the reader may ask for the next record
+        pollAllowed = true;
+        pollRunning = false;
     }
     emit traceRdy(record);
+    return TaskDone;
 }
 
 // Closing while the board traces: tell it to stop, with one attempt and a short limit,

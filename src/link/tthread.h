@@ -35,7 +35,15 @@ public:
         TaskInfoWrite = 6,
         TaskCodec = 7,
         TaskRxCtl = 8,
-        TaskMicCtl = 9
+        TaskMicCtl = 9,
+        TaskIdent = 10 // the identity and board data alone, as a read gets them
+    };
+
+    // How a task ended, as taskEnd reports it.
+    enum TaskResult {
+        TaskDone = 0,       // carried out (a board without identity included)
+        TaskLineFailed = 1, // the line failed: no echo, no answer, time-outs, a lost port
+        TaskRefused = 2     // the board refused: an error answer or a status other than "0"
     };
 
     // Makes the device the worker talks through. It is called on the worker
@@ -72,6 +80,7 @@ public:
     // the task's number (never 0; 0 when nothing was queued): the signals of a task come
     // between taskBeg and taskEnd with its number, so that a window can tell its own.
     quint32 postRead();
+    quint32 postIdent();
     quint32 postTest(const quint8 *data, quint32 len);
     quint32 postSave(const quint8 *data, quint32 len);
     quint32 postTrace(int mask);
@@ -99,7 +108,7 @@ signals:
     void traceErr();
     void mes(QString text);
     void taskBeg(quint32 task);
-    void taskEnd(quint32 task);
+    void taskEnd(quint32 task, int result);
 
 protected:
     void run() override;
@@ -128,11 +137,14 @@ private:
     quint32 enqueue(int type, const quint8 *data, qint64 len);
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
-    void runTask(const Task &task);
-    void readConfig();
+    int runTask(const Task &task);
+    int readConfig();
+    int readIdentity();
     void noIdentity();
-    void traceSwitch(const quint8 *data, int len);
-    void tracePoll();
+    // Keeps a copy of a configuration read from or accepted by the board in its history.
+    void keepCopy(const quint8 *cfg, int kind);
+    int traceSwitch(const quint8 *data, int len);
+    int tracePoll();
     void traceOffOnStop();
     void pause(int ms);
     void joinWorker();

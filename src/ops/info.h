@@ -32,10 +32,6 @@ public:
     const quint8 *identRecord() const { return ident; }
     const quint8 *infoRecord() const { return info; }
 
-    static QString numberText(int number);
-    static QString dateText(int day, int month, int year);
-    static QString hexText(const quint8 *bytes, int count);
-
 signals:
     void reqClose(bool ok);
 
@@ -48,8 +44,6 @@ public slots:
 private:
     void showRecords();
     void clearDate();
-    quint16 serialNumber() const;
-    int year() const;
 
     std::unique_ptr<Ui::InfoClass> ui;
     TThread *thread = nullptr;

@@ -46,6 +46,10 @@ TProgress::~TProgress()
 void TProgress::Quit()
 {
     closeTimer->stop();
+    // Asked to close, the window lets go of its task: what the task still reports (a
+    // record, a bar) must not reach a record the main window is about to drop.
+    task = 0;
+    running = false;
     if (ui->bClose->text() == tr("Отменить"))
         emit reqClose(false); // still running: cancelled
     else

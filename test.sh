@@ -10,7 +10,6 @@ cd "$(dirname "$0")"
 ./tools/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 JOBS=$(nproc 2>/dev/null || echo 2)
-SUPP="$PWD/tests/reliability"
 PASSED=0
 FAILED=0
 
@@ -68,7 +67,6 @@ count build/ctest.log
 if [ "${Q275_QUICK:-0}" != 1 ]; then
     # --- the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer
     export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1"
-    export LSAN_OPTIONS="suppressions=$SUPP/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     if build build-asan "" -DCMAKE_BUILD_TYPE=Debug -DQ275_SANITIZE=ON -DQ275_BENCH=OFF; then
         stage "AddressSanitizer+UBSan, whole suite" build-asan
@@ -80,7 +78,7 @@ if [ "${Q275_QUICK:-0}" != 1 ]; then
     # --- the link and thread tests under ThreadSanitizer
     # Qt is not instrumented: what it does on its own threads is not reported.
     # The simulator is started from a threaded test: fork, then exec at once.
-    export TSAN_OPTIONS="ignore_noninstrumented_modules=1:die_after_fork=0:suppressions=$SUPP/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+    export TSAN_OPTIONS="ignore_noninstrumented_modules=1:die_after_fork=0:halt_on_error=1:second_deadlock_stack=1"
     if build build-tsan "q275-sim" -DCMAKE_BUILD_TYPE=Debug -DQ275_TSAN=ON -DQ275_BENCH=OFF &&
         tsan_tests=$(ctest --test-dir build-tsan -N -L 'link|thread' | sed -n 's/^ *Test *#[0-9]*: *//p') &&
         build build-tsan "$tsan_tests" -DCMAKE_BUILD_TYPE=Debug -DQ275_TSAN=ON -DQ275_BENCH=OFF; then

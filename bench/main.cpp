@@ -32,6 +32,7 @@
 
 #include "q275.h"
 #include "simharness.h"
+#include "testkit.h"
 #include "tq275.h"
 #include "trace.h"
 #include "tthread.h"
@@ -181,7 +182,7 @@ void benchLink(int runs)
         return;
     }
     LinkBench b(sim);
-    const QByteArray cfg = SimHarness::defaultConfig();
+    const QByteArray cfg = newRecord();
     QByteArray pairs11;
     for (int i = 0; i < 11; ++i)
         pairs11.append(char(i + 1)).append(char(0x40 + i));

@@ -31,7 +31,6 @@ public:
     // Read-only views for the work windows' callers and for tests.
     const TQ275 *currentConfig() const { return config.get(); }
     int currentMode() const { return svcMode; }
-    QString currentPort() const { return portName; }
     QString currentFileName() const;
     TThread *linkThread() const { return thread; }
     QMdiArea *workArea() const { return mdiArea; }

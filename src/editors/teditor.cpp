@@ -19,11 +19,6 @@ TEditor::~TEditor()
     disconnect(this, &TEditor::reqClose, nullptr, nullptr);
 }
 
-void TEditor::setTaskSink(TaskSink s)
-{
-    sink = std::move(s);
-}
-
 void TEditor::initLive(QPushButton *bTest)
 {
     testButton = bTest;
@@ -98,9 +93,7 @@ void TEditor::Conn(bool on)
 
 void TEditor::postCodec(const quint8 *pairs, int count)
 {
-    if (sink)
-        sink(TaskCodec, pairs, count);
-    else if (thread)
+    if (thread)
         thread->postCodec(pairs, count);
 }
 
@@ -112,12 +105,10 @@ void TEditor::postCodec(quint8 reg, quint8 value)
 
 void TEditor::postCtl(int type, const quint8 *flags)
 {
-    if (sink) {
-        sink(type, flags, 1);
-    } else if (thread) {
-        if (type == TaskRxCtl)
-            thread->postRxCtl(flags);
-        else
-            thread->postMicCtl(flags);
-    }
+    if (!thread)
+        return;
+    if (type == TaskRxCtl)
+        thread->postRxCtl(flags);
+    else
+        thread->postMicCtl(flags);
 }

@@ -3,7 +3,6 @@
 
 #include <QSignalMapper>
 #include <QWidget>
-#include <functional>
 
 class QPushButton;
 class QTimer;
@@ -21,14 +20,8 @@ public:
     enum { IdentSize = 18, LiveDelay = 250 };
     enum TaskType { TaskCodec = 7, TaskRxCtl = 8, TaskMicCtl = 9 };
 
-    // Receives the tasks of live control: TaskCodec with (register, value) pairs and
-    // their count, TaskRxCtl/TaskMicCtl with the switching byte and a count of 1.
-    // By default they go to the link thread's queue.
-    using TaskSink = std::function<void(int type, const quint8 *data, int count)>;
-
     ~TEditor() override;
 
-    void setTaskSink(TaskSink sink);
     int dirtyMask() const { return dirty; }
 
     // Sets every control from the record bytes the editor was given.
@@ -81,7 +74,6 @@ private:
     QTimer *liveTimer = nullptr;
     QSignalMapper *mapper = nullptr;
     int dirty = 0;
-    TaskSink sink;
     QMetaObject::Connection timerConn;
     QMetaObject::Connection mapperConn;
 };

@@ -137,16 +137,6 @@ int TLink::readBytes(quint8 *buf, int n)
     return int(r);
 }
 
-qint8 TLink::writeBytes(const quint8 *buf, int n)
-{
-    if (!isPortOpen())
-        return -2;
-    const qint64 r = port->write(buf, n);
-    if (r < 0)
-        return -2;
-    return r == n ? 0 : -2;
-}
-
 void TLink::closePort(qint8 code)
 {
     if (!isPortOpen())

@@ -84,7 +84,6 @@ public:
     qint8 openPort();
     qint8 setReadTimeout(quint32 ms);
     int readBytes(quint8 *buf, int n); // -1 or the count received
-    qint8 writeBytes(const quint8 *buf, int n);
     void closePort(qint8 code);
     void dump(const QString &prefix, const quint8 *data, int len);
     bool isPortOpen() const;

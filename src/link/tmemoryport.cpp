@@ -101,12 +101,6 @@ int TMemoryPort::openCount() const
     return opens;
 }
 
-int TMemoryPort::pending() const
-{
-    QMutexLocker l(&lock);
-    return int(input.size());
-}
-
 void TMemoryPort::clearRecord()
 {
     QMutexLocker l(&lock);

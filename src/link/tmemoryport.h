@@ -44,7 +44,6 @@ public:
                                          // "read N=K", "write N=K", "close"
     QList<quint32> readTimeouts() const; // the read time-out of every read() call
     int openCount() const;
-    int pending() const; // bytes fed but not yet read
     void clearRecord();
 
     // --- frames

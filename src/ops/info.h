@@ -26,11 +26,6 @@ public:
     explicit Info(TThread *thread, quint8 mode);
     ~Info() override;
 
-    // Takes over copies of an 18-byte identity record and a 22-byte board data
-    // record and shows them (the constructor does this with the thread's records).
-    void setRecords(const quint8 *ident, const quint8 *info);
-    const quint8 *identRecord() const { return ident; }
-    const quint8 *infoRecord() const { return info; }
 
 signals:
     void reqClose(bool ok);
@@ -42,6 +37,9 @@ public slots:
     void setDate(const QDate &date);
 
 private:
+    // Takes over copies of an 18-byte identity record and a 22-byte board data
+    // record and shows them.
+    void setRecords(const quint8 *ident, const quint8 *info);
     void showRecords();
     void clearDate();
 

@@ -28,8 +28,6 @@ public:
     explicit Trace(QWidget *parent, TThread *thread);
     ~Trace() override;
 
-    quint8 channelMask() const { return mask; }
-
 signals:
     void reqClose(bool ok);
 

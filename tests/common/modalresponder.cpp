@@ -6,29 +6,22 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-ModalResponder::ModalResponder(QObject *parent) : QObject(parent)
+ModalResponder::ModalResponder()
 {
-    timer.setInterval(5);
     connect(&timer, &QTimer::timeout, this, &ModalResponder::poll);
-    timer.start();
+    timer.start(5);
 }
 
-void ModalResponder::answerButton(const QString &buttonText)
+void ModalResponder::answerButton(const QString &text)
 {
-    plans.append([buttonText](QWidget *w) {
-        auto *box = qobject_cast<QMessageBox *>(w);
-        if (!box) {
-            w->close();
-            return;
+    plans.append([text](QWidget *w) {
+        if (auto *box = qobject_cast<QMessageBox *>(w)) {
+            const QList<QAbstractButton *> buttons = box->buttons();
+            for (QAbstractButton *b : buttons)
+                if (b->text() == text)
+                    return b->click();
         }
-        const QList<QAbstractButton *> buttons = box->buttons();
-        for (QAbstractButton *b : buttons) {
-            if (b->text() == buttonText) {
-                b->click();
-                return;
-            }
-        }
-        box->reject(); // the planned button does not exist: the test will see it in `seen`
+        w->close(); // not the box planned for: the test sees it in `seen`
     });
 }
 
@@ -36,21 +29,16 @@ void ModalResponder::answerFile(const QString &path)
 {
     plans.append([path](QWidget *w) {
         auto *dlg = qobject_cast<QFileDialog *>(w);
-        if (!dlg) {
+        if (!dlg || path.isEmpty()) {
             w->close();
             return;
         }
-        if (path.isEmpty()) {
-            dlg->reject();
-            return;
-        }
-        // Type the whole path into the dialog's name field, as a user would.
+        // The whole path typed into the name field, as a user would.
         if (auto *edit = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
             edit->setText(path);
         else
             dlg->selectFile(path);
-        // done() rather than accept(): no overwrite question, the test chose the file
-        static_cast<QDialog *>(dlg)->done(QDialog::Accepted);
+        dlg->QDialog::done(QDialog::Accepted); // no overwrite question: the test chose
     });
 }
 
@@ -59,49 +47,33 @@ void ModalResponder::answerWith(const std::function<void(QWidget *)> &handler)
     plans.append(handler);
 }
 
-void ModalResponder::record(QWidget *w)
-{
-    Seen s;
-    s.title = w->windowTitle();
-    if (auto *box = qobject_cast<QMessageBox *>(w)) {
-        s.kind = QStringLiteral("message");
-        s.text = box->text();
-        const QList<QAbstractButton *> buttons = box->buttons();
-        for (QAbstractButton *b : buttons)
-            s.buttons.append(b->text());
-    } else if (auto *dlg = qobject_cast<QFileDialog *>(w)) {
-        s.kind = QStringLiteral("file");
-        s.text = dlg->windowTitle();
-        s.nameFilter = dlg->nameFilters().join(QStringLiteral(";;"));
-    } else {
-        s.kind = QString::fromLatin1(w->metaObject()->className());
-    }
-    seen.append(s);
-}
-
 void ModalResponder::poll()
 {
     QWidget *w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible() || w == lastHandled)
+    if (!w || !w->isVisible() || w == last)
         return;
-    lastHandled = w;
-    record(w);
-    if (!plans.isEmpty()) {
-        auto plan = plans.takeFirst();
-        // Answer from a fresh event so the dialog's own event loop is fully running.
-        QTimer::singleShot(0, w, [w, plan] { plan(w); });
-        return;
+    last = w;
+    Seen s{QString::fromLatin1(w->metaObject()->className()), w->windowTitle(), {}, {}, {}};
+    if (auto *box = qobject_cast<QMessageBox *>(w)) {
+        s.kind = QStringLiteral("message");
+        s.text = box->text();
+        for (QAbstractButton *b : box->buttons())
+            s.buttons << b->text();
+    } else if (auto *dlg = qobject_cast<QFileDialog *>(w)) {
+        s.kind = QStringLiteral("file");
+        s.text = dlg->windowTitle();
+        s.filter = dlg->nameFilters().join(QStringLiteral(";;"));
     }
-    QTimer::singleShot(0, w, [w] {
-        if (auto *box = qobject_cast<QMessageBox *>(w)) {
-            if (box->escapeButton())
-                box->escapeButton()->click();
-            else
-                box->reject();
-        } else if (auto *dlg = qobject_cast<QDialog *>(w)) {
-            dlg->reject();
-        } else {
+    seen.append(s);
+    const auto plan = plans.isEmpty() ? std::function<void(QWidget *)>() : plans.takeFirst();
+    // From a fresh event, so that the dialog's own event loop is running.
+    QTimer::singleShot(0, w, [w, plan] {
+        if (plan)
+            return plan(w);
+        auto *box = qobject_cast<QMessageBox *>(w);
+        if (box && box->escapeButton())
+            box->escapeButton()->click();
+        else
             w->close();
-        }
     });
 }

@@ -4,16 +4,16 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QString>
+#include <QStringList>
 #include <QTimer>
+
 #include <functional>
 
 class QWidget;
 
-// Answers the modal message boxes and dialogs a test provokes, so that no test ever
-// waits on one. Planned answers are used in order; a modal widget that appears with
-// no answer planned is recorded and dismissed (Escape for a message box, reject for a
-// dialog), so a test can assert that nothing was asked.
+// Answers the modal boxes and dialogs a test provokes, so that no test waits on one.
+// Planned answers are used in order; a modal widget with no answer planned is recorded
+// and dismissed (Escape, or reject), so a test can tell that nothing was asked.
 class ModalResponder : public QObject
 {
 public:
@@ -22,28 +22,26 @@ public:
         QString title; // window title
         QString text;  // message text, or the file dialog's caption
         QStringList buttons;
-        QString nameFilter; // file dialogs: the filters joined by ";;"
+        QString filter; // file dialogs: the name filters joined by ";;"
     };
 
-    explicit ModalResponder(QObject *parent = nullptr);
+    ModalResponder();
 
-    // The next message box: click the button with this text (e.g. "&Да", "&Нет", "OK").
-    void answerButton(const QString &buttonText);
-    // The next file dialog: choose this path; an empty path cancels the dialog.
+    // The next message box: click the button with this text ("&Да", "&Нет", "OK").
+    void answerButton(const QString &text);
+    // The next file dialog: choose this path; an empty path cancels.
     void answerFile(const QString &path);
-    // The next modal widget of any kind is handed to this function, which must close it.
+    // The next modal widget is handed to this function, which must close it.
     void answerWith(const std::function<void(QWidget *)> &handler);
 
-    int pending() const { return int(plans.size()); }
     QList<Seen> seen;
 
 private:
     void poll();
-    void record(QWidget *w);
 
     QList<std::function<void(QWidget *)>> plans;
     QTimer timer;
-    QPointer<QWidget> lastHandled;
+    QPointer<QWidget> last;
 };
 
 #endif // MODALRESPONDER_H

@@ -1,0 +1,314 @@
+// The main window and its dialogs: the log, the configuration's life (create, files,
+// recent list, read, close), the device tree and window routing, modes and the port.
+#include <QtTest>
+#include <QtWidgets>
+
+#include "cdevtree.h"
+#include "modalresponder.h"
+#include "q275.h"
+#include "simharness.h"
+#include "testkit.h"
+#include "testsandbox.h"
+#include "tmemoryport.h"
+#include "tthread.h"
+
+namespace
+{
+const QString kAsk = QStringLiteral("Закрыть текущее устройство");
+const QString kTree = QStringLiteral("Задачи|  Прочитать|  Проверить|  Записать|Адаптер|  Вход "
+                                     "приемника|  Вход микрофона|  Выход адаптера|Информация");
+
+// The whole .obd file of a record.
+QByteArray obd(const QByteArray &rec)
+{
+    return hex("30343030300003") + QByteArray(61, 0) + hex("63") +
+           "Requires MOTOROLA Radio Service Software. COPYRIGHT 1996-1999 MOTOROLA" +
+           QByteArray(661, 0) + hex("1601") + rec;
+}
+
+// Writes data into the file, or with no data reads it.
+QByteArray file(const QString &path, const QByteArray &data = QByteArray())
+{
+    QFile f(path);
+    if (!data.isNull() && f.open(QIODevice::WriteOnly))
+        f.write(data);
+    return data.isNull() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstApp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestSandbox> box;
+    std::unique_ptr<ModalResponder> modal;
+    Q275 *w = nullptr;
+    mutable QTreeWidget noTree; // the tree before the first configuration
+
+    QAction *act(const QString &text) const
+    {
+        for (QAction *a : w->findChildren<QAction *>())
+            if (a->text() == text)
+                return a;
+        return nullptr;
+    }
+    // The log, newest line first, without the time stamps.
+    QString log() const
+    {
+        const QRegularExpression stamp("(?m)^\\d\\d:\\d\\d:\\d\\d-> ");
+        return w->findChild<QPlainTextEdit *>()->toPlainText().remove(stamp);
+    }
+    QWidget *active() const { return w->workArea()->activeSubWindow()->widget(); }
+    // The configuration in hex, the tree, the open windows and whether it can be written.
+    QStringList state() const
+    {
+        QStringList tree, windows;
+        for (QTreeWidgetItemIterator it(w->deviceTree() ? w->deviceTree() : &noTree); *it; ++it)
+            tree << QString((*it)->parent() ? "  " : "") + (*it)->text(0);
+        for (QMdiSubWindow *sw : w->workArea()->subWindowList())
+            windows << sw->windowTitle();
+        return {w->currentConfig() ? bytes(w->currentConfig(), 20).toHex() : "", tree.join('|'),
+                windows.join('|'), act("&Записать")->isEnabled() ? "write" : ""};
+    }
+    QStringList recent() const { return QSettings().value("recentFileList").toStringList(); }
+    // What the boxes said and the file dialogs asked, in order.
+    QStringList asked() const
+    {
+        QStringList out;
+        for (const ModalResponder::Seen &s : modal->seen)
+            out << s.text;
+        return out;
+    }
+    // Types a service code and presses "Ввод" (a dialog left open would hang the test).
+    void service(const QString &code)
+    {
+        modal->answerWith([code](QWidget *dlg) {
+            dlg->findChild<QLineEdit *>("eCode")->setText(code);
+            dlg->findChild<QPushButton *>("bSet")->click();
+        });
+        w->service();
+    }
+
+private slots:
+    void init()
+    {
+        QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
+        QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+        box.reset(new TestSandbox);
+        QSettings().clear();
+        modal.reset(new ModalResponder);
+        (w = new Q275)->show();
+    }
+    void cleanup()
+    {
+        if (w) {
+            w->setAttribute(Qt::WA_DeleteOnClose, false);
+            w->workArea()->closeAllSubWindows();
+            delete w;
+            w = nullptr;
+        }
+    }
+
+    // The log, newest line first; create, save, edit, switch the mode, reopen, replace, close,
+    // and the recent files.
+    void configuration()
+    {
+        emit w->mes("A");
+        std::thread([this] { emit w->linkThread()->mes("C"); }).join(); // as the link's worker
+        QTRY_COMPARE(
+            w->findChild<QPlainTextEdit *>()->toPlainText().replace(QRegularExpression("\\d"), "0"),
+            QStringLiteral("00:00:00-> C\n00:00:00-> A\n"));
+        act("&Создать")->trigger();
+        QCOMPARE(state(), (QStringList{newRecord().toHex(), kTree, "", "write"}));
+        QCOMPARE(log(), "Загружена конфигурация адаптера Q-275\nСоздана новая конфигурация "
+                        "адаптера Q-275 \nC\nA\n");
+        QStringList saved{box->filePath("f1.obd")};
+        modal->answerFile(saved[0]);
+        act("&Сохранить")->trigger(); // no file yet: asks for a name
+        QCOMPARE(file(saved[0]), obd(newRecord()));
+        QVERIFY(log().startsWith(
+            "Конфигурация адаптера Q-275, (822 байт) записана в файл: " + saved[0] + "\n"));
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Файл сохранен"));
+
+        // A saved edit keeps the checksum through a mode switch and the file.
+        w->openWin("Вход приемника");
+        active()->findChild<QDial *>("dialAtt")->setValue(7);
+        active()->findChild<QDial *>("dialNoiseLvl")->setValue(12);
+        active()->findChild<QPushButton *>("bSave")->click();
+        const QString edit =
+            withChecksum(newRecord().replace(1, 1, "\x07").replace(5, 1, "\x99")).toHex();
+        w->openWin("Вход приемника"); // a reset that is not saved is dropped
+        active()->findChild<QPushButton *>("bReset")->click();
+        active()->findChild<QPushButton *>("bClose")->click();
+        w->openWin("Вход приемника");
+        QCOMPARE(active()->findChild<QDial *>("dialAtt")->value(), 7);
+        service("Quill_Orchard");
+        w->save();
+        w->about();
+        modal->answerButton("&Нет");
+        act("&Открыть")->trigger();
+        QCOMPARE(state(), (QStringList{edit, kTree, "О программе", "write"})); // "&Нет" keeps all
+        modal->answerButton("&Да");
+        modal->answerFile(saved[0]);
+        w->open();
+        QCOMPARE(state(), (QStringList{edit, kTree, "", "write"})); // rebuilt, not doubled
+
+        modal->answerButton("&Да");
+        w->create();
+        w->save(); // into the earlier file, without a dialog
+        QCOMPARE(file(saved[0]), obd(newRecord()));
+        const QString bad = box->filePath("no/b.obd");
+        modal->answerFile(bad);
+        w->saveAs();
+        QCOMPARE(asked(), (QStringList{"Сохранить файл", "", kAsk, kAsk, "Открыть файл", kAsk,
+                                       "Сохранить файл", "Файл " + bad + " не удалось открыть."}));
+        QCOMPARE(recent(), saved);
+
+        for (int i = 2; i <= 7; ++i) {
+            saved.prepend(box->filePath(QStringLiteral("f%1.obd").arg(i)));
+            modal->answerFile(saved[0]);
+            w->saveAs();
+        }
+        QCOMPARE(recent(), saved.mid(0, 5));
+        QVERIFY(act("&1 f7.obd")->isVisible() && act("&5 f3.obd")->isVisible()); // numbered
+        act("&Закрыть...")->trigger();                                           // asks nothing
+        QCOMPARE(state(), QStringList(4, ""));
+        act("&4 f4.obd")->trigger(); // moves to the top
+        saved.move(3, 0);
+        QCOMPARE(recent(), saved.mid(0, 5));
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QByteArray>("data"); // "folder" stands for itself
+        QTest::addColumn<QString>("said");    // the whole log, or the warning
+        QTest::addColumn<QStringList>("state");
+        const QByteArray info = withChecksum(newRecord().replace(17, 1, "\x01"));
+        const QString opened = "\nЗагружена конфигурация из файла: %1 (822 байт)\n";
+        QTest::newRow("info flag") << obd(info) << "Загружена конфигурация адаптера Q-275" + opened
+                                   << QStringList{info.toHex(), kTree + "|Информация", "", "write"};
+        QTest::newRow("record byte")
+            << obd(newRecord()).replace(807, 1, "0")
+            << "Конфигурация адаптера Q-275 повреждена" + opened << QStringList(4, "");
+        auto refused = [](const QString &row, const QByteArray &data, const char *warning) {
+            QTest::newRow(qPrintable(row)) << data << warning << QStringList(4, "");
+        };
+        refused("821 bytes", obd(newRecord()).left(821),
+                "Файл %1 не соответсвует типу устройства.");
+        refused("823 bytes", obd(newRecord()) + '0', "Файл %1 не соответсвует типу устройства.");
+        refused("folder", "folder", "Файл %1 не удалось открыть.");
+        for (int at : {0, 5, 6, 7, 40, 67, 68})
+            refused(QString("header byte %1").arg(at), obd(newRecord()).replace(at, 1, "\x7f"),
+                    "Ошибка контрольной суммы заголовка файла");
+    }
+    void open()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, said);
+        const QString path = box->filePath("c.obd");
+        if (data == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else
+            file(path, data);
+        modal->answerFile(path);
+        act("&Открыть")->trigger();
+        QTEST(state(), "state");
+        const bool opened = said.endsWith("\n");
+        QCOMPARE(opened ? log() : asked().last(), said.replace("%1", path));
+        QCOMPARE(log().isEmpty(), !opened);
+        QCOMPARE(recent(), opened ? QStringList{path} : QStringList());
+        QCOMPARE(w->statusBar()->currentMessage(), opened ? "Файл открыт" : QString());
+    }
+
+    // Windows open once per kind and close the one that asked, not the active one; a read
+    // replaces the configuration with a zero-filled record.
+    void windows()
+    {
+        w->create();
+        auto open = [this](const QString &text) {
+            w->openItem(w->deviceTree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive)[0],
+                        0);
+            return state()[2] + " " + w->workArea()->activeSubWindow()->windowTitle();
+        };
+        w->about();
+        QPointer<QWidget> about = active();
+        QCOMPARE(open("Информация"), QStringLiteral("О программе|Информация Информация"));
+        w->about();
+        QCOMPARE(open("Адаптер"), QStringLiteral("О программе|Информация О программе"));
+        w->openWin("Информация");
+        about->findChild<QPushButton *>("bClose")->click();
+        QTRY_VERIFY(!about);
+        QCOMPARE(state()[2], QStringLiteral("Информация"));
+
+        modal->answerButton("&Да");
+        act("&Прочитать")->trigger();
+        act("&Прочитать")->trigger(); // raises the window, asks nothing
+        QCOMPARE(asked(), QStringList{kAsk});
+        QCOMPARE(state(), (QStringList{QByteArray(20, 0).toHex(), "", "Прочитать", ""}));
+    }
+
+    void serviceModes_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("mode");
+        const char *codes[] = {"Mint_Harbour",  "Quill_Orchard",   "Kappa_Lantern", "Birch_Tempest",
+                               "Amber_Castles", "Granite_Pelican", "Fern_Compass",  "",
+                               "amber_castles", "Amber_Castles ",  "Fern_Compas"};
+        const int modes[] = {1, 2, 3, 4, 5, 6, 10, 1, 1, 1, 1}; // a wrong code changes nothing
+        for (int i = 0; i < 11; ++i)
+            QTest::addRow("'%s'", codes[i]) << codes[i] << modes[i];
+    }
+    void serviceModes()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, mode);
+        const QString kept = mode == 1 ? "О программе" : ""; // the current mode keeps the windows
+        w->about();
+        service(code);
+        QCOMPARE(w->currentMode(), mode);
+        QCOMPARE(state(), (QStringList{"", "", kept, ""}));
+        w->create();
+        const QString monitor =
+            kTree.left(kTree.lastIndexOf('|')) + "|Монитор|  Трассировка|Информация";
+        QCOMPARE(state()[1], mode == 5 || mode == 10 ? monitor : kTree);
+        w->about();
+        act("&Пользовательский")->trigger(); // in the user mode it changes nothing
+        QVERIFY(w->currentMode() == 1 && act("&Пользовательский")->isChecked());
+        QCOMPARE(state(), (QStringList{newRecord().toHex(), kTree, kept, "write"}));
+    }
+
+    // The port dialog lists the current port when it is free and preselects it; "Закрыть"
+    // leaves the port file alone, "Ввод" writes the chosen name alone and hands it to the link.
+    void portDialog()
+    {
+        SimHarness sim; // its line is a free pseudo-terminal
+        QVERIFY2(sim.start(), qPrintable(sim.error()));
+        const QByteArray ini = sim.slavePath().toLocal8Bit() + "\nsecond line\n";
+        file("Q275.ini", ini);
+        delete std::exchange(w, new Q275);
+        auto port = std::make_shared<TMemoryPort>();
+        port->setOpenFails(true);
+        w->linkThread()->setPortFactory([port] { return port; });
+        const std::pair<const char *, QByteArray> steps[] = {{"bClose", ini},
+                                                             {"bSet", "ttyElsewhere"}};
+        for (const auto &step : steps) {
+            QString shown;
+            modal->answerWith([&](QWidget *d) {
+                auto *ports = d->findChild<QComboBox *>("boxPorts");
+                shown = ports->currentText();
+                ports->addItem("ttyElsewhere");
+                ports->setCurrentText("ttyElsewhere");
+                d->findChild<QPushButton *>(step.first)->click();
+            });
+            w->port();
+            QCOMPARE(shown, sim.slavePath());
+            QCOMPARE(file("Q275.ini"), step.second);
+        }
+        w->read(); // the thread opens the chosen port
+        QTRY_COMPARE(port->events().value(0), QStringLiteral("open ttyElsewhere"));
+    }
+};
+
+QTEST_MAIN(TstApp)
+#include "tst_app.moc"

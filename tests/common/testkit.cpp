@@ -1,0 +1,53 @@
+#include "testkit.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+QByteArray newRecord()
+{
+    return hex("0F040073648F418000001673648F4180000000E3");
+}
+
+QByteArray withChecksum(QByteArray cfg)
+{
+    quint8 sum = 0x5A;
+    for (int i = 0; i < 19; ++i)
+        sum = quint8(sum - quint8(cfg[i]));
+    cfg[19] = char(sum);
+    return cfg;
+}
+
+QByteArray otherRecord(quint8 seed)
+{
+    QByteArray cfg = newRecord();
+    cfg[1] = char(quint8(cfg[1]) ^ seed);
+    cfg[12] = char(quint8(cfg[12]) ^ seed);
+    return withChecksum(cfg);
+}
+
+bool waitFor(const std::function<bool()> &pred, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    for (;;) {
+        if (pred())
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+}
+
+QStringList withoutPortLines(const QStringList &lines)
+{
+    QStringList out;
+    for (const QString &l : lines) {
+        if (!l.startsWith(QLatin1String("Txd=>")) && !l.startsWith(QLatin1String("Rxd=>")) &&
+            !l.startsWith(QStringLiteral("Открыт порт ")) &&
+            !l.startsWith(QStringLiteral("Закрыт порт ")) &&
+            !l.startsWith(QStringLiteral("Ошибка порта ")))
+            out << l;
+    }
+    return out;
+}

@@ -1,0 +1,39 @@
+#ifndef TESTKIT_H
+#define TESTKIT_H
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <functional>
+
+// Small helpers the test programs share.
+
+inline QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+inline QByteArray bytes(const void *p, int n)
+{
+    return QByteArray(static_cast<const char *>(p), n);
+}
+
+inline const quint8 *u8(const QByteArray &b)
+{
+    return reinterpret_cast<const quint8 *>(b.constData());
+}
+
+// The configuration of a new record, as the terminal creates it and the simulator starts with.
+QByteArray newRecord();
+// cfg (20 bytes) with its checksum byte set.
+QByteArray withChecksum(QByteArray cfg);
+// A valid record that differs from the new one in both channel blocks.
+QByteArray otherRecord(quint8 seed = 0x21);
+
+// Handles events until pred() holds; false when ms passed first.
+bool waitFor(const std::function<bool()> &pred, int ms = 15000);
+
+// The lines without the port's own lines and hex dumps (service modes).
+QStringList withoutPortLines(const QStringList &lines);
+
+#endif // TESTKIT_H

@@ -1,0 +1,607 @@
+// The link to the board: the port layer, the RIB transport and the setting commands over an
+// in-memory line with the pauses recorded, the worker thread with its queue and signals, the
+// serial port on a pseudo-terminal, and every input that once broke a fuzz program.
+#include <QtTest>
+
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+#include "fuzzharness.h"
+#include "linkrecorder.h"
+#include "testkit.h"
+#include "tlink.h"
+#include "tmemoryport.h"
+#include "tserialport.h"
+#include "tthread.h"
+
+using Bytes = QList<QByteArray>;
+using Lines = QStringList;
+using Board = QMap<quint8, Bytes>; // the board's answers to each command, in turn (the last stays)
+using Post = std::function<void(TThread *, const quint8 *)>; // posts, given the caller's bytes
+using namespace std::placeholders;
+// The rows of the tables, named where they are taken apart.
+using LineCase = std::tuple<int, QString, int, Bytes, Lines, int>;
+using TaskCase = std::tuple<Board, Post, QByteArray, QByteArray, Lines, QByteArray>;
+Q_DECLARE_METATYPE(LineCase)
+Q_DECLARE_METATYPE(TaskCase)
+
+namespace
+{
+const QString ident0 = "mes Адаптер Q-275 версия 0.0";
+const QString readDone = "mes Процесс чтения конфигурации выполнен";
+const QString boardError = "mes Ошибка, код ответа опциональной платы: 0x";
+const QString packetError = "mes Ошибка приема данных от опциональной платы: ";
+const QString portError = "mes Ошибка порта ttyTEST: ", portClosed = "mes Закрыт порт ttyTEST";
+const QString tooBig =
+    "mes Команда 0x%1 не передана: данные не помещаются в кадр (%2 байт, не более 247)";
+const Lines attempt = {"sendMax 9", "sendCnt 9"};
+const QString retry = "mes Повтор передачи - попытка=%1";
+const Lines retry1 = Lines{"sleep 1000", retry.arg(1)} + attempt;
+
+// How the RIB gives back each frame written.
+enum Echo { Echoed, NoEcho, PartEcho, WrongOnce };
+
+// The in-memory line, where the n-th read or the n-th setting of the time-outs fails (0: none).
+// In one exchange the reads are the echo, the acknowledgement, the frame start, the frame type
+// and the zero byte; the settings are at the opening, the acknowledgement, the hunt for the frame
+// start and the rest of the header.
+struct LinePort : TMemoryPort {
+    int reads = 0, sets = 0, badRead = 0, badSet = 0;
+    qint64 read(quint8 *b, qint64 n) override
+    {
+        return ++reads == badRead ? -1 : TMemoryPort::read(b, n);
+    }
+    bool setTimeouts(quint32 r, quint32 w) override
+    {
+        return ++sets != badSet && TMemoryPort::setTimeouts(r, w);
+    }
+};
+
+} // namespace
+
+class TstLink : public QObject
+{
+    Q_OBJECT
+
+    std::shared_ptr<LinePort> port;
+    std::unique_ptr<TLink> link;
+    std::unique_ptr<TThread> thread;
+    std::unique_ptr<LinkRecorder> lrec, trec;
+    int mode = 1;
+    QString name;
+    // The board: its answers, and the data of every request it got. The worker touches them only
+    // between a post and the end of the wait for it.
+    Board answers;
+    Bytes received;
+
+    static QByteArray counting(int n, int from)
+    {
+        QByteArray d;
+        for (int i = 0; i < n; ++i)
+            d.append(char(from + i));
+        return d;
+    }
+    static QByteArray ans(quint8 i, const QByteArray &d) { return TMemoryPort::answerFrame(i, d); }
+    static QByteArray req(quint8 c, const QByteArray &d = {})
+    {
+        return TMemoryPort::requestFrame(c, d);
+    }
+    // A transaction that fails ten times the same way: the frame, the cause, the pause, the retry.
+    static Lines tenTimes(const Lines &cause, const Lines &frame = attempt)
+    {
+        Lines out = frame + cause;
+        for (int i = 1; i <= 9; ++i)
+            out << "sleep 1000" << retry.arg(i) << frame << cause;
+        return out;
+    }
+    // The RIB's echo, then the next reply (the last one again for every later frame).
+    static TMemoryPort::Responder line(int echo, const Bytes &replies)
+    {
+        auto n = std::make_shared<int>(0);
+        return [=](const QByteArray &w) {
+            QByteArray back = echo == NoEcho ? QByteArray() : echo == PartEcho ? w.left(5) : w;
+            if (echo == WrongOnce && *n == 0)
+                back[6] = char(0x7A);
+            return back + replies.value(qMin((*n)++, int(replies.size()) - 1));
+        };
+    }
+    void status(quint8 cmd, char s) { answers[cmd] = {ans(cmd, QByteArray(1, s))}; }
+    bool finish() { return thread->wait(20000); }
+    // The identity record, then the board data record.
+    QByteArray records()
+    {
+        quint8 b[TThread::IdentSize + TThread::InfoSize];
+        thread->getIdent(b);
+        thread->getInfo(b + TThread::IdentSize);
+        return bytes(b, sizeof b);
+    }
+
+private slots:
+    void init()
+    {
+        mode = 1;
+        name = "ttyTEST";
+        received.clear();
+        port = std::make_shared<LinePort>();
+        port->setResponder(TMemoryPort::rib([this](quint8 cmd, const QByteArray &data) {
+            received << data;
+            Bytes &a = answers[cmd];
+            return a.size() > 1 ? a.takeFirst() : a.value(0);
+        }));
+        link = std::make_unique<TLink>();
+        link->setDevice(port);
+        link->setSettingsSource([this] { return mode; }, [this] { return name; });
+        lrec = std::make_unique<LinkRecorder>(link.get());
+        link->setSleepFunction(lrec->pauses());
+        thread = std::make_unique<TThread>();
+        thread->setPort(name);
+        thread->setPortFactory([p = port] { return p; });
+        trec = std::make_unique<LinkRecorder>(thread.get(), Qt::DirectConnection);
+        thread->setSleepFunction(trec->pauses());
+    }
+    void cleanup() { thread.reset(); } // stops and waits
+
+    // ------------------------------------------------------ port layer and transport
+
+    void portLayer()
+    {
+        // The frames the other cases are built with.
+        QCOMPARE(req(0x79, {}), hex("ff2f000544027941cc"));
+        QCOMPARE(req(0x77, hex("01")), hex("ff2f00064403770141cb"));
+        QCOMPARE(ans(0x78, {}), hex("ff8f0005430278436c"));
+        QCOMPARE(ans(0x73, hex("05")), hex("ff8f000643037305426b"));
+        QCOMPARE(link->setReadTimeout(1000), qint8(-3)); // closed
+        quint8 frame[] = {0xFF, 0x2F, 0x00, 0x05}, in[4];
+        QCOMPARE(link->transact(0x82, frame, 248), qint8(-1)); // too long for a frame: not sent
+        QCOMPARE(link->openPort(), qint8(0));
+        QCOMPARE(link->setReadTimeout(1000), qint8(0));
+        QCOMPARE(link->openPort(), qint8(0)); // open already: changes nothing
+        QCOMPARE(link->readTimeout(), quint32(1000));
+        QCOMPARE(port->events(),
+                 (Lines{"open ttyTEST", "timeouts 250 2500", "configure", "timeouts 1000 2500"}));
+        link->closePort(0);
+        mode = 2;
+        link->closePort(-3); // closed already: nothing at all
+        // An exchange in a service mode, with its time-outs: 250 for the echo, 1000 for the
+        // acknowledgement and the frame start, 250 for the rest.
+        port->setResponder([](const QByteArray &w) { return w + hex("50ff8f0005430278436c"); });
+        QCOMPARE(link->transact(0x78, nullptr, 0, 0), qint8(1)); // the port stays open
+        QCOMPARE(port->readTimeouts(), (QList<quint32>{250, 1000, 1000, 250, 250, 250, 250}));
+        port->feed(hex("0aa0"));
+        QCOMPARE(link->readBytes(in, 4), 2);
+        link->dump("Txd", frame, 0);
+        link->closePort(0);
+        mode = 1;
+        link->dump("Txd", frame, 4);
+        const QString sent = "xd=>0xFF; 0x2F; 0x00; 0x05; 0x44; 0x02; 0x78; 0x42; 0xCC; ";
+        QCOMPARE(lrec->events(),
+                 (Lines{tooBig.arg(82).arg(248), "mes Открыт порт ttyTEST", "sendMax 9",
+                        "sendCnt 9", "mes T" + sent, "mes R" + sent, "mes Rxd=>0x50; ", "recvCnt 0",
+                        "mes Rxd=>0xFF; ", "mes Rxd=>0x8F; ", "mes Rxd=>0x00; ", "mes Rxd=>0x05; ",
+                        "recvMax 5", "mes Rxd=>0x43; 0x02; 0x78; 0x43; 0x6C; ", "recvCnt 5",
+                        "mes Rxd=>0x0A; 0xA0; ", portClosed}));
+    }
+
+    void transactions_data()
+    {
+        QTest::addColumn<LineCase>("c");
+        auto add = [](const char *row, int mode, const QString &fault, int echo,
+                      const Bytes &replies, const Lines &events, int result) {
+            QTest::newRow(row) << LineCase{mode, fault, echo, replies, events, result};
+        };
+        const QByteArray ack = hex("50"), good = ans(0x79, counting(18, 0x10));
+        const Lines rib = {"mes Ошибка соединения с MOTOROLA RIB"};
+        const Lines noAck = {"mes Превышено время ожидания ACK"};
+        const Lines opened = Lines{"mes Открыт порт ttyTEST"} + attempt;
+        // The line and the RIB, in user mode.
+        add("RIB never echoes", 1, "", NoEcho, {}, attempt + rib, -1);
+        add("incomplete echo", 1, "", PartEcho, {}, attempt + rib, -1);
+        add("echo differs", 1, "", WrongOnce, {ack + good},
+            attempt + Lines{"mes Ошибка передачи данных через MOTOROLA RIB"} + retry1, 1);
+        add("no acknowledgement", 1, "", Echoed, {}, tenTimes(noAck), -1);
+        add("stray bytes, then 0x60", 1, "", Echoed, {hex("1122ff60"), hex("3350") + good},
+            attempt + Lines{"mes Запрос повторной передачи", "sleep 250", retry.arg(1)} + attempt,
+            1);
+        // Header bytes without their start byte are skipped, before and after the refused header.
+        add("length over 0x80", 1, "", Echoed, {hex("508f0005ff8f00818f0005") + good}, attempt, 1);
+        add("second 0xFF before the type", 1, "", Echoed, {hex("50ff") + good}, attempt, 1);
+        const QByteArray noise(TLink::NoiseLimit + 10, 0x11), starts(noise.size(), char(0xFF));
+        add("endless noise before the ack", 1, "", Echoed, {noise}, tenTimes(noAck), -1);
+        add("endless noise while hunting", 1, "", Echoed, {ack + starts}, tenTimes({}), -1);
+        add("radio never answers", 1, "", Echoed, {ack}, tenTimes({}), -1);
+        add("wrong identifier ten times", 1, "", Echoed, {ack + ans(0x12, counting(18, 0x10))},
+            tenTimes({"mes Ошибка идентификатора пакета опциональной платы: 18"}), -1);
+        add("packet of 64", 1, "", Echoed, {ack + ans(0x79, counting(62, 0x10))}, attempt, 1);
+        add("error answer", 1, "", Echoed, {ack + ans(0x73, hex("0b"))},
+            attempt + Lines{boardError + "b"}, 0);
+        // A bad answer, then a good one.
+        QByteArray frameSum = good, packetSum = good;
+        frameSum.back() += 1;
+        packetSum[8] += 1;
+        packetSum.back() -= 1;
+        const QString radio = "mes Ошибка приема данных от радиостанции: ";
+        const QList<std::tuple<const char *, QByteArray, QString>> bad = {
+            {"bad frame checksum", frameSum, radio + "11"},
+            {"body incomplete", good.left(12), radio + "10"},
+            {"bad packet checksum", packetSum, packetError + "11"},
+            {"packet not starting 0x43", hex("ff8f0005420278436d"), packetError + "12"},
+            {"packet length over 64", hex("ff8f0005434179036c"), packetError + "10"},
+            {"packet length 1", hex("ff8f00044301bc6d"), packetError + "10"},
+            {"answer too short", ans(0x79, counting(10, 1)), packetError + "10"},
+            {"packet longer than its frame", hex("ff8f0009431479010203040589"), packetError + "10"},
+            {"error answer without its code", ans(0x73, {}), packetError + "10"}};
+        for (const auto &[row, frame, why] : bad)
+            add(row, 1, "", Echoed, {ack + frame, ack + good}, attempt + Lines{why} + retry1, 1);
+        // The port, in the service modes and below.
+        add("settings, mode 2", 2, "configure-6", Echoed, {}, {portError + "-6", portClosed}, -1);
+        add("settings, mode 1", 1, "configure-6", Echoed, {}, {}, -1);
+        add("line state, mode 2", 2, "configure-5", Echoed, {}, {portError + "-5", portClosed}, -1);
+        const Lines set = opened + Lines{portError + "-3", portClosed};
+        add("time-outs at opening, mode 2", 2, "set1", Echoed, {}, set.mid(3), -1);
+        add("time-outs at the hunt", 2, "set3", Echoed, {ack + good}, set, -1);
+        add("time-outs in the header", 2, "set4", Echoed, {ack + good}, set, -1);
+        add("absent", 2, "open", Echoed, {}, {}, -1);
+        add("empty name", 2, "name", Echoed, {}, {}, -1);
+        const Lines sent = opened.mid(0, 2), write = {portError + "-2", portClosed};
+        add("write fails", 2, "write", Echoed, {}, sent + write, -1);
+        add("short write", 2, "limit", Echoed, {}, sent + Lines{"sendCnt 5"} + write, -1);
+        const Lines read = opened + Lines{portError + "-1", portClosed};
+        add("read fails at the echo", 2, "read1", Echoed, {ack + good}, read, -1);
+        add("read fails at the acknowledgement", 2, "read2", Echoed, {ack + good}, read, -1);
+        add("read fails at the frame type", 2, "read4", Echoed, {ack + good}, read, -1);
+        add("read fails at the zero byte", 2, "read5", Echoed, {ack + good}, read, -1);
+    }
+    void transactions()
+    {
+        QFETCH(LineCase, c);
+        const auto &[mode, fault, echo, replies, events, result] = c;
+        this->mode = mode;
+        port->setResponder(line(echo, replies));
+        port->setConfigureResult(fault.startsWith("configure") ? fault.mid(9).toInt() : 0);
+        port->badSet = fault.startsWith("set") ? fault.mid(3).toInt() : 0;
+        port->setOpenFails(fault == "open");
+        port->setWriteFails(fault == "write");
+        port->setWriteLimit(fault == "limit" ? 5 : -1);
+        port->badRead = fault.startsWith("read") ? fault.mid(4).toInt() : 0;
+        name = fault == "name" ? QString() : name;
+        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(result));
+        QCOMPARE(lrec->events().filter(QRegularExpression("^(?!recv|mes [RT]xd)")), events);
+        QCOMPARE(link->isPortOpen(), result == 1);
+        if (result == 1)
+            QCOMPARE(bytes(link->answerData(), 18), counting(18, 0x10));
+        // The echo is read with one call per missing byte at most.
+        if (echo == NoEcho || echo == PartEcho)
+            QCOMPARE(port->events().filter("read"), echo == NoEcho
+                                                        ? Lines(9, "read 9=0")
+                                                        : Lines{"read 9=5"} + Lines(8, "read 4=0"));
+    }
+
+    // -------------------------------------------------------------- the worker
+
+    void readConfiguration()
+    {
+        const QByteArray cfg = counting(20, 0x80);
+        answers[0x79] = {ans(0x79, counting(18, 1))};
+        answers[0x80] = {ans(0x80, counting(22, 19))};
+        answers[0x76] = {ans(0x76, cfg)};
+        thread->postRead();
+        QVERIFY(finish());
+        const Lines frame = attempt + Lines{"recvCnt 0"};
+        QCOMPARE(trec->events(),
+                 (frame + Lines{"recvMax 23", "recvCnt 23"} + frame +
+                  Lines{"recvMax 27", "recvCnt 27"} + frame +
+                  Lines{"recvMax 25", "recvCnt 25", "readCfg " + cfg.toHex(), readDone}));
+        QCOMPARE(port->written(), req(0x79) + req(0x80) + req(0x76));
+        QCOMPARE(port->openCount(), 1); // one opening for the three commands
+        QCOMPARE(records(), counting(40, 1));
+    }
+
+    void tasks_data()
+    {
+        QTest::addColumn<TaskCase>("c");
+        const auto add = [](const QString &row, const Board &board, const Post &post,
+                            const QByteArray &data, const QByteArray &written, const Lines &out,
+                            const QByteArray &recs) {
+            QTest::newRow(qPrintable(row)) << TaskCase{board, post, data, written, out, recs};
+        };
+        const QByteArray none(40, 0);
+        // A read after a first one that got the identity 01.., the board data 13.. and the
+        // configuration 80..; the second answers are 21.., 60.. and A0..
+        const Post twoReads = [](TThread *t, const quint8 *) { t->postRead(), t->postRead(); };
+        const Lines second = {"readCfg " + counting(20, 0xA0).toHex(), readDone};
+        const auto read = [&](const char *row, const Bytes &a79, const Bytes &a80, const Bytes &a76,
+                              const QByteArray &frames, const Lines &out, const QByteArray &recs) {
+            add(row,
+                {{0x79, Bytes{ans(0x79, counting(18, 1))} + a79},
+                 {0x80, Bytes{ans(0x80, counting(22, 19))} + a80},
+                 {0x76, Bytes{ans(0x76, counting(20, 0x80))} + a76}},
+                twoReads, {}, req(0x79) + req(0x80) + req(0x76) + frames,
+                Lines{"readCfg " + counting(20, 0x80).toHex(), readDone} + out, recs);
+        };
+        const auto refused = [](char code) { return Bytes{ans(0x73, QByteArray(1, code))}; };
+        const auto noVersion = [](QByteArray r) { return r.replace(0, 2, hex("0000")); };
+        const Bytes id = {ans(0x79, counting(18, 0x21))}, cfg = {ans(0x76, counting(20, 0xA0))};
+        read("identity refused", refused(1), {}, cfg, req(0x79) + req(0x76),
+             Lines{boardError + "1", ident0} + second, noVersion(counting(40, 1)));
+        read("board data refused", id, refused(2), cfg, req(0x79) + req(0x80) + req(0x76),
+             Lines{boardError + "2", ident0} + second,
+             noVersion(counting(18, 0x21) + counting(22, 19)));
+        read("configuration refused", id, {ans(0x80, counting(22, 0x60))}, refused(4),
+             req(0x79) + req(0x80) + req(0x76), {boardError + "4", "readErr"},
+             counting(18, 0x21) + counting(22, 0x60));
+        read("configuration of 19 bytes", refused(1), {}, {ans(0x76, counting(19, 0xA0))},
+             req(0x79) + req(0x76).repeated(10),
+             Lines{boardError + "1", ident0} + tenTimes({packetError + "10"}, {}) +
+                 Lines{"readErr"},
+             noVersion(counting(40, 1)));
+        add("read, no port", {}, twoReads, {}, {}, {"readErr", "readErr"}, none);
+
+        // Every setting task with every status, then on a line that cannot be opened.
+        const QList<QPair<char, QString>> refusals = {
+            {'1', "mes Ошибка, контрольной суммы в пакете принятом адаптером Q-275"},
+            {'2', "mes Ошибка, выполнения команды адаптером Q-275"},
+            {'3', "mes Команда на поддерживается версией адаптера Q-275"},
+            {'\0', "mes Команда на поддерживается версией адаптера Q-275"}};
+        const auto setting = [&](const char *kind, const Post &post, const QByteArray &data,
+                                 const QByteArray &frame, const Lines &ok, const Lines &failed,
+                                 const Lines &refused) {
+            const quint8 cmd = quint8(frame[6]);
+            const QByteArray kept = cmd == 0x81 ? QByteArray(18, 0) + data : none;
+            const QString row = QString(kind) + ", ";
+            add(row + "status 0x30", {{cmd, {ans(cmd, "0")}}}, post, data, frame, ok, kept);
+            for (const auto &[s, why] : refusals)
+                add(row + "status 0x" + QString::number(s, 16),
+                    {{cmd, {ans(cmd, QByteArray(1, s))}}}, post, data, frame, refused + Lines{why},
+                    none);
+            add(row + "link failure", {}, post, data, {}, failed, none);
+        };
+        const QByteArray cfg20 = counting(20, 0x30), info = counting(22, 0x50);
+        const Lines ctl = {"mes Передача команд управления выполнена успешно"};
+        setting("test", std::bind(&TThread::postTest, _1, _2, 20), cfg20, req(0x74, cfg20),
+                {"testStp", "mes Загрузка тестовой конфигурации выполнена"}, {"testErr"},
+                {"testErr"});
+        setting("save", std::bind(&TThread::postSave, _1, _2, 20), cfg20, req(0x75, cfg20),
+                {"saveStp", "mes Процесс загрузки конфигурации выполнен"}, {"saveErr"},
+                {"saveErr"});
+        setting("board data", std::bind(&TThread::postInfo, _1, _2, 22), info, req(0x81, info),
+                {"mes Процесс загрузки информации выполнен"}, {}, {});
+        setting("codec", std::bind(&TThread::postCodec, _1, _2, 1), hex("1678"),
+                hex("ff2f0008440582011678a6c9"), {"mes Передача команд кодека выполнена успешно"},
+                {"mes Ошибка в передаче команд кодека"}, {});
+        const Post rx = &TThread::postRxCtl;
+        const Lines rxFailed = {"mes Ошибка в передаче команд управления канала приемника"};
+        setting("receiver", rx, hex("5a"), req(0x83, hex("5a")), ctl, rxFailed, {});
+        setting("microphone", &TThread::postMicCtl, hex("a5"), req(0x84, hex("a5")), ctl,
+                {"mes Ошибка в передаче команд управления канала микрофона"}, {});
+        // An error answer is a link failure; an answer without its status byte is retried.
+        add("receiver, error answer", {{0x83, {ans(0x73, hex("07"))}}}, rx, hex("5a"),
+            req(0x83, hex("5a")), Lines{boardError + "7"} + rxFailed, none);
+        add("receiver, no status byte", {{0x83, {ans(0x83, {}), ans(0x83, "0")}}}, rx, hex("5a"),
+            req(0x83, hex("5a")) + req(0x83, hex("5a")),
+            Lines{packetError + "10", "sleep 1000", retry.arg(1)} + ctl, none);
+        // Oversized tasks are refused; 247 bytes make the largest frame, 256 bytes.
+        const QByteArray pairs(2 * 124, '\x01');
+        const Post oversized = [pairs](TThread *t, const quint8 *) {
+            t->postCodec(u8(pairs), 124), t->postTest(u8(pairs), 248), t->postCodec(u8(pairs), 123);
+        };
+        add("oversized", {{0x82, {ans(0x82, "0")}}}, oversized, {},
+            req(0x82, hex("7b") + pairs.left(246)),
+            {tooBig.arg(82).arg(249), "mes Ошибка в передаче команд кодека",
+             tooBig.arg(74).arg(248), "testErr", "mes Передача команд кодека выполнена успешно"},
+            none);
+
+        // The trace switch, its polls and the pause after an empty one.
+        const auto trace = [&](const char *row, int mask, char status, const Bytes &polls,
+                               const QByteArray &written, const Lines &outcome) {
+            // Mask 3 is switched off again during the pause; mask 4 is followed by two more polls,
+            // as the window posts one after each record.
+            const Post post = [this, mask](TThread *t, const quint8 *) {
+                if (mask == 3)
+                    t->setSleepFunction(trec->pauses([t](int) { t->postTrace(0); }));
+                mask < 0 ? t->postTracePoll() : t->postTrace(mask);
+                if (mask == 4)
+                    t->postTracePoll(), t->postTracePoll();
+            };
+            add(row, {{0x77, {ans(0x77, QByteArray(1, status))}}, {0x78, polls}}, post, {}, written,
+                outcome, none);
+        };
+        const QByteArray on = req(0x77, hex("01")), empty = ans(0x78, {});
+        trace("trace record", 0x105, '0', {ans(0x78, hex("010203"))},
+              req(0x77, hex("05")) + req(0x78), {"traceRdy 03010203"});
+        trace("trace, empty poll", 1, '0', {empty, ans(0x78, hex("0a0b"))},
+              on + req(0x78).repeated(2), {"sleep 15000", "traceRdy 020a0b"});
+        trace("trace off during the pause", 3, '0', {empty},
+              req(0x77, hex("03")) + req(0x78) + req(0x77, hex("00")), {"sleep 15000"});
+        trace("trace refused", 1, '2', {}, on,
+              {"traceErr", "mes Ошибка, выполнения команды адаптером Q-275"});
+        trace("trace, poll error answer", 1, '0', {ans(0x73, hex("09"))}, on + req(0x78),
+              {boardError + "9", "traceErr"});
+        trace("trace, poll while off", -1, '0', {}, {}, {});
+        trace("trace, records in turn", 4, '0',
+              {ans(0x78, hex("010203")), ans(0x78, hex("0405")), ans(0x78, hex("06"))},
+              req(0x77, hex("04")) + req(0x78).repeated(3),
+              {"traceRdy 03010203", "traceRdy 020405", "traceRdy 0106"});
+    }
+    void tasks()
+    {
+        QFETCH(TaskCase, c);
+        const auto &[board, post, data, written, outcome, records] = c;
+        answers = board;
+        port->setOpenFails(board.isEmpty());
+        // Queued here, where they run after the worker has made all its records: the record
+        // each pointer signal carries must still be its own.
+        LinkRecorder late(thread.get(), Qt::QueuedConnection);
+        // The worker waits at its start until the caller has changed its bytes.
+        QSemaphore go;
+        thread->setPortFactory([&go, p = port] { return go.acquire(), p; });
+        QByteArray mine(data.constData(), data.size());
+        post(thread.get(), u8(mine));
+        mine.fill('\x77');
+        go.release();
+        QVERIFY(finish());
+        QCOMPARE(trec->outcome(), outcome);
+        QCOMPARE(port->written(), written);
+        QCOMPARE(this->records(), records);
+        QCoreApplication::processEvents();
+        QCOMPARE(late.outcome(), outcome.filter(QRegularExpression("^(?!sleep)")));
+    }
+
+    void tracePauseEndsOnStop()
+    {
+        thread->setSleepFunction(nullptr); // the real pause
+        status(0x77, '0');
+        answers[0x78] = {ans(0x78, {})};
+        thread->postTrace(1);
+        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2, 5000);
+        thread->requestStop();
+        QVERIFY(thread->wait(2000));
+        QCOMPARE(port->writes().size(), 2);
+    }
+
+    void restartUnderLoad()
+    {
+        enum { PerPoster = 120 };
+        status(0x81, '0');
+        // Each start gets the line through a handle that takes its time to go: it widens the
+        // moment in which a worker has found the queue empty but is still on its way out.
+        thread->setPortFactory([p = port] {
+            return std::shared_ptr<TLinkPort>(p.get(), [p](TLinkPort *) { QThread::msleep(2); });
+        });
+        auto poster = [t = thread.get()](int id) {
+            for (int i = 0; i < PerPoster; ++i) {
+                const quint8 info[22] = {quint8(id), quint8(i)};
+                t->postInfo(info, 22);
+                QThread::usleep(quint64(i % 4 * 150)); // the queue runs dry now and then
+            }
+        };
+        std::thread a(poster, 1), b(poster, 2);
+        a.join();
+        b.join();
+        QVERIFY(finish());
+        // A new port name is taken at the next start.
+        thread->setPort("ttyU");
+        thread->postInfo(u8(hex("03") + QByteArray(21, 0)), 22);
+        QVERIFY(finish());
+        QList<int> next = {0, 0, 0, 0}; // every task ran once, each poster's in its own order
+        for (const QByteArray &d : received)
+            QCOMPARE(int(quint8(d[1])), next[d[0]]++);
+        QCOMPARE(next, (QList<int>{0, PerPoster, PerPoster, 1}));
+        QCOMPARE(received.last(), hex("03") + QByteArray(21, 0)); // the data as posted, no more
+        // Each task opened the port and closed it.
+        const Lines opened = Lines(2 * PerPoster, "open ttyTEST") << "open ttyU";
+        QCOMPARE(port->events().filter("open"), opened);
+        QCOMPARE(port->events().filter("close").size(), opened.size());
+    }
+
+    void stopDuringTransaction()
+    {
+        QSemaphore entered, release;
+        bool first = true; // the worker's own
+        port->setResponder([&](const QByteArray &w) {
+            if (std::exchange(first, false)) // the first frame waits for the stop
+                entered.release(), release.tryAcquire(1, 10000);
+            return w + hex("50") + ans(0x74, "0");
+        });
+        const QByteArray cfg = counting(20, 0x30);
+        thread->postTest(u8(cfg), 20);
+        thread->postSave(u8(cfg), 20);
+        thread->postRead();
+        QVERIFY(entered.tryAcquire(1, 10000));
+        thread->requestStop();
+        const bool early = thread->wait(200); // the running task holds the wait
+        release.release();
+        QVERIFY(!early && finish());
+        QCOMPARE(trec->outcome(),
+                 (Lines{"testStp", "mes Загрузка тестовой конфигурации выполнена"}));
+        thread->postRead(); // nothing runs after the stop, and the queued tasks were dropped
+        QVERIFY(!thread->isRunning());
+        QCOMPARE(port->written(), req(0x74, cfg));
+    }
+
+    // ------------------------------------------------------------ the serial port
+
+    void serialPort()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLocal8Bit(ptsname(master));
+        // Another holder keeps the line alive between our openings, as the RIB's side does.
+        const int keeper = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+        auto put = [=](const char *h) { return ::write(master, hex(h).data(), strlen(h) / 2); };
+        TSerialPort sp, other;
+        quint8 buf[16] = {};
+        QVERIFY(!sp.open(QString()) && !sp.open("/dev/q275-no-such-port")); // both fail
+        QVERIFY(sp.read(buf, 1) == -1 && sp.write(buf, 1) == -1);           // closed
+        QVERIFY(sp.open(slave) && sp.setTimeouts(250, 2500) && sp.configure() == 0);
+        const QByteArray all = counting(256, 0); // every byte value goes out unchanged
+        QCOMPARE(sp.write(u8(all), 256), qint64(256));
+        QByteArray got(256, 0);
+        for (qsizetype n = 0, i = 0; n < 256 && i < 500; ++i, QThread::msleep(2))
+            n += qMax<ssize_t>(0, ::read(master, got.data() + n, size_t(256 - n)));
+        QCOMPARE(got, all);
+        // A read with what the other side sent: the count, what came, how long it took.
+        QElapsedTimer t;
+        auto read = [&](const char *sent, qint64 n, qint64 count, int from, int to,
+                        const char *want = nullptr) {
+            put(sent);
+            t.restart();
+            QCOMPARE(sp.read(buf, n), count);
+            QVERIFY2(t.elapsed() >= from && t.elapsed() < to,
+                     qPrintable(QString::number(t.elapsed())));
+            QCOMPARE(bytes(buf, int(qMax<qint64>(0, count))), hex(want ? want : sent));
+        };
+        read("ff8f0005", 4, 4, 0, 200);  // the count is there: at once
+        read("430278", 10, 3, 200, 900); // what came when the time-out passes
+        QVERIFY(sp.setTimeouts(1000, 2500));
+        std::thread sender([&] { // bytes in pieces are collected within one read
+            QThread::msleep(50), put("0102"), QThread::msleep(80), put("030405");
+        });
+        read("", 5, 5, 100, 800, "0102030405");
+        sender.join();
+        // Exclusive under every name of the device, until it is closed.
+        QTemporaryDir dir;
+        QVERIFY(QFile::link(slave, dir.filePath("rib")));
+        QVERIFY(!other.open(slave) && !other.open(dir.filePath("rib")));
+        sp.close();
+        QVERIFY(other.open(dir.filePath("rib")));
+        other.close();
+        // What comes in while the port is closed, or before it is opened anew, is dropped.
+        put("50ff8f");
+        QThread::msleep(20);
+        QVERIFY(sp.open(slave));
+        put("60");
+        QThread::msleep(20);
+        QVERIFY(sp.open(slave) && sp.setTimeouts(250, 2500));
+        read("", 1, 0, 200, 900); // nothing, after the time-out
+        ::close(keeper);
+        ::close(master); // a hang-up fails the read at once
+        read("", 4, -1, 0, 900);
+    }
+
+    // ------------------------------------------------------ the fuzz programs' inputs
+
+    void fuzzInputs_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const QString folder :
+             {"corpus/answer", "corpus/obd", "regressions/answer", "regressions/obd"}) {
+            const QFileInfoList files = QDir(Q275_FUZZ_DIR "/" + folder).entryInfoList(QDir::Files);
+            QVERIFY2(!files.isEmpty(), qPrintable(folder));
+            for (const QFileInfo &f : files)
+                QTest::newRow(qPrintable(folder + "/" + f.fileName())) << f.filePath();
+        }
+    }
+    void fuzzInputs()
+    {
+        QFETCH(QString, path);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray in = f.readAll();
+        const auto run = path.contains("/answer/") ? fuzzAnswer : fuzzObd; // a broken rule aborts
+        QCOMPARE(run(reinterpret_cast<const uint8_t *>(in.constData()), size_t(in.size())), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstLink)
+#include "tst_link.moc"

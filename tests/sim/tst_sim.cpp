@@ -1,0 +1,353 @@
+// The board simulator spoken to raw over its pseudo-terminal, with frames built here and no
+// link code; then the terminal's link against it on the real line.
+#include <QtTest>
+
+#include <QSerialPort>
+
+#include <numeric>
+
+#include "linkrecorder.h"
+#include "simharness.h"
+#include "testkit.h"
+#include "tmemoryport.h"
+#include "tthread.h"
+
+namespace
+{
+const QByteArray kIdent = hex("0103008000033A001F000D51333032383934");
+const QByteArray kInfo = hex("1301DB07030F513237352D53494D000000000000A55A");
+const QByteArray kOther = otherRecord();
+const QString kReadDone = QStringLiteral("Процесс чтения конфигурации выполнен");
+
+// One row of raw exchanges.
+struct Ex {
+    // On the command line; control lines before the first frame, those marked "!" refused.
+    QStringList args, ctl;
+    QByteArrayList sends, replies; // written one at a time, and what comes back for each
+    QStringList state, hits;       // records changed in the state file; fault lines of the log
+};
+
+// The simulator and its device, opened as any serial program would open it.
+struct Raw {
+    SimHarness sim;
+    QSerialPort port;
+    bool start(const QStringList &args = {}, bool paced = false)
+    {
+        port.close();
+        port.setPortName(sim.start(args, paced) ? sim.slavePath() : QString());
+        return port.open(QIODevice::ReadWrite);
+    }
+    // Writes, then reads until n bytes have come (2 s at most) and nothing more within idle ms.
+    QByteArray talk(const QByteArray &out, int n, int idle = 30)
+    {
+        port.write(out);
+        port.waitForBytesWritten(1000);
+        QByteArray got;
+        const QDeadlineTimer deadline(2000);
+        while (port.bytesAvailable() ||
+               port.waitForReadyRead(got.size() < n ? int(deadline.remainingTime()) : idle))
+            got += port.readAll();
+        return got;
+    }
+};
+
+// Every option and fault the help names.
+const QStringList kHelp =
+    QString("--link --state --log --control --fault --no-pacing --baud --latency --no-identity "
+            "--config --ident --info --trace-rate --with-parent no-echo short-echo bad-echo "
+            "no-ack nak stray close no-answer bad-frame-sum bad-packet-sum wrong-id error status "
+            "short truncated long-len corrupt corrupt-packet garble junk ctl")
+        .split(' ');
+} // namespace
+Q_DECLARE_METATYPE(Ex)
+
+class TstSim : public QObject
+{
+    Q_OBJECT
+
+    QByteArray req(quint8 c, QByteArray d = {}) { return TMemoryPort::requestFrame(c, d); }
+    QByteArray ans(quint8 id, QByteArray d = {}) { return TMemoryPort::answerFrame(id, d); }
+    // A whole exchange as the terminal sees it: the echo, the acknowledgement, the answer.
+    QByteArray full(quint8 c, QByteArray d, QByteArray a) { return req(c, d) + '\x50' + ans(c, a); }
+    // The echo of f, the acknowledgement and the board's error answer with this code.
+    QByteArray no(QByteArray f, const char *code) { return f + '\x50' + ans(0x73, hex(code)); }
+    // The frame with the bits x of byte i flipped; bad() puts the frame checksum right again.
+    QByteArray flip(QByteArray f, int i, int x = 0xFF) { return f[i] = char(f[i] ^ x), f; }
+    QByteArray bad(QByteArray f, int i, int x = 1) { return seal(flip(f, i, x).chopped(1)); }
+    QByteArray seal(QByteArray f) { return f + char(255 - std::accumulate(f.begin(), f.end(), 0)); }
+    QByteArray poll(const char *data) { return full(0x78, {}, hex(data)); }
+    // The bytes as the link's hex dumps show them: "0xFF; 0x2F; ".
+    QString dump(QByteArray b) { return "0x" + b.toHex(';').toUpper().replace(";", "; 0x") + "; "; }
+    void row(const QByteArray &name, const QByteArrayList &sends, const QByteArrayList &replies,
+             const QStringList &state = {}, const QStringList &ctl = {},
+             const QStringList &hits = {}, const QStringList &args = {})
+    {
+        QTest::newRow(name.constData()) << Ex{args, ctl, sends, replies, state, hits};
+    }
+    void refuse(QByteArray f, QByteArray reply) { row(f.toHex(), {f}, {f + reply}); }
+    // One fault on a frame of 0x79: what comes back, and its line in the frame log.
+    void fault(const char *what, const QByteArray &reply)
+    {
+        row(what, {req(0x79)}, {reply}, {}, {QString("fault ") + what},
+            {"fault 79 " + QString(what)});
+    }
+
+private slots:
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::newRow("help") << QStringList{"--help"} << 0;
+        for (const char *a :
+             {"--fault bogus", "--fault status", "--fault no-ack,count=0", "--fault nak,count=a",
+              "--fault nak,count=", "--fault long-len=7F", "--fault nak,cmd=zz", "--config 0011",
+              "--latency x", "--latency 60001", "--baud 299", "--wrong", "--link"})
+            QTest::newRow(a) << QString(a).split(' ') << 2;
+        QTest::newRow("link in no folder") << QStringList{"--link", "/nonexistent/q275/tty"} << 1;
+    }
+    // Help on stdout; a refused start says why on stderr and makes no device.
+    void options()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QProcess p;
+        p.start(qEnvironmentVariable("Q275_SIM"), args);
+        QVERIFY(p.waitForFinished(3000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), code);
+        const QByteArray out = p.readAllStandardOutput(), err = p.readAllStandardError();
+        QVERIFY2(code ? out.isEmpty() && err.startsWith("q275-sim: ") : err.isEmpty(), err);
+        for (const QString &w : code ? QStringList() : kHelp)
+            QVERIFY2(out.contains(w.toLatin1()), qPrintable(w));
+    }
+
+    void exchange_data()
+    {
+        QTest::addColumn<Ex>("x");
+        // e: the echo of r79 and the acknowledgement.
+        const QByteArray r79 = req(0x79), r80 = req(0x80), r76 = req(0x76), r78 = req(0x78);
+        const QByteArray a79 = ans(0x79, kIdent), f79 = full(0x79, {}, kIdent), e = r79 + '\x50';
+        const QByteArray info = hex("2A00DC07050C000102030405060708090A0B0C0D0E0F");
+        const QByteArray test = otherRecord(0x33), codec = hex("02167801FE"), on = hex("05");
+        const QByteArray f76 = full(0x76, {}, newRecord());
+        row("a new board", {r76, r79, r80, r78}, {f76, f79, full(0x80, {}, kInfo), poll("")});
+        row("a frame in two writes", {r79.left(8), r79.mid(8)}, {r79.left(8), f79.mid(8)});
+        // Junk comes back and is logged, and the frame after it is found, even after a lone FF;
+        // a frame too short for a packet gets no answer; an unfinished one is given up.
+        row("junk", {hex("1234FF") + r79}, {hex("1234FF") + f79});
+        row("too short for a packet", {hex("FF2F0001D0")}, {hex("FF2F0001D050")});
+        row("unfinished frame", {r79.left(5), r79}, {r79.left(5), f79});
+        QByteArray regs(256, 0);
+        regs[0x16] = 0x78, regs[0x01] = char(0xFE);
+        row("written records read back",
+            {req(0x75, kOther), req(0x76), req(0x81, info), req(0x80), req(0x74, test),
+             req(0x82, codec), req(0x83, hex("0A")), req(0x84, hex("05"))},
+            {full(0x75, kOther, "0"), full(0x76, {}, kOther), full(0x81, info, "0"),
+             full(0x80, {}, info), full(0x74, test, "0"), full(0x82, codec, "0"),
+             full(0x83, hex("0A"), "0"), full(0x84, hex("05"), "0")},
+            {"config=" + kOther.toHex(), "info=" + info.toHex(), "test=" + test.toHex(),
+             "codec=" + regs.toHex(), "rxctl=0a", "micctl=05"});
+        // Trace streams 0 and 2 take turns, with their counters; switching off empties the
+        // queue; records queued on the control line come out as given, up to 62 bytes.
+        row("trace 05", {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
+            {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
+             poll("0203202122"), full(0x77, hex("00"), "0"), poll("")},
+            {}, {}, {}, {"--trace-rate", "100"});
+        const QByteArray longest(62, 0x5A);
+        row("queued trace records", {r78, r78, r78, r78},
+            {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}, {},
+            {"trace 07 01 02", "trace 03", "trace " + longest.toHex(),
+             "!trace 5A" + longest.toHex()});
+        row("control lines", {}, {}, {"config=" + kOther.toHex()},
+            {"!fault bogus", "!fault status", "!fault nak cmd=zz", "!trace", "!latency -4",
+             "!latency 60001", "!identity maybe", "!config 00", "!info 00", "!jump",
+             "latency 60000", "latency 0", "identity off", "identity on",
+             "config " + kOther.toHex()});
+        // Refused requests: unknown commands, wrong data, packet checksum, packet length.
+        QByteArray badSum = kOther;
+        badSum[19] = char(badSum[19] + 1);
+        for (const QByteArray &f : {req(0x72), req(0x7F), req(0x85, hex("00"))})
+            refuse(f, no({}, "01"));
+        for (const QByteArray &f :
+             {req(0x75, badSum), req(0x74, badSum), req(0x75, kOther.left(19)),
+              req(0x81, info.left(21)), req(0x82, hex("021678")), req(0x82), req(0x77),
+              req(0x83, hex("0A0B")), req(0x84)})
+            refuse(f, '\x50' + ans(f[6], "2"));
+        refuse(bad(req(0x75, kOther), 27), '\x50' + ans(0x75, "1"));
+        refuse(bad(r79, 7), no({}, "02")), refuse(bad(r79, 5), no({}, "03"));
+        row("--no-identity", {r79}, {no(r79, "01")}, {}, {}, {}, {"--no-identity"});
+        // Faults act on the frames they are meant for and are gone after "clear".
+        row("nak count=2", {r79, r76, r76}, {r79 + '\x60', r76 + '\x60', f76}, {},
+            {"fault nak,count=2"});
+        row("no-answer cmd=76", {r79, r76, r79, r76, r76},
+            {f79, r76 + '\x50', f79, r76 + '\x50', f76}, {}, {"fault no-answer cmd=0x76 count=2"});
+        row("error=FF always", {r79, r80, r76}, {no(r79, "FF"), no(r80, "FF"), no(r76, "FF")}, {},
+            {"fault error=FF,always"});
+        row("on the command line", {r79, r79, r80, r80},
+            {r79, r79, no(r80, "07"), full(0x80, {}, kInfo)}, {}, {},
+            {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2", "fault 80 error=07,cmd=80"},
+            {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
+             "stray,count=100000,cmd=83"});
+        fault("bad-echo", flip(r79, 8)), fault("long-len", e + hex("FF8F0081") + a79);
+        fault("bad-frame-sum", e + flip(a79, 26, 1)), fault("corrupt=0", e + flip(a79, 0));
+        fault("corrupt-packet", e + bad(a79, 24, 0xFF));
+    }
+    void exchange()
+    {
+        QFETCH(Ex, x);
+        Raw r;
+        QVERIFY2(r.start(QStringList{"--trace-rate", "0"} + x.args), qPrintable(r.sim.error()));
+        QMap<QString, QByteArray> want;
+        for (const char *k :
+             {"config", "ident", "info", "test", "rxctl", "micctl", "trace", "codec"})
+            want[k] = r.sim.record(k);
+        for (const QString &c : x.ctl)
+            QVERIFY2(r.sim.control(c.mid(c.startsWith('!'))) != c.startsWith('!'), qPrintable(c));
+        for (int i = 0; i < x.sends.size(); ++i)
+            QCOMPARE(r.talk(x.sends[i], x.replies[i].size()).toHex(' '), x.replies[i].toHex(' '));
+        // The frame log: every byte sent (the echo of junk apart) and received as HEX, and the
+        // faults that acted.
+        QByteArray junk;
+        QStringList faults;
+        for (const SimHarness::Entry &e : r.sim.log()) {
+            if (e.dir == "fault")
+                faults << e.text;
+            else if (!e.bytes.isEmpty())
+                QCOMPARE(e.text.section(' ', 2), QString(e.bytes.toHex(' ').toUpper()));
+            junk += e.kind == "junk" ? e.bytes : QByteArray();
+        }
+        QCOMPARE((junk + r.sim.sent({}).join()).toHex(' '), x.replies.join().toHex(' '));
+        QVERIFY2(x.hits.isEmpty() || faults == x.hits, qPrintable(faults.join('|')));
+        for (const QString &s : x.state)
+            want[s.section('=', 0, 0)] = hex(s.section('=', 1).toLatin1());
+        for (auto it = want.cbegin(); it != want.cend(); ++it)
+            QVERIFY2(r.sim.record(it.key()) == it.value(), qPrintable(it.key()));
+        if (!x.ctl.join(' ').contains("fault") && !x.args.contains("--fault"))
+            return;
+        QVERIFY(r.sim.control("clear"));
+        QCOMPARE(r.talk(req(0x79), 37), full(0x79, {}, kIdent));
+    }
+
+    // What was written survives a restart; --config wins over it; a damaged state file is
+    // refused. Paced, an exchange takes its line time: the 9-byte echo, the acknowledgement and
+    // the 29-byte answer are 39 bytes of ten bits, 40.6 ms at 9600 baud; the latency adds 30 ms.
+    void stateAcrossRestarts()
+    {
+        Raw r;
+        QVERIFY2(r.start(), qPrintable(r.sim.error()));
+        const QByteArray test = otherRecord(0x33);
+        QElapsedTimer t;
+        t.start();
+        // Unpaced, the 40 bytes that come back take less than their line time of 41.7 ms.
+        QCOMPARE(r.talk(req(0x75, kOther), 40, 0), full(0x75, kOther, "0"));
+        QCOMPARE_LT(t.elapsed(), 40);
+        QCOMPARE(r.talk(req(0x74, test), 40), full(0x74, test, "0"));
+        QCOMPARE(r.talk(req(0x83, hex("0A")), 21), full(0x83, hex("0A"), "0"));
+        r.sim.stop();
+        // A link left behind by a simulator that was killed is replaced.
+        QVERIFY(QFile::link("/nonexistent", r.sim.portName()));
+        QVERIFY2(r.start({"--latency", "30"}, true), qPrintable(r.sim.error()));
+        QCOMPARE(QFileInfo(r.sim.portName()).symLinkTarget(), r.sim.slavePath());
+        t.restart();
+        QCOMPARE(r.talk(req(0x76), 39, 0), full(0x76, {}, kOther));
+        QCOMPARE_GE(t.elapsed(), 66);
+        QCOMPARE_LT(t.elapsed(), 400);
+        QCOMPARE(r.sim.record("test"), test);
+        QCOMPARE(r.sim.record("rxctl"), hex("0A"));
+        QVERIFY2(r.start({"--config", newRecord().toHex()}), qPrintable(r.sim.error()));
+        QCOMPARE(r.talk(req(0x76), 39), full(0x76, {}, newRecord()));
+        QFile f(r.sim.statePath());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("config=0011\n") && f.flush());
+        QVERIFY(!r.sim.start());
+        QVERIFY2(r.sim.error().contains("q275-sim: " + r.sim.statePath()),
+                 qPrintable(r.sim.error()));
+    }
+
+    // The device with its link, and "quit": then the link and the FIFO are gone and control
+    // lines are refused at once.
+    void startAndQuit()
+    {
+        SimHarness sim;
+        QVERIFY2(sim.start(), qPrintable(sim.error()));
+        QVERIFY2(sim.slavePath().startsWith("/dev/pts/"), qPrintable(sim.slavePath()));
+        QCOMPARE(QFileInfo(sim.portName()).symLinkTarget(), sim.slavePath());
+        QVERIFY(QFileInfo::exists(sim.controlPath()) && sim.control("quit"));
+        QVERIFY(waitFor([&] { return !sim.isRunning(); }, 3000));
+        QCOMPARE(sim.log().first().text, "line open " + sim.slavePath());
+        QCOMPARE(sim.log().last().text, QString("line close"));
+        QVERIFY(!QFileInfo(sim.portName()).isSymLink() && !QFileInfo::exists(sim.controlPath()));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!sim.control("clear") && t.elapsed() < 1000);
+    }
+
+    // The terminal's link against the simulator, its pauses recorded and not slept. First a
+    // read in service mode on the paced line: the dumps are the frames on the line, and the
+    // read takes the line time of its 117 bytes (three 9-byte echoes, three acknowledgements,
+    // answers of 27, 31 and 29 bytes): 121.9 ms at 9600 baud; one opening for three commands.
+    // Then the checksums of both sides: one inverted byte of the answer is caught by the frame
+    // checksum, or with that put right by the packet checks; one inverted byte of the request
+    // is caught by the board (the length and command bytes with an error answer). Nothing
+    // damaged is ever kept.
+    void linkOnTheLine()
+    {
+        SimHarness sim;
+        TThread thread;
+        LinkRecorder rec(&thread, Qt::DirectConnection);
+        thread.setSleepFunction(rec.pauses());
+        thread.setPort(sim.portName());
+        thread.setMode(2);
+        QVERIFY2(sim.start({}, true), qPrintable(sim.error()));
+        QElapsedTimer t;
+        t.start();
+        thread.postRead();
+        QVERIFY(thread.wait(10000));
+        QCOMPARE_GE(t.elapsed(), 118);
+        QCOMPARE_LT(t.elapsed(), 1500);
+        QStringList frames;
+        for (const QByteArray &f : sim.received())
+            frames << "Txd=>" + dump(f);
+        const QByteArray sent = sim.sent({}).join();
+        const QStringList lines = rec.lines();
+        QCOMPARE(lines.filter(QRegularExpression("^Txd=>")), frames);
+        QCOMPARE(lines.filter(QRegularExpression("^Rxd=>")).join("").remove("Rxd=>"), dump(sent));
+        QCOMPARE(sent.size(), 117);
+        const QString port = sim.portName();
+        QCOMPARE(rec.outcome().filter(QRegularExpression("^(?!mes [TR]xd=>)")),
+                 (QStringList{"mes Открыт порт " + port, "mes Закрыт порт " + port,
+                              "readCfg " + newRecord().toHex(), "mes " + kReadDone}));
+
+        thread.setMode(1);
+        QVERIFY2(sim.start(), qPrintable(sim.error()));
+        const QStringList read = {"sleep 1000", "mes Повтор передачи - попытка=1",
+                                  "readCfg " + newRecord().toHex(), "mes " + kReadDone};
+        for (int i = 4; i < 27 + 22; ++i) {
+            const int k = i < 27 ? i : i - 27;
+            QVERIFY(sim.fault(
+                QString("%1=%2,cmd=79").arg(i < 27 ? "corrupt" : "corrupt-packet").arg(k)));
+            rec.clear();
+            thread.postRead();
+            QVERIFY(thread.wait(10000));
+            const QString first = i < 27 ? "mes Ошибка приема данных от радиостанции: 11"
+                                         : "mes Ошибка приема данных от опциональной платы: " +
+                                               QString::number(k == 0   ? 12
+                                                               : k == 1 ? 10
+                                                                        : 11);
+            QCOMPARE(rec.outcome(), QStringList(first) + read);
+        }
+        const QString status1 = "mes Ошибка, контрольной суммы в пакете принятом адаптером Q-275";
+        const QString code = QString("mes Ошибка, код ответа опциональной платы: 0x%1");
+        for (int i = 1; i < 24; ++i) {
+            QVERIFY(sim.fault(QString("garble=%1,cmd=75").arg(i)));
+            rec.clear();
+            thread.postSave(u8(kOther), 20);
+            QVERIFY(thread.wait(10000));
+            QCOMPARE(rec.outcome(), (i > 2 ? QStringList{"saveErr", status1}
+                                           : QStringList{code.arg(i == 1 ? 3 : 2), "saveErr"}));
+            QCOMPARE(sim.record("config"), newRecord());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSim)
+#include "tst_sim.moc"

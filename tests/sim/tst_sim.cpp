@@ -188,7 +188,8 @@ private slots:
             {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2", "fault 80 error=07,cmd=80"},
             {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
              "stray,count=100000,cmd=83"});
-        fault("bad-echo", flip(r79, 8)), fault("long-len", e + hex("FF8F0081") + a79);
+        fault("bad-echo", flip(r79, 8)), fault("bad-echo=0", flip(r79, 0));
+        fault("long-len", e + hex("FF8F0081") + a79);
         fault("bad-frame-sum", e + flip(a79, 26, 1)), fault("corrupt=0", e + flip(a79, 0));
         fault("corrupt-packet", e + bad(a79, 24, 0xFF));
     }

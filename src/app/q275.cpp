@@ -103,8 +103,14 @@ Q275::~Q275()
     // closeEvent normally stopped the worker already; this covers a window that is
     // destroyed without being closed.
     disconnect(thread, nullptr, this, nullptr);
-    if (stopThread())
+    if (stopThread()) {
         delete thread;
+    } else {
+        // Let go: the worker ends by itself once the line gives way (or with the program).
+        connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+        if (thread->isFinished())
+            delete thread;
+    }
     delete[] romData;
 }
 

@@ -28,39 +28,41 @@ SafeSave::Result SafeSave::save(const QString &path, const QByteArray &data)
     if (target.exists() && !target.isFile())
         return OpenFailed;
 
-    // In a folder that takes no new file, the file itself is written in place; should
-    // that fail, its old bytes are put back.
-    QByteArray old;
-    const bool inPlace = target.exists() && !QFileInfo(target.absolutePath()).isWritable();
-    if (inPlace) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // The folder takes no new file: a file the user may write is written in place.
+        if (!target.exists() || !target.isWritable())
             return OpenFailed;
-        old = f.readAll();
+        return writeInPlace(path, data);
     }
-
-    bool written = false;
-    {
-        QSaveFile file(path);
-        file.setDirectWriteFallback(true);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return OpenFailed;
 #ifdef Q_OS_UNIX
-        // The new file takes the place of the old one: give it the old one's mode and owner.
-        struct stat st;
-        if (!inPlace && target.exists() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
-            (void)!::fchown(file.handle(), st.st_uid, st.st_gid);
-            ::fchmod(file.handle(), st.st_mode & 07777);
-        }
+    // The new file takes the place of the old one: give it the old one's mode and owner.
+    struct stat st;
+    if (target.exists() && ::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        (void)!::fchown(file.handle(), st.st_uid, st.st_gid);
+        ::fchmod(file.handle(), st.st_mode & 07777);
+    }
 #endif
-        written = writeAll(file, data) && file.commit();
-        if (!written)
-            file.cancelWriting(); // the temporary file goes; the old file stays
-    }
-    if (!written && inPlace) {
-        QFile back(path);
-        if (back.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            writeAll(back, old);
-    }
-    return written ? Saved : WriteFailed;
+    if (writeAll(file, data) && file.commit())
+        return Saved;
+    file.cancelWriting(); // the temporary file goes; the old file stays
+    return WriteFailed;
+}
+
+SafeSave::Result SafeSave::writeInPlace(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return OpenFailed;
+    const QByteArray old = file.readAll();
+    file.close();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return OpenFailed;
+    if (writeAll(file, data))
+        return Saved;
+    // Its old bytes go back (they fitted before).
+    file.close();
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        writeAll(file, old);
+    return WriteFailed;
 }

@@ -19,6 +19,9 @@ public:
     };
 
     static Result save(const QString &path, const QByteArray &data);
+
+private:
+    static Result writeInPlace(const QString &path, const QByteArray &data);
 };
 
 #endif // SAFESAVE_H

@@ -88,7 +88,9 @@ void TSerialPort::explainOpenFailure(const QString &path)
     // QSerialPort says "permission" both for a port that another program holds (its lock
     // file, or the exclusive flag of the tty) and for one the user may not open: the
     // device itself tells them apart.
-    const QByteArray device = QFile::encodeName(QSerialPortInfo(path).systemLocation());
+    // The device as QSerialPort opens it: a path as it stands, a bare name under /dev.
+    const QByteArray device = QFile::encodeName(
+        path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("/dev/") + path);
     struct stat st;
     if (::stat(device.constData(), &st) != 0)
         lastError = errno == ENOENT || errno == ENOTDIR ? NotFound : OtherError;

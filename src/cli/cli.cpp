@@ -48,13 +48,8 @@ extern "C" void onStopSignal(int)
 
 // The options each command takes.
 const char *const kOptions[][2] = {
-    {"ports", ""},
-    {"info", "p,json"},
-    {"read", "p,o"},
-    {"write", "p,i"},
-    {"test", "p,i"},
-    {"trace", "p,mask,seconds"},
-    {"show", "file,json"},
+    {"ports", ""},   {"info", "p,json"},          {"read", "p,o"},       {"write", "p,i"},
+    {"test", "p,i"}, {"trace", "p,mask,seconds"}, {"show", "file,json"},
 };
 } // namespace
 
@@ -139,25 +134,27 @@ QString commandHelp(const QString &command)
                common;
     if (command == QLatin1String("write") || command == QLatin1String("test")) {
         const bool write = command == QLatin1String("write");
-        return (write ? Cli::tr("Использование: q275-cli write [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
-                                "Записывает конфигурацию из файла в плату (команда 0x75). Перед "
-                                "записью\n"
-                                "читаются данные платы (0x79, 0x80): копия записанной конфигурации\n"
-                                "сохраняется в истории под серийным номером платы.\n\n")
-                      : Cli::tr("Использование: q275-cli test [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
-                                "Загружает конфигурацию из файла в плату как тестовую (команда "
-                                "0x74);\n"
-                                "сохраненная в плате конфигурация не меняется.\n\n")) +
+        return (write
+                    ? Cli::tr("Использование: q275-cli write [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
+                              "Записывает конфигурацию из файла в плату (команда 0x75). Перед "
+                              "записью\n"
+                              "читаются данные платы (0x79, 0x80): копия записанной конфигурации\n"
+                              "сохраняется в истории под серийным номером платы.\n\n")
+                    : Cli::tr("Использование: q275-cli test [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
+                              "Загружает конфигурацию из файла в плату как тестовую (команда "
+                              "0x74);\n"
+                              "сохраненная в плате конфигурация не меняется.\n\n")) +
                Cli::tr("  -i ФАЙЛ          файл конфигурации (.obd)\n") + common;
     }
     if (command == QLatin1String("trace"))
-        return Cli::tr("Использование: q275-cli trace [-p ПОРТ] [--mask M] [--seconds N] [-q] "
-                       "[-v]\n\n"
-                       "Включает трассировку платы и выводит каждую запись строкой, как монитор\n"
-                       "трассировки. По истечении N секунд или по Ctrl+C трассировка выключается.\n\n"
-                       "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
-                       "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
-                       "  --seconds N      сколько секунд трассировать; без него - до Ctrl+C\n") +
+        return Cli::tr(
+                   "Использование: q275-cli trace [-p ПОРТ] [--mask M] [--seconds N] [-q] "
+                   "[-v]\n\n"
+                   "Включает трассировку платы и выводит каждую запись строкой, как монитор\n"
+                   "трассировки. По истечении N секунд или по Ctrl+C трассировка выключается.\n\n"
+                   "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
+                   "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
+                   "  --seconds N      сколько секунд трассировать; без него - до Ctrl+C\n") +
                common;
     return Cli::tr("Использование: q275-cli show ФАЙЛ.obd [--json]\n\n"
                    "Выводит конфигурацию из файла строками \"группа · параметр: значение\" в\n"
@@ -170,15 +167,14 @@ bool toNumber(const QString &text, int &value)
 {
     bool ok = false;
     value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                       : text.toInt(&ok, 10);
+                                                                      : text.toInt(&ok, 10);
     return ok;
 }
 } // namespace
 
 int Cli::usage(const QString &problem)
 {
-    err << "q275-cli: " << problem << "\n"
-        << tr("Справка: q275-cli --help") << "\n";
+    err << "q275-cli: " << problem << "\n" << tr("Справка: q275-cli --help") << "\n";
     err.flush();
     return BadInput;
 }
@@ -288,8 +284,8 @@ int Cli::run()
                          .arg(command, command == QLatin1String("read") ? QStringLiteral("-o")
                                                                         : QStringLiteral("-i")));
     if (portName(o).isEmpty())
-        return usage(tr("порт не задан: укажите -p ПОРТ или запишите его в %1")
-                         .arg(PortFile::fileName()));
+        return usage(
+            tr("порт не задан: укажите -p ПОРТ или запишите его в %1").arg(PortFile::fileName()));
     if (command == QLatin1String("info"))
         return info(o);
     if (command == QLatin1String("read"))
@@ -394,13 +390,11 @@ int Cli::info(const Options &o)
     const QString none = tr("Не поддерживается");
     if (o.json) {
         auto field = [has](const QString &v) { return has ? QJsonValue(v) : QJsonValue(); };
-        const QJsonObject json{{"model", QStringLiteral("Q-275")},
-                               {"version", board.version()},
-                               {"serial", field(board.serialText())},
-                               {"date", field(board.isoDate())},
-                               {"processor_id", field(board.chipId())},
-                               {"processor_rev", field(board.chipRev())},
-                               {"processor_sn", field(board.esn())}};
+        const QJsonObject json{
+            {"model", QStringLiteral("Q-275")},      {"version", board.version()},
+            {"serial", field(board.serialText())},   {"date", field(board.isoDate())},
+            {"processor_id", field(board.chipId())}, {"processor_rev", field(board.chipRev())},
+            {"processor_sn", field(board.esn())}};
         out << QJsonDocument(json).toJson(QJsonDocument::Compact) << "\n";
     } else {
         out << tr("Модель: ") << "Q-275\n"
@@ -583,8 +577,9 @@ void Cli::progress(const QString &what, qint64 done, qint64 total)
     if (stderrIsTerminal()) {
         enum { Width = 30 };
         const int filled = int(Width * qBound<qint64>(0, done, total) / total);
-        err << "\r[" << QString(filled, QLatin1Char('#')) << QString(Width - filled, QLatin1Char(' '))
-            << "] " << what << " " << done << "/" << total << tr(" байт");
+        err << "\r[" << QString(filled, QLatin1Char('#'))
+            << QString(Width - filled, QLatin1Char(' ')) << "] " << what << " " << done << "/"
+            << total << tr(" байт");
         barShown = true;
     } else if (done == total) {
         err << what << " " << done << tr(" из ") << total << tr(" байт") << "\n";

@@ -18,8 +18,8 @@ const char kStamp[] = "yyyy-MM-dd_HH-mm-ss";
 // "2012-03-05_14-30-00-read-2.obd": the time, the kind, and a number for a second entry.
 const QRegularExpression &entryName()
 {
-    static const QRegularExpression re(
-        QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)-(read|write)(?:-(\\d+))?\\.obd$"));
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)-(read|write)(?:-(\\d+))?\\.obd$"));
     return re;
 }
 } // namespace

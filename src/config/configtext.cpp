@@ -36,7 +36,8 @@ QString level(const QString &text)
 
 QString hexByte(quint8 b)
 {
-    return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return QStringLiteral("0x") +
+           QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 QByteArray image(const QByteArray &cfgOrFile)
@@ -71,8 +72,8 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
     auto add = [&out](const char *groupKey, const QString &group, const char *key,
                       const QString &setting, const QString &value,
                       QList<QPair<int, quint8>> bits) {
-        out.append({QString::fromLatin1(groupKey), QString::fromLatin1(key), group, setting, value,
-                    bits});
+        out.append(
+            {QString::fromLatin1(groupKey), QString::fromLatin1(key), group, setting, value, bits});
     };
 
     const Channel channels[2] = {
@@ -80,13 +81,12 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
          tr("Детектора несущей"), tr("Разрешение аудио"), tr("Детектора несущей"),
          tr("Запрет аудио")},
         {"microphone", tr("Вход микрофона"), TQ275::MicOffset, 0x01, 0x20, 0x04, 0x80,
-         tr("Нажатия РТТ"), tr("Разрешение передачи"), tr("Отпускания РТТ"),
-         tr("Запрет передачи")},
+         tr("Нажатия РТТ"), tr("Разрешение передачи"), tr("Отпускания РТТ"), tr("Запрет передачи")},
     };
     for (const Channel &c : channels) {
         const quint8 *b = r + c.at;
-        const int att = c.at, gain = c.at + 1, agc = c.at + 2, agcGain = c.at + 3,
-                  noise = c.at + 4, detect = c.at + 5;
+        const int att = c.at, gain = c.at + 1, agc = c.at + 2, agcGain = c.at + 3, noise = c.at + 4,
+                  detect = c.at + 5;
         auto row = [&](const char *key, const QString &setting, const QString &value,
                        QList<QPair<int, quint8>> bits) {
             add(c.groupKey, c.group, key, setting, value, bits);
@@ -94,8 +94,8 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
         row("attenuator", tr("Аттенюатор"), db(TScale::AttDb(qMin<int>(b[0], TScale::AttMax))),
             {{att, 0xFF}});
         row("amplifier", tr("Усилитель"), onOff(!(b[1] & 0x80)), {{gain, 0x80}});
-        row("amplifier_mode", tr("Режим усилителя"),
-            b[2] & 0x80 ? tr("АРУ") : tr("Постоянный"), {{agc, 0x80}});
+        row("amplifier_mode", tr("Режим усилителя"), b[2] & 0x80 ? tr("АРУ") : tr("Постоянный"),
+            {{agc, 0x80}});
         row("gain", tr("Усиление"), db(TScale::GainDb(qMin<int>(b[1] & 0x7F, TScale::GainMax))),
             {{gain, 0x7F}});
         row("clip", tr("Ограничение"), onOff(b[4] & 0x01), {{noise, 0x01}});
@@ -185,8 +185,8 @@ QList<ConfigText::Change> ConfigText::compare(const QByteArray &first, const QBy
     }
     for (int i = 0; i < ObdFile::HeaderSize; ++i) {
         if (a[i] != b[i])
-            out.append({tr("Файл"), tr("Байт %1").arg(i), hexByte(quint8(a[i])),
-                        hexByte(quint8(b[i]))});
+            out.append(
+                {tr("Файл"), tr("Байт %1").arg(i), hexByte(quint8(a[i])), hexByte(quint8(b[i]))});
     }
     return out;
 }

@@ -19,11 +19,11 @@ class ConfigText
 
 public:
     struct Row {
-        QString groupKey; // stable keys for machine-readable output:
-        QString key;      // "receiver" / "attenuator", ...
-        QString group;    // "Вход приемника"
-        QString setting;  // "Аттенюатор"
-        QString value;    // "-6.0 дБ"
+        QString groupKey;               // stable keys for machine-readable output:
+        QString key;                    // "receiver" / "attenuator", ...
+        QString group;                  // "Вход приемника"
+        QString setting;                // "Аттенюатор"
+        QString value;                  // "-6.0 дБ"
         QList<QPair<int, quint8>> bits; // the record bits (byte, mask) the value shows
     };
     struct Change {

@@ -5,7 +5,6 @@
 #include "tserialport.h"
 #include "ui_port.h"
 
-
 TPort::TPort(QWidget *parent, const QString &current)
     : QDialog(parent), ui(new Ui::PortClass), chosen(current)
 {

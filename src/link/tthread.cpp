@@ -451,8 +451,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
     getIdent(ident);
     getInfo(info);
     QString path;
-    if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info),
-                            BoardHistory::Kind(kind), &path))
+    if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
+                            &path))
         emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
 }
 

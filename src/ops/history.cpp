@@ -53,9 +53,10 @@ void History::Board(int row)
         const QList<BoardHistory::Entry> entries = BoardHistory::entries(board->text());
         for (const BoardHistory::Entry &e : entries) {
             const QString kind = e.kind == BoardHistory::Read ? tr("чтение") : tr("запись");
-            auto *item = new QListWidgetItem(
-                e.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) + QStringLiteral("  ") + kind,
-                ui->listEntries);
+            auto *item =
+                new QListWidgetItem(e.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
+                                        QStringLiteral("  ") + kind,
+                                    ui->listEntries);
             item->setData(PathRole, e.path);
         }
         ui->listEntries->setCurrentRow(0);

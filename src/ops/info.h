@@ -26,7 +26,6 @@ public:
     explicit Info(TThread *thread, quint8 mode);
     ~Info() override;
 
-
 signals:
     void reqClose(bool ok);
 

@@ -100,6 +100,8 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
 
 Q275::~Q275()
 {
+    // The work windows go after this body: a read's window must not reach back here.
+    disconnect(readGone);
     // closeEvent normally stopped the worker already; this covers a window that is
     // destroyed without being closed.
     disconnect(thread, nullptr, this, nullptr);
@@ -701,7 +703,8 @@ void Q275::openWin(QString mode)
         w = attach(new Read(thread, config.get()), this);
         const quint64 read = ++readSerial;
         pendingRead = read;
-        connect(w, &QObject::destroyed, this, [this, read] {
+        disconnect(readGone);
+        readGone = connect(w, &QObject::destroyed, this, [this, read] {
             if (pendingRead == read)
                 dropPendingRead();
         });

@@ -107,6 +107,7 @@ private:
     bool stopAsked = false;
     quint64 readSerial = 0;  // reads opened so far
     quint64 pendingRead = 0; // the read whose record config is, until its window ends
+    QMetaObject::Connection readGone; // drops that record when its window goes
 
     QAction *createAct = nullptr;
     QAction *openAct = nullptr;

@@ -100,8 +100,10 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
 
 Q275::~Q275()
 {
-    // The work windows go after this body: a read's window must not reach back here.
+    // The work windows go first, while the thread they talk to is still there (a trace
+    // monitor switches the trace off as it goes); a read's window must not reach back here.
     disconnect(readGone);
+    qDeleteAll(mdiArea->subWindowList());
     // closeEvent normally stopped the worker already; this covers a window that is
     // destroyed without being closed.
     disconnect(thread, nullptr, this, nullptr);
@@ -511,6 +513,7 @@ void Q275::closeConfig()
     if (devTree)
         devTree->clear();
     setConfigActions(false);
+    pendingRead = 0; // a read under way gives up its record here, not when its window goes
     config.reset();
 }
 

@@ -219,6 +219,12 @@ private slots:
         QCOMPARE(cfg(), QByteArray());
         QVERIFY(!log().contains("Конфигурация адаптера Q-275 повреждена"));
         QCOMPARE(modal->seen.size(), 2); // the question before the third read, and the codes
+        w->read(); // "Создать" during a read: the new record outlives the read's window
+        modal->answerButton("&Да");
+        w->create();
+        QTRY_VERIFY(w->workArea()->subWindowList().isEmpty());
+        QTest::qWait(50);
+        QCOMPARE(cfg(), newRecord());
     }
 
     // A test sends the open editors' unsaved values, a write the configuration itself;

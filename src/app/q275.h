@@ -105,8 +105,8 @@ private:
     quint8 *romData = nullptr;
     int romSize = 0;
     bool stopAsked = false;
-    quint64 readSerial = 0;  // reads opened so far
-    quint64 pendingRead = 0; // the read whose record config is, until its window ends
+    quint64 readSerial = 0;           // reads opened so far
+    quint64 pendingRead = 0;          // the read whose record config is, until its window ends
     QMetaObject::Connection readGone; // drops that record when its window goes
 
     QAction *createAct = nullptr;

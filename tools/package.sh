@@ -11,4 +11,4 @@ B=${1:-build-package}
 cmake -S . -B "$B" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQ275_BENCH=OFF >/dev/null
 cmake --build "$B" -j "$(nproc 2>/dev/null || echo 2)" >"$B/build.log" 2>&1 || { cat "$B/build.log"; exit 1; }
 (cd "$B" && cpack -G DEB >cpack.log 2>&1) || { cat "$B/cpack.log"; exit 1; }
-ls "$PWD/$B"/q275-terminal_*.deb
+(cd "$B" && ls "$PWD"/q275-terminal_*.deb)

@@ -72,8 +72,12 @@ private slots:
             << "q275-cli: Конфигурация адаптера Q-275 повреждена" << hex("798076");
         QTest::newRow("read, no echo")
             << QStringList{"--fault", "no-echo"}
-            << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd", "-q"} << 1 << ""
-            << "q275-cli: Ошибка соединения с MOTOROLA RIB" << hex("79");
+            << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd", "-q", "-v"} << 1 << ""
+            << "q275-cli: Ошибка соединения с MOTOROLA RIB" << hex("79"); // not a port line
+        QTest::newRow("test, line closed")
+            << QStringList{"--fault", "close"}
+            << QStringList{"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"} << 1 << ""
+            << "q275-cli: Ошибка. Загрузка конфигурации прервана." << hex("74");
         QTest::newRow("read, error answer")
             << QStringList{"--fault", "error,cmd=76"}
             << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd"} << 2 << ""
@@ -126,6 +130,9 @@ private slots:
                                << "RE:^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
                                   "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$"
                                << "" << hex("7778787877");
+        QTest::newRow("option without its value")
+            << QStringList() << QStringList{"read", "-o"} << 3 << ""
+            << "q275-cli: параметру -o нужно значение" << QByteArray();
         QTest::newRow("unknown option")
             << QStringList() << QStringList{"read", "--bogus"} << 3 << ""
             << "q275-cli: неизвестный параметр: --bogus" << QByteArray();

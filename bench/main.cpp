@@ -217,6 +217,43 @@ void benchLink(int runs)
     }
 }
 
+// The command-line tool's read, end to end: the process started, the board read through the
+// same link, the file written, the process ended; next to what the line needs.
+void benchCli(int runs)
+{
+    SimHarness sim;
+    QTemporaryDir out;
+    if (!sim.start({QStringLiteral("--latency"), QStringLiteral("0")}, true)) {
+        addRow(QStringLiteral("q275-cli read"), QStringLiteral("no simulator"), QString(),
+               QString(), QString(), false);
+        return;
+    }
+    QList<double> t, l;
+    for (int i = 0; i < runs; ++i) {
+        sim.markLog();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), out.path()); // its history goes here
+        p.setProcessEnvironment(env);
+        const double t0 = monotonicMs();
+        p.start(qEnvironmentVariable("Q275_CLI"),
+                {QStringLiteral("read"), QStringLiteral("-q"), QStringLiteral("-p"), sim.portName(),
+                 QStringLiteral("-o"), out.filePath(QStringLiteral("a.obd"))});
+        if (!p.waitForFinished(20000) || p.exitCode() != 0) {
+            addRow(QStringLiteral("q275-cli read"), QStringLiteral("failed"), QString(), QString(),
+                   QString(), false);
+            return;
+        }
+        t << monotonicMs() - t0;
+        int bytes = 0;
+        for (const QByteArray &b : sim.sent(QString()))
+            bytes += int(b.size());
+        l << bytes * kByteMs;
+    }
+    addRow(QStringLiteral("q275-cli read, process start to end"), ms(median(t)), ms(median(l)),
+           QString::number(median(t) / median(l), 'f', 2), QString(), true);
+}
+
 // --------------------------------------------------------------- idle CPU time
 
 // CPU time of the whole process over `ms` of running the event loop, as a share of one core.
@@ -453,18 +490,23 @@ int main(int argc, char **argv)
             idle = qMax(1, args[++i].toInt());
         else if (args[i] == QStringLiteral("--sim") && i + 1 < args.size())
             qputenv("Q275_SIM", args[++i].toUtf8());
+        else if (args[i] == QStringLiteral("--cli") && i + 1 < args.size())
+            qputenv("Q275_CLI", args[++i].toUtf8());
         else if (args[i] == QStringLiteral("--help")) {
-            std::printf("Usage: q275-bench [--runs N] [--idle SECONDS] [--sim PATH]\n"
+            std::printf("Usage: q275-bench [--runs N] [--idle SECONDS] [--sim PATH] [--cli PATH]\n"
                         "Measures the terminal against the board simulator and prints a table.\n");
             return 0;
         }
     }
     if (qEnvironmentVariableIsEmpty("Q275_SIM"))
         qputenv("Q275_SIM", Q275_SIM_DEFAULT);
+    if (qEnvironmentVariableIsEmpty("Q275_CLI"))
+        qputenv("Q275_CLI", Q275_CLI_DEFAULT);
 
     std::printf("Q-275 terminal benchmark: simulator paced at 9600 baud, platform %s\n",
                 qPrintable(QGuiApplication::platformName()));
     benchLink(runs);
+    benchCli(runs);
     benchIdle(idle);
     benchStartup(runs);
     addRow(QStringLiteral("peak memory, this whole run"), QString(), QString(),

@@ -9,6 +9,8 @@
  * The optional second argument names a contact sheet of all images (1x and
  * 3x, on a light and on a dark band) to look them over.
  *
+ * images/app/ gets the application icon at the sizes of the desktop's icon theme.
+ *
  * Icons are 32x32 on one palette with 1.5 px outlines. The .bmp icons are
  * 24-bit without alpha, so they get a white background like the menus and
  * the device tree (on the tool bar it is all but invisible). chip.ico holds a
@@ -698,6 +700,23 @@ QImage drawLogo()
 
 // ---------------------------------------------------------------- output
 
+// The application icon for the desktop's menu: the board's chip on a blue tile, with the
+// radio's waves at its corner. Drawn on the 32-unit grid like the others.
+void drawAppIcon(QPainter &p)
+{
+    const QRectF tile(1.5, 1.5, 29, 29);
+    p.setPen(ink(1, QColor(0x1d, 0x4f, 0x96)));
+    p.setBrush(vgrad(tile.top(), tile.bottom(), QColor(0x4d, 0x8c, 0xe0), QColor(0x22, 0x5c, 0xb0)));
+    p.drawRoundedRect(tile, 6, 6);
+    chip(p, QRectF(6.5, 12.5, 13, 13), 3, true, 3);
+    p.setBrush(Qt::NoBrush);
+    for (int k = 0; k < 3; ++k) {
+        p.setPen(ink(1.6, QColor(0xff, 0xff, 0xff, 240 - 45 * k)));
+        const qreal r = 3 + 2.6 * k;
+        p.drawArc(QRectF(20.5 - r, 11.5 - r, 2 * r, 2 * r), 0 * 16, 90 * 16);
+    }
+}
+
 QImage render(int size, const std::function<void(QPainter &)> &draw, const QColor &back)
 {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -842,6 +861,20 @@ int main(int argc, char **argv)
             ++failures;
         }
         sheet.push_back({name, img});
+    }
+
+    // The application icon at the sizes of the desktop's icon theme.
+    if (!out.mkpath(QStringLiteral("app")))
+        ++failures;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const QImage img = render(size, drawAppIcon, Qt::transparent);
+        const QString name = QStringLiteral("app/q275-terminal-%1.png").arg(size);
+        if (!img.save(out.filePath(name))) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+            ++failures;
+        }
+        if (size == 48)
+            sheet.push_back({name, img});
     }
 
     const QImage logo = drawLogo();

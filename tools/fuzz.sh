@@ -22,8 +22,9 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=
 # shellcheck disable=SC2086
 cmake --build "$BUILD" -j "$JOBS" --target $TARGETS >"$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; exit 1; }
 
-failed=0
-for t in $TARGETS; do
+# fuzz NAME : one program's run; its line of the summary in BUILD/fuzz-NAME.result.
+fuzz() {
+    t=$1
     name=${t#fuzz_}
     work="$BUILD/fuzz-work/$name"
     crashes="$BUILD/fuzz-crashes/$name"
@@ -36,11 +37,23 @@ for t in $TARGETS; do
         -print_final_stats=1 -artifact_prefix="$crashes/" \
         "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-        echo "$t: ${runs:-?} runs in ${SECS} s, no failure"
+        echo "$t: ${runs:-?} runs in ${SECS} s, no failure" >"$BUILD/fuzz-$name.result"
     else
-        failed=$((failed + 1))
-        echo "$t: FAILED (log $log; inputs in $crashes):"
-        grep -E 'ERROR|fuzzAnswer|fuzzObd|SUMMARY|Test unit written' "$log" | head -n 10
+        {
+            echo "$t: FAILED (log $log; inputs in $crashes):"
+            grep -E 'ERROR|fuzzAnswer|fuzzObd|SUMMARY|Test unit written' "$log" | head -n 10
+        } >"$BUILD/fuzz-$name.result"
     fi
+}
+
+# The programs side by side, one a core.
+for t in $TARGETS; do
+    fuzz "$t" &
+done
+wait
+failed=0
+for t in $TARGETS; do
+    cat "$BUILD/fuzz-${t#fuzz_}.result"
+    grep -q "no failure" "$BUILD/fuzz-${t#fuzz_}.result" || failed=$((failed + 1))
 done
 [ "$failed" -eq 0 ]

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
@@ -12,7 +13,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextCursor>
@@ -26,10 +26,13 @@
 #include "about.h"
 #include "cdevtree.h"
 #include "clogedit.h"
+#include "history.h"
 #include "info.h"
 #include "load.h"
 #include "obdfile.h"
+#include "portfile.h"
 #include "read.h"
+#include "safesave.h"
 #include "service.h"
 #include "tinprx.h"
 #include "tinptx.h"
@@ -42,7 +45,6 @@
 
 namespace
 {
-const char kPortFile[] = "Q275.ini";
 const char kRecentKey[] = "recentFileList";
 const int kStatusTime = 2000;
 
@@ -56,6 +58,7 @@ const QString kRxIn = QStringLiteral("Вход приемника");
 const QString kMicIn = QStringLiteral("Вход микрофона");
 const QString kOut = QStringLiteral("Выход адаптера");
 const QString kAbout = QStringLiteral("О программе");
+const QString kHistory = QStringLiteral("История плат");
 
 // Connects a work window's close request to the main window.
 template <class W> W *attach(W *w, Q275 *main)
@@ -90,24 +93,41 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     svcMode = 1;
     userAct->setChecked(true);
 
-    QFile ini(QString::fromLatin1(kPortFile));
-    if (ini.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QTextStream in(&ini);
-        portName = in.readLine();
-    }
+    portName = PortFile::read();
     thread->setMode(svcMode);
     thread->setPort(portName);
 }
 
 Q275::~Q275()
 {
+    // The work windows go first, while the thread they talk to is still there (a trace
+    // monitor switches the trace off as it goes); a read's window must not reach back here.
+    disconnect(readGone);
+    qDeleteAll(mdiArea->subWindowList());
     // closeEvent normally stopped the worker already; this covers a window that is
     // destroyed without being closed.
     disconnect(thread, nullptr, this, nullptr);
-    thread->requestStop();
-    thread->wait();
-    delete thread;
+    if (stopThread()) {
+        delete thread;
+    } else {
+        // Let go: the worker ends by itself once the line gives way (or with the program).
+        connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+        if (thread->isFinished())
+            delete thread;
+    }
     delete[] romData;
+}
+
+bool Q275::stopThread()
+{
+    if (!stopAsked) {
+        stopAsked = true;
+        thread->requestStop();
+        // The task under way ends at its next step; a worker still held by a line that
+        // does not answer (a write that cannot drain) is left to end with the program.
+        thread->wait(QDeadlineTimer(TThread::StopWaitMs));
+    }
+    return !thread->isRunning();
 }
 
 QString Q275::currentFileName() const
@@ -145,6 +165,10 @@ void Q275::createActions()
     saveAsAct->setShortcuts(QKeySequence::SaveAs);
     saveAsAct->setEnabled(false);
     connect(saveAsAct, &QAction::triggered, this, &Q275::saveAs);
+
+    historyAct = make(tr("&История плат..."), nullptr,
+                      tr("Конфигурации, прочитанные из плат и записанные в них"));
+    connect(historyAct, &QAction::triggered, this, &Q275::history);
 
     for (QAction *&a : recentActs) {
         a = new QAction(this);
@@ -209,6 +233,7 @@ void Q275::createMenus()
     fileMenu->addSeparator();
     fileMenu->addAction(saveAct);
     fileMenu->addAction(saveAsAct);
+    fileMenu->addAction(historyAct);
     recentSep = fileMenu->addSeparator();
     for (QAction *a : recentActs)
         fileMenu->addAction(a);
@@ -410,19 +435,15 @@ void Q275::writeFile()
     if (!config || !curFile)
         return;
     const QString name = curFile->fileName();
-    // The file is written beside its final place and renamed over it only when complete,
-    // so a failed or interrupted save leaves the earlier file as it was.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
+    switch (SafeSave::save(name, ObdFile::image(*config))) {
+    case SafeSave::OpenFailed:
         warnFile(tr(" не удалось открыть."));
         return;
-    }
-    const QByteArray image = ObdFile::image(*config);
-    const qint64 written = file.write(image);
-    if (written != ObdFile::Size || !file.commit()) {
-        file.cancelWriting();
+    case SafeSave::WriteFailed:
         warnFile(tr(" не удалось записать."));
         return;
+    case SafeSave::Saved:
+        break;
     }
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
@@ -432,29 +453,29 @@ void Q275::writeFile()
 
 void Q275::readFile()
 {
-    const QString name = curFile->fileName();
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        warnFile(tr(" не удалось открыть."));
+    loadFile(curFile->fileName(), true);
+}
+
+void Q275::openEntry(const QString &path)
+{
+    // As opening a file, but the entry stays out of the recent files and is not the
+    // file that "Сохранить" writes to.
+    if (config && !askClose())
         return;
-    }
-    if (file.size() != ObdFile::Size) {
-        warnFile(tr(" не соответсвует типу устройства."));
-        return;
-    }
-    const QByteArray data = file.read(ObdFile::Size);
-    file.close();
-    if (data.size() != ObdFile::Size) {
-        warnFile(tr(" не удалось прочитать."));
-        return;
-    }
+    loadFile(path, false);
+}
+
+void Q275::loadFile(const QString &name, bool remember)
+{
     auto rec = std::make_unique<TQ275>();
-    if (ObdFile::parse(data, rec.get()) != ObdFile::Ok) {
-        warn(tr("Ошибка контрольной суммы заголовка файла"));
+    const ObdFile::Result result = ObdFile::load(name, rec.get());
+    if (result != ObdFile::Ok) {
+        warn(ObdFile::message(result, name));
         return;
     }
     config = std::move(rec);
-    rememberFile(name);
+    if (remember)
+        rememberFile(name);
     statusBar()->showMessage(tr("Файл открыт"), kStatusTime);
     emit mes(tr("Загружена конфигурация из файла: ") + name + QStringLiteral(" (") +
              QString::number(ObdFile::Size) + tr(" байт)"));
@@ -492,6 +513,7 @@ void Q275::closeConfig()
     if (devTree)
         devTree->clear();
     setConfigActions(false);
+    pendingRead = 0; // a read under way gives up its record here, not when its window goes
     config.reset();
 }
 
@@ -588,6 +610,7 @@ void Q275::service()
 void Q275::applyMode()
 {
     mdiArea->closeAllSubWindows();
+    dropPendingRead();
     if (devTree) {
         disconnect(devTree, &QTreeWidget::itemActivated, this, &Q275::openItem);
         devTree->close();
@@ -617,11 +640,10 @@ void Q275::port()
     }
     portName = chosen;
     thread->setPort(portName);
-    QSaveFile ini(QString::fromLatin1(kPortFile));
-    if (ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        ini.write(portName.toLocal8Bit());
-        ini.commit();
-    }
+    // A file that cannot be created stays unmentioned; one that takes the name only
+    // partly would lose the port the next start, so that is said.
+    if (PortFile::write(portName) == SafeSave::WriteFailed)
+        warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
 }
 
 // ---- window routing -------------------------------------------------------------------------
@@ -651,6 +673,11 @@ void Q275::about()
     openWin(kAbout);
 }
 
+void Q275::history()
+{
+    openWin(kHistory);
+}
+
 void Q275::openItem(QTreeWidgetItem *item, int column)
 {
     if (!item || column != 0)
@@ -673,8 +700,17 @@ void Q275::openWin(QString mode)
         if (config && !askClose())
             return;
         // The record starts zero-filled; the Read window fills it when the board answers.
+        // It is kept only through closeWin(true): however else the window goes, the
+        // record goes with it.
         config = std::make_unique<TQ275>();
         w = attach(new Read(thread, config.get()), this);
+        const quint64 read = ++readSerial;
+        pendingRead = read;
+        disconnect(readGone);
+        readGone = connect(w, &QObject::destroyed, this, [this, read] {
+            if (pendingRead == read)
+                dropPendingRead();
+        });
     } else if (mode == kTest) {
         if (!config)
             return;
@@ -705,7 +741,7 @@ void Q275::openWin(QString mode)
         if (name.isEmpty())
             return;
         QFile file(name);
-        if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
             warn(tr("Файл ") + name + tr(" не удалось открыть."));
             return;
         }
@@ -750,6 +786,10 @@ void Q275::openWin(QString mode)
         w = attach(new Trace(this, thread), this);
     } else if (mode == kAbout) {
         w = attach(new About(this), this);
+    } else if (mode == kHistory) {
+        auto *h = attach(new History([this] { return config.get(); }), this);
+        connect(h, &History::openEntry, this, &Q275::openEntry);
+        w = h;
     }
     if (!w)
         return;
@@ -780,6 +820,8 @@ void Q275::closeWin(bool ok)
     if (!sw)
         return;
     const QString title = sw->windowTitle();
+    if (title == kRead)
+        pendingRead = 0; // its record is dealt with here
     if (ok) {
         if (title == kRead) {
             showTree();
@@ -815,7 +857,14 @@ void Q275::closeEvent(QCloseEvent *event)
     }
     disconnect(this, &Q275::mes, this, &Q275::log);
     disconnect(thread, &TThread::mes, this, &Q275::log);
-    thread->requestStop();
-    thread->wait();
+    stopThread();
     event->accept();
+}
+
+void Q275::dropPendingRead()
+{
+    if (!pendingRead)
+        return;
+    pendingRead = 0;
+    config.reset();
 }

@@ -54,6 +54,8 @@ public slots:
     void service();
     void port();
     void about();
+    void history();
+    void openEntry(const QString &path);
     void openItem(QTreeWidgetItem *item, int column);
     void openWin(QString mode);
     void closeWin(bool ok);
@@ -72,6 +74,7 @@ private:
     void setCurrentFile(const QString &path);
     void writeFile();
     void readFile();
+    void loadFile(const QString &name, bool remember);
     void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();
@@ -81,6 +84,10 @@ private:
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;
     void buildNewRecord(TQ275 &rec);
+    // Drops the record of a read whose window went without a result.
+    void dropPendingRead();
+    // Asks the worker to end and waits a short while; false when it is still running.
+    bool stopThread();
 
     enum { MaxRecent = 5 };
 
@@ -97,11 +104,16 @@ private:
     TThread *thread = nullptr;
     quint8 *romData = nullptr;
     int romSize = 0;
+    bool stopAsked = false;
+    quint64 readSerial = 0;           // reads opened so far
+    quint64 pendingRead = 0;          // the read whose record config is, until its window ends
+    QMetaObject::Connection readGone; // drops that record when its window goes
 
     QAction *createAct = nullptr;
     QAction *openAct = nullptr;
     QAction *saveAct = nullptr;
     QAction *saveAsAct = nullptr;
+    QAction *historyAct = nullptr;
     QAction *recentActs[MaxRecent] = {};
     QAction *recentSep = nullptr;
     QAction *shutAct = nullptr;

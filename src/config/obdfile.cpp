@@ -1,5 +1,8 @@
 #include "obdfile.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cstring>
 
 namespace
@@ -41,4 +44,37 @@ ObdFile::Result ObdFile::parse(const QByteArray &data, TQ275 *cfg)
         return BadHeaderChecksum;
     std::memcpy(cfg->bytes(), b + HeaderSize, TQ275::Size);
     return Ok;
+}
+
+ObdFile::Result ObdFile::load(const QString &path, TQ275 *cfg)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return WrongSize;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return OpenFailed;
+    if (file.size() != Size)
+        return WrongSize;
+    const QByteArray data = file.read(Size);
+    if (data.size() != Size)
+        return ReadFailed;
+    return parse(data, cfg);
+}
+
+QString ObdFile::message(Result result, const QString &name)
+{
+    switch (result) {
+    case Ok:
+        break;
+    case WrongSize:
+        return tr("Файл ") + name + tr(" не соответсвует типу устройства.");
+    case OpenFailed:
+        return tr("Файл ") + name + tr(" не удалось открыть.");
+    case ReadFailed:
+        return tr("Файл ") + name + tr(" не удалось прочитать.");
+    case BadHeaderChecksum:
+        return tr("Ошибка контрольной суммы заголовка файла");
+    }
+    return QString();
 }

@@ -24,13 +24,6 @@ public:
     // The chosen name after "Ввод"; the caller's current name otherwise.
     QString portName() const { return chosen; }
 
-    // The names worth trying: the ports the system reports plus the current
-    // name, without repeats, in natural order ("ttyS2" before "ttyS10").
-    static QStringList candidates(const QString &current);
-    // True when the port can be opened for reading and writing right now,
-    // i.e. no other program holds it. The port is closed again at once.
-    static bool canOpen(const QString &name);
-
 public slots:
     void Quit();
     void Set();

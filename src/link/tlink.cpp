@@ -29,6 +29,16 @@ void TLink::setSleepFunction(SleepFunction sleep)
     sleepFunction = std::move(sleep);
 }
 
+void TLink::setAbortCheck(std::function<bool()> check)
+{
+    abortCheck = std::move(check);
+}
+
+bool TLink::aborted() const
+{
+    return abortCheck && abortCheck();
+}
+
 int TLink::mode() const
 {
     return modeSource ? modeSource() : 0;
@@ -36,6 +46,8 @@ int TLink::mode() const
 
 void TLink::pause(int ms)
 {
+    if (aborted())
+        return;
     if (sleepFunction)
         sleepFunction(ms);
     else
@@ -61,8 +73,35 @@ qint8 TLink::openPort()
     if (!port)
         return -4;
     const QString name = nameSource ? nameSource() : QString();
-    if (!port->open(name))
-        return -4; // nothing is open, so nothing is logged
+    if (!port->open(name)) {
+        // Nothing is open, so the port lines of the service modes do not apply; but the
+        // technician needs to know why, in every mode.
+        QString system;
+        QString reason;
+        switch (port->openError(&system)) {
+        case TLinkPort::NoError:
+        case TLinkPort::NotFound:
+            reason = tr("порт не найден");
+            break;
+        case TLinkPort::Busy:
+            reason = tr("порт занят другой программой");
+            break;
+        case TLinkPort::NoAccess:
+            reason = tr("нет прав доступа");
+#ifdef Q_OS_LINUX
+            reason += tr(" — добавьте пользователя в группу dialout и войдите заново");
+#endif
+            break;
+        case TLinkPort::NotSerial:
+            reason = tr("это не последовательный порт");
+            break;
+        case TLinkPort::OtherError:
+            reason = system;
+            break;
+        }
+        log(tr("Не удалось открыть порт ") + name + QStringLiteral(": ") + reason);
+        return -4;
+    }
     // From here on the port stays open until the caller closes it with the
     // failure code, which puts the port-error line into the log.
     openName = name;
@@ -89,6 +128,8 @@ int TLink::readBytes(quint8 *buf, int n)
 {
     if (!isPortOpen())
         return -1;
+    if (aborted())
+        return 0; // as if the time-out had passed: the transaction ends at its next step
     const qint64 r = port->read(buf, n);
     if (r < 0)
         return -1;
@@ -304,7 +345,7 @@ qint8 TLink::checkPacket(quint8 cmd, int minData)
     return result;
 }
 
-qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
+qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int attempts)
 {
     if (len < 0 || len > MaxData || (len > 0 && !data)) {
         log(tr("Команда 0x%1 не передана: данные не помещаются в кадр (%2 байт, не более %3)")
@@ -314,7 +355,14 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
         return -1;
     }
 
-    int attempts = 10;
+    // Once the work is to end, the attempt under way ends as failed, quietly.
+    auto abandon = [this] {
+        if (!aborted())
+            return false;
+        closePort(0);
+        return true;
+    };
+    const int total = attempts;
     for (;;) {
         qint8 cause = 0;
         int pauseMs = 0;
@@ -330,6 +378,8 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
             return -1;
         }
         r = readEcho();
+        if (abandon())
+            return -1;
         if (r < 0) {
             closePort(r);
             return -1;
@@ -347,6 +397,8 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
             pauseMs = 1000;
         } else {
             r = waitAck();
+            if (abandon())
+                return -1;
             if (r < 0) {
                 closePort(r);
                 return -1;
@@ -361,6 +413,8 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
                 pauseMs = 1000;
             } else {
                 r = readAnswer();
+                if (abandon())
+                    return -1;
                 if (r < 0) {
                     closePort(r);
                     return -1;
@@ -393,16 +447,19 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData)
         }
         closePort(0);
         pause(pauseMs);
-        log(tr("Повтор передачи - попытка=") + QString::number(10 - attempts));
+        if (aborted())
+            return -1;
+        log(tr("Повтор передачи - попытка=") + QString::number(total - attempts));
     }
 }
 
 // ------------------------------------------------------------------ commands
 
-TLink::Status TLink::sendSetting(quint8 cmd, const quint8 *data, int len)
+TLink::Status TLink::sendSetting(quint8 cmd, const quint8 *data, int len, int attempts)
 {
-    if (transact(cmd, data, len, 1) != 1)
-        return LinkFailed;
+    const qint8 r = transact(cmd, data, len, 1, attempts);
+    if (r != 1)
+        return r == 0 ? BoardError : LinkFailed;
     closePort(0);
     switch (answerData()[0]) {
     case 0x30:
@@ -429,6 +486,7 @@ void TLink::reportStatus(Status status)
         log(tr("Команда на поддерживается версией адаптера Q-275"));
         break;
     case LinkFailed:
+    case BoardError:
     case StatusOk:
         break;
     }

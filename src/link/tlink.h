@@ -26,6 +26,8 @@ public:
     // frame skip before they count as a time-out: four longest frames and more. Without
     // a limit a line that chatters without pause would hold the worker for ever.
     enum { NoiseLimit = 1024 };
+    // Times a command is sent before the transaction gives up.
+    enum { Attempts = 10 };
 
     // Option-board command codes and the error answer.
     enum Command : quint8 {
@@ -56,7 +58,9 @@ public:
     };
 
     // Outcome of a setting command.
-    enum Status { LinkFailed, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
+    // Outcome of a setting command. BoardError: the board sent its error answer (the
+    // transaction logged its code); it counts as a failed transfer like LinkFailed.
+    enum Status { LinkFailed, BoardError, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
 
     using SleepFunction = std::function<void(int ms)>;
 
@@ -71,6 +75,9 @@ public:
     void setSettingsSource(std::function<int()> mode, std::function<QString()> portName);
     // The pause between attempts; the default sleeps the calling thread.
     void setSleepFunction(SleepFunction sleep);
+    // Asked before every read and after every pause: once it says true, the command
+    // under way ends as failed at once, without further attempts or lines.
+    void setAbortCheck(std::function<bool()> aborted);
 
     // --- port layer: result codes 0, -1 read, -2 write, -3 time-outs,
     // -4 open, -5/-6 line settings.
@@ -89,7 +96,8 @@ public:
     // number of answer data bytes the command needs; a shorter answer is a
     // receive error like a bad checksum. A request of more than MaxData data
     // bytes does not fit a frame and is refused with a log line (-1).
-    qint8 transact(quint8 cmd, const quint8 *data, int len, int minData = 0);
+    qint8 transact(quint8 cmd, const quint8 *data, int len, int minData = 0,
+                   int attempts = Attempts);
     const quint8 *answerPacket() const { return rx; }
     const quint8 *answerData() const { return rx + 3; }
     int answerDataLength() const { return rx[1] - 2; }
@@ -98,7 +106,7 @@ public:
     // A setting command: the transaction, then the status byte of the answer
     // (the port is closed in every case). The status line is not logged here:
     // the caller emits its signal first and then calls reportStatus().
-    Status sendSetting(quint8 cmd, const quint8 *data, int len);
+    Status sendSetting(quint8 cmd, const quint8 *data, int len, int attempts = Attempts);
     // Logs the status line of a refused setting (nothing for LinkFailed and StatusOk).
     void reportStatus(Status status);
 
@@ -111,6 +119,7 @@ signals:
 
 private:
     int mode() const;
+    bool aborted() const;
     void pause(int ms);
     void log(const QString &text);
 
@@ -125,6 +134,7 @@ private:
     std::function<int()> modeSource;
     std::function<QString()> nameSource;
     SleepFunction sleepFunction;
+    std::function<bool()> abortCheck;
     QString openName;
     quint32 readTimeoutMs = ReadTimeoutShort;
     int bodyLength = 0; // body bytes of the last answer frame in rx

@@ -9,11 +9,16 @@
 class TLinkPort
 {
 public:
+    // Why the last open() failed.
+    enum OpenError { NoError, NotFound, Busy, NoAccess, NotSerial, OtherError };
+
     virtual ~TLinkPort();
 
     // Opens the named port for exclusive use. False when it is absent or in use
-    // (the port then stays closed).
+    // (the port then stays closed); openError() then tells why.
     virtual bool open(const QString &name) = 0;
+    // The reason of the last failed open(); for OtherError, text is the system's own words.
+    virtual OpenError openError(QString *text) const = 0;
     // Total time-out of one read and of one write, in milliseconds.
     virtual bool setTimeouts(quint32 readMs, quint32 writeMs) = 0;
     // 9600 baud, 8 data bits, no parity, one stop bit; every other line

@@ -16,10 +16,20 @@ void TMemoryPort::feed(const QByteArray &bytes)
     input.append(bytes);
 }
 
-void TMemoryPort::setOpenFails(bool fails)
+void TMemoryPort::setOpenFails(bool fails, OpenError why, const QString &text)
 {
     QMutexLocker l(&lock);
     openFails = fails;
+    openWhy = why;
+    openText = text;
+}
+
+TLinkPort::OpenError TMemoryPort::openError(QString *text) const
+{
+    QMutexLocker l(&lock);
+    if (text)
+        *text = openText;
+    return openWhy;
 }
 
 void TMemoryPort::setTimeoutsFail(bool fail)

@@ -30,12 +30,12 @@ public:
     // --- the script
     void setResponder(Responder responder);
     void feed(const QByteArray &bytes); // appends bytes to what can be read
-    void setOpenFails(bool fails);      // open() returns false
-    void setTimeoutsFail(bool fail);    // setTimeouts() returns false
-    void setConfigureResult(int code);  // configure() returns code (0, -5, -6)
-    void setWriteFails(bool fails);     // write() returns -1
-    void setWriteLimit(int bytes);      // write() takes at most so many bytes (-1: all)
-    void setReadFails(bool fails);      // read() returns -1
+    void setOpenFails(bool fails, OpenError why = NotFound, const QString &text = QString());
+    void setTimeoutsFail(bool fail);   // setTimeouts() returns false
+    void setConfigureResult(int code); // configure() returns code (0, -5, -6)
+    void setWriteFails(bool fails);    // write() returns -1
+    void setWriteLimit(int bytes);     // write() takes at most so many bytes (-1: all)
+    void setReadFails(bool fails);     // read() returns -1
 
     // --- what happened
     QByteArray written() const;          // every byte written, in order
@@ -58,6 +58,7 @@ public:
 
     // --- TLinkPort
     bool open(const QString &name) override;
+    OpenError openError(QString *text) const override;
     bool setTimeouts(quint32 readMs, quint32 writeMs) override;
     int configure() override;
     qint64 read(quint8 *buf, qint64 n) override;
@@ -75,6 +76,8 @@ private:
     QList<quint32> timeouts;
     bool opened = false;
     bool openFails = false;
+    OpenError openWhy = NotFound;
+    QString openText;
     bool timeoutsFail = false;
     int configureResult = 0;
     bool writeFails = false;

@@ -1,7 +1,45 @@
 #include "tserialport.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace
+{
+// Splits "ttyUSB12" into "ttyUSB" and 12 so that ports sort as the user counts them.
+bool naturalLess(const QString &a, const QString &b)
+{
+    auto split = [](const QString &s, QString &head, qulonglong &num, bool &hasNum) {
+        int i = s.size();
+        while (i > 0 && s.at(i - 1).isDigit())
+            --i;
+        head = s.left(i);
+        hasNum = i < s.size();
+        num = hasNum ? s.mid(i).toULongLong() : 0;
+    };
+    QString ha, hb;
+    qulonglong na, nb;
+    bool da, db;
+    split(a, ha, na, da);
+    split(b, hb, nb, db);
+    if (ha != hb)
+        return ha < hb;
+    if (da != db)
+        return !da;
+    if (na != nb)
+        return na < nb;
+    return a < b;
+}
+} // namespace
 
 TSerialPort::TSerialPort() = default;
 
@@ -21,11 +59,16 @@ QString TSerialPort::devicePath(const QString &name)
 bool TSerialPort::open(const QString &name)
 {
     close();
+    lastError = NoError;
+    lastErrorText.clear();
     const QString path = devicePath(name);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        lastError = NotFound;
         return false;
+    }
     port.setPortName(path);
     if (!port.open(QIODevice::ReadWrite)) {
+        explainOpenFailure(path);
         port.clearError();
         return false;
     }
@@ -34,6 +77,44 @@ bool TSerialPort::open(const QString &name)
     port.clear(QSerialPort::Input);
     port.clearError();
     return true;
+}
+
+void TSerialPort::explainOpenFailure(const QString &path)
+{
+    const QSerialPort::SerialPortError error = port.error();
+    lastErrorText = port.errorString();
+    lastError = OtherError;
+#ifdef Q_OS_UNIX
+    // QSerialPort says "permission" both for a port that another program holds (its lock
+    // file, or the exclusive flag of the tty) and for one the user may not open: the
+    // device itself tells them apart.
+    // The device as QSerialPort opens it: a path as it stands, a bare name under /dev.
+    const QByteArray device = QFile::encodeName(
+        path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("/dev/") + path);
+    struct stat st;
+    if (::stat(device.constData(), &st) != 0)
+        lastError = errno == ENOENT || errno == ENOTDIR ? NotFound : OtherError;
+    else if (!S_ISCHR(st.st_mode))
+        lastError = NotSerial;
+    else if (::access(device.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        lastError = NoAccess;
+    else if (error == QSerialPort::PermissionError)
+        lastError = Busy;
+    else if (error == QSerialPort::UnsupportedOperationError)
+        lastError = NotSerial;
+#else
+    if (error == QSerialPort::DeviceNotFoundError)
+        lastError = NotFound;
+    else if (error == QSerialPort::PermissionError)
+        lastError = Busy;
+#endif
+}
+
+TLinkPort::OpenError TSerialPort::openError(QString *text) const
+{
+    if (text)
+        *text = lastErrorText;
+    return lastError;
 }
 
 bool TSerialPort::setTimeouts(quint32 readMs, quint32 writeMs)
@@ -134,4 +215,50 @@ void TSerialPort::close()
 bool TSerialPort::isOpen() const
 {
     return port.isOpen();
+}
+
+QStringList TSerialPort::candidates(const QString &current)
+{
+    QStringList names;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        const QString name = info.portName();
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    // Pseudo-terminals and other lines the system does not enumerate.
+    if (!current.isEmpty() && !names.contains(current))
+        names << current;
+    std::sort(names.begin(), names.end(), naturalLess);
+    // The current port must not fall off the end of a long list.
+    if (!current.isEmpty() && names.indexOf(current) >= MaxListed) {
+        names.removeAll(current);
+        names.insert(MaxListed - 1, current);
+    }
+    return names;
+}
+
+bool TSerialPort::canOpen(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    QSerialPort port;
+    port.setPortName(name);
+    if (!port.open(QIODevice::ReadWrite))
+        return false;
+    port.close();
+    return true;
+}
+
+QStringList TSerialPort::openablePorts(const QString &current, int limit)
+{
+    QStringList names;
+    const QStringList all = candidates(current);
+    for (const QString &name : all) {
+        if (names.size() >= limit)
+            break;
+        if (canOpen(name))
+            names << name;
+    }
+    return names;
 }

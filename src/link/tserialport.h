@@ -2,6 +2,7 @@
 #define TSERIALPORT_H
 
 #include <QSerialPort>
+#include <QStringList>
 
 #include "tlinkport.h"
 
@@ -20,7 +21,19 @@ public:
     // "COM3") is left to QSerialPort.
     static QString devicePath(const QString &name);
 
+    enum { MaxListed = 100 };
+    // The names worth trying: the ports the system reports plus the current
+    // name, without repeats, in natural order ("ttyS2" before "ttyS10").
+    static QStringList candidates(const QString &current);
+    // True when the port can be opened for reading and writing right now,
+    // i.e. no other program holds it. The port is closed again at once.
+    static bool canOpen(const QString &name);
+    // The ports that can be opened right now, at most limit of them, the current
+    // one included when it can.
+    static QStringList openablePorts(const QString &current, int limit = MaxListed);
+
     bool open(const QString &name) override;
+    OpenError openError(QString *text) const override;
     bool setTimeouts(quint32 readMs, quint32 writeMs) override;
     int configure() override;
     qint64 read(quint8 *buf, qint64 n) override;
@@ -33,7 +46,12 @@ private:
     // cleared); false for any other error, which means the line is gone.
     bool onlyTimedOut();
 
+    // Tells why the device at path did not open.
+    void explainOpenFailure(const QString &path);
+
     QSerialPort port;
+    OpenError lastError = NoError;
+    QString lastErrorText;
     quint32 readTimeout = 250;
     quint32 writeTimeout = 2500;
 };

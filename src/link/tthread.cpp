@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "boardhistory.h"
 #include "tserialport.h"
 
 TThread::TThread() : QThread(nullptr)
@@ -26,6 +27,7 @@ TThread::TThread() : QThread(nullptr)
             QMutexLocker lock(&mutex);
             return portName;
         });
+    link.setAbortCheck([this] { return stopping.load(); });
 }
 
 TThread::~TThread()
@@ -70,9 +72,24 @@ void TThread::setMode(int m)
 
 void TThread::requestStop()
 {
-    QMutexLocker lock(&mutex);
-    stopFlag = true;
-    stopWake.notify_all();
+    bool startWorker = false;
+    {
+        QMutexLocker lock(&mutex);
+        if (stopFlag)
+            return;
+        stopFlag = true;
+        stopping = true;
+        stopWake.notify_all();
+        // A board left tracing needs a worker to tell it to stop.
+        if (traceActive && !workerActive) {
+            workerActive = true;
+            startWorker = true;
+        }
+    }
+    if (startWorker) {
+        joinWorker();
+        start(QThread::InheritPriority);
+    }
 }
 
 void TThread::getIdent(quint8 *ident)
@@ -89,7 +106,7 @@ void TThread::getInfo(quint8 *info)
 
 // ------------------------------------------------------------------- the queue
 
-void TThread::enqueue(int type, const quint8 *data, qint64 len)
+quint32 TThread::enqueue(int type, const quint8 *data, qint64 len)
 {
     Task task;
     task.type = type;
@@ -101,7 +118,12 @@ void TThread::enqueue(int type, const quint8 *data, qint64 len)
     {
         QMutexLocker lock(&mutex);
         if (stopFlag)
-            return; // the program is closing: nothing more will run
+            return 0; // the program is closing: nothing more will run
+        if (type == TaskTracePoll && pollPendingLocked())
+            return 0;      // one poll at a time: the trace has one chain of polls
+        if (++lastId == 0) // 0 means "no task"
+            ++lastId;
+        task.id = lastId;
         queue.append(task);
         // The worker decides to end under this same mutex, so exactly one of
         // the two happens: it is still active and will take the task, or it
@@ -119,62 +141,89 @@ void TThread::enqueue(int type, const quint8 *data, qint64 len)
         joinWorker();
         start(QThread::InheritPriority);
     }
+    return task.id;
 }
 
-void TThread::postRead()
+bool TThread::pollPendingLocked() const
 {
-    enqueue(TaskReadCfg, nullptr, 0);
+    if (pollRunning)
+        return true;
+    for (const Task &t : queue)
+        if (t.type == TaskTracePoll)
+            return true;
+    return false;
 }
 
-void TThread::postTest(const quint8 *data, quint32 len)
+// asked: the reader of the trace asks for the next record; otherwise the worker
+// goes on with its own chain (after switching on, after an empty poll).
+quint32 TThread::enqueuePoll(bool asked)
 {
-    enqueue(TaskTestCfg, data, len);
+    if (asked) {
+        QMutexLocker lock(&mutex);
+        if (!pollAllowed)
+            return 0;
+        pollAllowed = false;
+    }
+    return enqueue(TaskTracePoll, nullptr, 0);
 }
 
-void TThread::postSave(const quint8 *data, quint32 len)
+quint32 TThread::postRead()
 {
-    enqueue(TaskSaveCfg, data, len);
+    return enqueue(TaskReadCfg, nullptr, 0);
 }
 
-void TThread::postTrace(int mask)
+quint32 TThread::postIdent()
+{
+    return enqueue(TaskIdent, nullptr, 0);
+}
+
+quint32 TThread::postTest(const quint8 *data, quint32 len)
+{
+    return enqueue(TaskTestCfg, data, len);
+}
+
+quint32 TThread::postSave(const quint8 *data, quint32 len)
+{
+    return enqueue(TaskSaveCfg, data, len);
+}
+
+quint32 TThread::postTrace(int mask)
 {
     const quint8 byte = quint8(mask);
-    enqueue(TaskTrace, &byte, 1);
+    return enqueue(TaskTrace, &byte, 1);
 }
 
-void TThread::postTracePoll()
+quint32 TThread::postTracePoll()
 {
-    enqueue(TaskTracePoll, nullptr, 0);
+    return enqueuePoll(true);
 }
 
-void TThread::postInfo(const quint8 *data, quint32 len)
+quint32 TThread::postInfo(const quint8 *data, quint32 len)
 {
-    enqueue(TaskInfoWrite, data, len);
+    return enqueue(TaskInfoWrite, data, len);
 }
 
-void TThread::postCodec(const quint8 *pairs, int count)
+quint32 TThread::postCodec(const quint8 *pairs, int count)
 {
     // The count byte, then the pairs. A count that cannot be one byte, or
     // pairs that would not fit a frame, make the task refused when it runs.
     const qint64 len = 2 * qint64(count) + 1;
-    if (count < 0 || len > TLink::MaxData || (count > 0 && !pairs)) {
-        enqueue(TaskCodec, nullptr, count < 0 ? -1 : len);
-        return;
-    }
+    if (count < 0 || len > TLink::MaxData || (count > 0 && !pairs))
+        return enqueue(TaskCodec, nullptr, count < 0 ? -1 : len);
     QByteArray data;
     data.append(char(count));
     data.append(reinterpret_cast<const char *>(pairs), 2 * count);
-    enqueue(TaskCodec, reinterpret_cast<const quint8 *>(data.constData()), len);
+    return enqueue(TaskCodec, reinterpret_cast<const quint8 *>(data.constData()), len);
 }
 
-void TThread::postRxCtl(const quint8 *flags)
+quint32 TThread::postRxCtl(const quint8 *flags)
 {
-    enqueue(TaskRxCtl, flags, flags ? 1 : -1);
+    return enqueue(TaskRxCtl, flags, flags ? 1 : -1);
 }
 
-void TThread::postMicCtl(const quint8 *flags)
+quint32 TThread::postMicCtl(const quint8 *flags)
 {
-    enqueue(TaskMicCtl, flags, flags ? 1 : -1);
+    return enqueue(TaskMicCtl, flags, flags ? 1 : -1);
 }
 
 // ------------------------------------------------------------------ the worker
@@ -191,25 +240,38 @@ void TThread::run()
     std::shared_ptr<TLinkPort> device =
         factory ? factory() : std::shared_ptr<TLinkPort>(std::make_shared<TSerialPort>());
     link.setDevice(device);
-    link.setSleepFunction(workerSleep);
+    link.setSleepFunction([this](int ms) { pause(ms); });
 
     for (;;) {
         Task task;
+        bool stop = false;
         {
             QMutexLocker lock(&mutex);
             if (stopFlag) {
                 queue.clear(); // the tasks still queued are dropped
+                stop = true;
+            } else if (queue.isEmpty()) {
                 workerActive = false;
                 break;
+            } else {
+                task = queue.takeFirst();
+                pollRunning = task.type == TaskTracePoll;
             }
-            if (queue.isEmpty()) {
-                workerActive = false;
-                break;
-            }
-            task = queue.takeFirst();
         }
-        runTask(task);
+        if (stop) {
+            traceOffOnStop();
+            QMutexLocker lock(&mutex);
+            workerActive = false;
+            break;
+        }
+        emit taskBeg(task.id);
+        const int result = runTask(task);
         link.closePort(0); // whatever the outcome, the port is free between tasks
+        {
+            QMutexLocker lock(&mutex);
+            pollRunning = false;
+        }
+        emit taskEnd(task.id, result);
     }
 
     link.setDevice(nullptr);
@@ -219,7 +281,28 @@ void TThread::run()
     QMutexLocker lock(&mutex);
 }
 
-void TThread::runTask(const Task &task)
+// The outcome of a setting command for taskEnd: the line, or the board's answer.
+static int outcome(TLink::Status st)
+{
+    switch (st) {
+    case TLink::StatusOk:
+        return TThread::TaskDone;
+    case TLink::LinkFailed:
+        return TThread::TaskLineFailed;
+    default:
+        return TThread::TaskRefused;
+    }
+}
+
+// The same for a command the board answers with data: 1 answered, 0 error answer.
+static int outcome(qint8 transactResult)
+{
+    return transactResult == 1   ? TThread::TaskDone
+           : transactResult == 0 ? TThread::TaskRefused
+                                 : TThread::TaskLineFailed;
+}
+
+int TThread::runTask(const Task &task)
 {
     // The data as the task carries it; null for a refused task, which the
     // link then turns down with its log line.
@@ -230,8 +313,9 @@ void TThread::runTask(const Task &task)
 
     switch (task.type) {
     case TaskReadCfg:
-        readConfig();
-        break;
+        return readConfig();
+    case TaskIdent:
+        return readIdentity();
     case TaskTestCfg:
     case TaskSaveCfg: {
         const bool test = task.type == TaskTestCfg;
@@ -244,6 +328,7 @@ void TThread::runTask(const Task &task)
             } else {
                 emit saveStp();
                 emit mes(tr("Процесс загрузки конфигурации выполнен"));
+                keepCopy(data, BoardHistory::Write);
             }
         } else {
             if (test)
@@ -252,23 +337,12 @@ void TThread::runTask(const Task &task)
                 emit saveErr();
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
-    case TaskTrace: {
-        const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
-        if (st != TLink::StatusOk) {
-            emit traceErr();
-            link.reportStatus(st);
-            break;
-        }
-        traceActive = data && data[0] != 0;
-        if (traceActive)
-            postTracePoll();
-        break;
-    }
+    case TaskTrace:
+        return traceSwitch(data, len);
     case TaskTracePoll:
-        tracePoll();
-        break;
+        return tracePoll();
     case TaskInfoWrite: {
         const TLink::Status st = link.sendSetting(TLink::CmdInfoWrite, data, len);
         if (st == TLink::StatusOk) {
@@ -278,7 +352,7 @@ void TThread::runTask(const Task &task)
         } else {
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
     case TaskCodec:
     case TaskRxCtl:
@@ -287,7 +361,7 @@ void TThread::runTask(const Task &task)
                            : task.type == TaskRxCtl ? TLink::CmdRxCtl
                                                     : TLink::CmdMicCtl;
         const TLink::Status st = link.sendSetting(cmd, data, len);
-        if (st == TLink::LinkFailed) {
+        if (st == TLink::LinkFailed || st == TLink::BoardError) {
             if (task.type == TaskCodec)
                 emit mes(tr("Ошибка в передаче команд кодека"));
             else if (task.type == TaskRxCtl)
@@ -302,10 +376,10 @@ void TThread::runTask(const Task &task)
         } else {
             link.reportStatus(st);
         }
-        break;
+        return outcome(st);
     }
     default:
-        break; // unknown types run nothing
+        return TaskDone; // unknown types run nothing
     }
 }
 
@@ -317,38 +391,42 @@ void TThread::noIdentity()
     identRecord[0] = identRecord[1] = 0;
 }
 
-void TThread::readConfig()
+int TThread::readIdentity()
 {
     qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
-    if (r < 0) {
-        emit readErr();
-        return;
-    }
+    if (r < 0)
+        return TaskLineFailed;
     if (r == 0) {
         // A board without identity data: no board data either.
         noIdentity();
-    } else {
-        {
-            QMutexLocker lock(&mutex);
-            std::memcpy(identRecord, link.answerData(), IdentSize);
-        }
-        r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
-        if (r < 0) {
-            emit readErr();
-            return;
-        }
-        if (r == 0) {
-            noIdentity();
-        } else {
-            QMutexLocker lock(&mutex);
-            std::memcpy(infoRecord, link.answerData(), InfoSize);
-        }
+        return TaskDone;
     }
+    {
+        QMutexLocker lock(&mutex);
+        std::memcpy(identRecord, link.answerData(), IdentSize);
+    }
+    r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
+    if (r < 0)
+        return TaskLineFailed;
+    if (r == 0) {
+        noIdentity();
+    } else {
+        QMutexLocker lock(&mutex);
+        std::memcpy(infoRecord, link.answerData(), InfoSize);
+    }
+    return TaskDone;
+}
 
-    r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
+int TThread::readConfig()
+{
+    if (readIdentity() != TaskDone) {
+        emit readErr();
+        return TaskLineFailed;
+    }
+    const qint8 r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
     if (r != 1) {
         emit readErr();
-        return;
+        return outcome(r);
     }
     link.closePort(0);
     TQ275 *cfg = &cfgBuffers[cfgNext];
@@ -356,40 +434,114 @@ void TThread::readConfig()
     std::memcpy(cfg->bytes(), link.answerData(), TQ275::Size);
     emit readCfg(cfg);
     emit mes(tr("Процесс чтения конфигурации выполнен"));
+    // Only a record that holds together is worth keeping.
+    if (cfg->isValid())
+        keepCopy(cfg->bytes(), BoardHistory::Read);
+    return TaskDone;
 }
 
-void TThread::tracePoll()
+void TThread::keepCopy(const quint8 *cfg, int kind)
+{
+    if (!cfg)
+        return;
+    TQ275 rec;
+    std::memcpy(rec.bytes(), cfg, TQ275::Size);
+    quint8 ident[IdentSize];
+    quint8 info[InfoSize];
+    getIdent(ident);
+    getInfo(info);
+    QString path;
+    if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
+                            &path))
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
+}
+
+int TThread::traceSwitch(const quint8 *data, int len)
+{
+    {
+        // Whatever comes of it, records from before the switch ask for no more polls.
+        QMutexLocker lock(&mutex);
+        pollAllowed = false;
+    }
+    const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
+    if (st != TLink::StatusOk) {
+        emit traceErr();
+        link.reportStatus(st);
+        return outcome(st);
+    }
+    const bool on = data && data[0] != 0;
+    {
+        QMutexLocker lock(&mutex);
+        traceActive = on;
+    }
+    if (on)
+        enqueuePoll(false);
+    return TaskDone;
+}
+
+int TThread::tracePoll()
 {
     if (!traceActive)
-        return;
-    if (link.transact(TLink::CmdTracePoll, nullptr, 0, 0) != 1) {
+        return TaskDone;
+    const qint8 r = link.transact(TLink::CmdTracePoll, nullptr, 0, 0);
+    if (r != 1) {
         emit traceErr();
-        return;
+        return outcome(r);
     }
     link.closePort(0);
     const int n = link.answerDataLength(); // 0 to 62
     if (n == 0) {
-        // Nothing traced yet: ask again later.
-        tracePause();
-        postTracePoll();
-        return;
+        // Nothing traced yet: ask again later. The chain goes on with this worker's own
+        // poll, once this one no longer counts as on the line.
+        enum { TracePauseMs = 15000 };
+        pause(TracePauseMs);
+        {
+            QMutexLocker lock(&mutex);
+            pollRunning = false;
+        }
+        enqueuePoll(false);
+        return TaskDone;
     }
     quint8 *record = traceBuffers[traceNext];
     traceNext = (traceNext + 1) % TraceRing;
     record[0] = quint8(n);
     std::memcpy(record + 1, link.answerData(), size_t(n));
+    {
+        // The reader may ask for the next record, and this poll no longer counts as on
+        // the line: the reader's slot may run before this task has ended.
+        QMutexLocker lock(&mutex);
+        pollAllowed = true;
+        pollRunning = false;
+    }
     emit traceRdy(record);
+    return TaskDone;
 }
 
-void TThread::tracePause()
+// Closing while the board traces: tell it to stop, with one attempt and a short limit,
+// so that a dead line does not hold the program.
+void TThread::traceOffOnStop()
 {
-    enum { TracePauseMs = 15000 };
+    {
+        QMutexLocker lock(&mutex);
+        if (!traceActive)
+            return;
+        traceActive = false;
+    }
+    const QDeadlineTimer limit(TraceOffMs);
+    link.setAbortCheck([limit] { return limit.hasExpired(); });
+    const quint8 off = 0;
+    link.sendSetting(TLink::CmdTrace, &off, 1, 1);
+    link.setAbortCheck([this] { return stopping.load(); });
+}
+
+void TThread::pause(int ms)
+{
     if (workerSleep) {
-        workerSleep(TracePauseMs);
+        workerSleep(ms);
         return;
     }
     // Sleeps on the stop flag, so that closing the program ends the pause.
-    const QDeadlineTimer deadline(TracePauseMs);
+    const QDeadlineTimer deadline(ms);
     const auto until = deadline.deadline<std::chrono::steady_clock>();
     QMutexLocker lock(&mutex);
     stopWake.wait_until(mutex, until, [this] { return stopFlag; });

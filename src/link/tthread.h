@@ -7,6 +7,7 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -34,7 +35,15 @@ public:
         TaskInfoWrite = 6,
         TaskCodec = 7,
         TaskRxCtl = 8,
-        TaskMicCtl = 9
+        TaskMicCtl = 9,
+        TaskIdent = 10 // the identity and board data alone, as a read gets them
+    };
+
+    // How a task ended, as taskEnd reports it.
+    enum TaskResult {
+        TaskDone = 0,       // carried out (a board without identity included)
+        TaskLineFailed = 1, // the line failed: no echo, no answer, time-outs, a lost port
+        TaskRefused = 2     // the board refused: an error answer or a status other than "0"
     };
 
     // Makes the device the worker talks through. It is called on the worker
@@ -42,9 +51,13 @@ public:
     // when the worker ends. The default makes a TSerialPort.
     using PortFactory = std::function<std::shared_ptr<TLinkPort>()>;
     // Every pause of the link: 250 and 1000 ms between attempts, 15000 ms
-    // after an empty trace poll. The default sleeps (the trace pause ends
-    // early when the stop flag is set).
+    // after an empty trace poll. The default sleeps, and ends at once when
+    // the stop is requested.
     using SleepFunction = std::function<void(int ms)>;
+
+    // How long closing may wait for a worker whose line does not answer, and how long
+    // the worker then tries to switch the board's trace off.
+    enum { StopWaitMs = 1500, TraceOffMs = 700 };
 
     TThread();
     ~TThread() override;
@@ -57,20 +70,28 @@ public:
     // GUI side (each takes the mutex).
     void setPort(const QString &name);
     void setMode(int mode);
+    // Ends the work: the task under way ends as failed at its next step (its pauses
+    // end at once), queued tasks are dropped, and a board left tracing is told to stop.
     void requestStop();
     void getIdent(quint8 *ident); // copies the 18-byte identity record
     void getInfo(quint8 *info);   // copies the 22-byte board data record
 
-    // The nine task types; callable from any thread, the worker included.
-    void postRead();
-    void postTest(const quint8 *data, quint32 len);
-    void postSave(const quint8 *data, quint32 len);
-    void postTrace(int mask);
-    void postTracePoll();
-    void postInfo(const quint8 *data, quint32 len);
-    void postCodec(const quint8 *pairs, int count);
-    void postRxCtl(const quint8 *flags);
-    void postMicCtl(const quint8 *flags);
+    // The nine task types; callable from any thread, the worker included. Each returns
+    // the task's number (never 0; 0 when nothing was queued): the signals of a task come
+    // between taskBeg and taskEnd with its number, so that a window can tell its own.
+    quint32 postRead();
+    quint32 postIdent();
+    quint32 postTest(const quint8 *data, quint32 len);
+    quint32 postSave(const quint8 *data, quint32 len);
+    quint32 postTrace(int mask);
+    // The next poll of a running trace, asked for once per trace record: a poll is queued
+    // only for the newest record since tracing was last switched, and never beside
+    // another one, so a trace has exactly one chain of polls.
+    quint32 postTracePoll();
+    quint32 postInfo(const quint8 *data, quint32 len);
+    quint32 postCodec(const quint8 *pairs, int count);
+    quint32 postRxCtl(const quint8 *flags);
+    quint32 postMicCtl(const quint8 *flags);
 
 signals:
     void readErr();
@@ -86,6 +107,8 @@ signals:
     void traceRdy(quint8 *rec);
     void traceErr();
     void mes(QString text);
+    void taskBeg(quint32 task);
+    void taskEnd(quint32 task, int result);
 
 protected:
     void run() override;
@@ -95,6 +118,7 @@ private:
     // the length the caller asked for; a task whose data would not fit one
     // request frame carries no copy and is refused when it runs.
     struct Task {
+        quint32 id = 0;
         int type = 0;
         qint64 len = 0;
         QByteArray data;
@@ -110,12 +134,19 @@ private:
     // they are; the windows still copy at once.
     enum { CfgRing = 4, TraceRing = 8, TraceRecordSize = 64 };
 
-    void enqueue(int type, const quint8 *data, qint64 len);
-    void runTask(const Task &task);
-    void readConfig();
+    quint32 enqueue(int type, const quint8 *data, qint64 len);
+    quint32 enqueuePoll(bool asked);
+    bool pollPendingLocked() const;
+    int runTask(const Task &task);
+    int readConfig();
+    int readIdentity();
     void noIdentity();
-    void tracePoll();
-    void tracePause();
+    // Keeps a copy of a configuration read from or accepted by the board in its history.
+    void keepCopy(const quint8 *cfg, int kind);
+    int traceSwitch(const quint8 *data, int len);
+    int tracePoll();
+    void traceOffOnStop();
+    void pause(int ms);
     void joinWorker();
 
     QMutex mutex;
@@ -124,17 +155,24 @@ private:
     // checkers see every hand-over of the mutex.
     std::condition_variable_any stopWake;
     QList<Task> queue;
+    quint32 lastId = 0;
     bool stopFlag = false;
+    std::atomic<bool> stopping{false}; // stopFlag, for the link's checks without the mutex
     bool workerActive = false; // a worker has been started and has not yet found the queue empty
     QString portName;
     int mode = 0;
     PortFactory portFactory;
     SleepFunction sleepFunction;
 
+    // The trace: switched on (written by the worker under the mutex), whether the reader
+    // may ask for one more poll, and whether a poll is on the line.
+    bool traceActive = false;
+    bool pollAllowed = false;
+    bool pollRunning = false;
+
     // Worker thread only.
     TLink link;
     SleepFunction workerSleep;
-    bool traceActive = false;
     TQ275 cfgBuffers[CfgRing] = {};
     int cfgNext = 0;
     quint8 traceBuffers[TraceRing][TraceRecordSize] = {};

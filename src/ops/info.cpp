@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "boardidentity.h"
 #include "tthread.h"
 #include "ui_info.h"
 
@@ -63,40 +64,30 @@ void Info::setRecords(const quint8 *id, const quint8 *data)
     showRecords();
 }
 
-quint16 Info::serialNumber() const
-{
-    return quint16(info[0] | (info[1] << 8));
-}
-
-int Info::year() const
-{
-    return info[2] | (info[3] << 8);
-}
-
 void Info::showRecords()
 {
     // Filling the editors is not an edit.
     const QSignalBlocker blockSpin(ui->spinNum);
     const QSignalBlocker blockDate(ui->eData);
 
-    ui->sSoft->setText(QString::number(ident[0]) + QLatin1Char('.') + QString::number(ident[1]));
+    const BoardIdentity board(ident, info);
+    ui->sSoft->setText(board.version());
 
-    if (ident[0] != 0) {
-        const int number = serialNumber();
-        ui->spinNum->setValue(number);
+    if (board.supported()) {
+        ui->spinNum->setValue(board.serial());
         // The board's own number, even where the spin box cannot hold it.
-        ui->sNum->setText(numberText(number));
+        ui->sNum->setText(board.serialText());
 
-        const QDate date(year(), info[4], info[5]);
+        const QDate date(board.year(), board.month(), board.day());
         if (date.isValid())
             ui->eData->setDate(date);
         else
             clearDate();
-        ui->sDate->setText(dateText(info[5], info[4], year()));
+        ui->sDate->setText(board.dateText());
 
-        ui->sChipID->setText(hexText(ident + 2, 2));
-        ui->sChipRev->setText(hexText(ident + 4, 2));
-        ui->sEsn->setText(hexText(ident + 6, 12));
+        ui->sChipID->setText(board.chipId());
+        ui->sChipRev->setText(board.chipRev());
+        ui->sEsn->setText(board.esn());
     } else {
         const QString none = tr("Не поддерживается");
         ui->sNum->setText(none);
@@ -116,27 +107,6 @@ void Info::clearDate()
 {
     ui->eData->setSpecialValueText(QStringLiteral(" "));
     ui->eData->setDate(ui->eData->minimumDate());
-}
-
-QString Info::numberText(int number)
-{
-    return QString::number(number).rightJustified(4, QLatin1Char('0'));
-}
-
-QString Info::dateText(int day, int month, int year)
-{
-    return QString::number(day).rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
-           QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
-           QString::number(year);
-}
-
-// "0x" and every byte in capital hex without a leading zero, no separators.
-QString Info::hexText(const quint8 *bytes, int count)
-{
-    QString text = QStringLiteral("0x");
-    for (int i = 0; i < count; ++i)
-        text += QString::number(bytes[i], 16).toUpper();
-    return text;
 }
 
 void Info::Quit()
@@ -170,10 +140,10 @@ void Info::Save()
 
 void Info::setNumber(int number)
 {
-    ui->sNum->setText(numberText(number));
+    ui->sNum->setText(BoardIdentity::numberText(number));
 }
 
 void Info::setDate(const QDate &date)
 {
-    ui->sDate->setText(dateText(date.day(), date.month(), date.year()));
+    ui->sDate->setText(BoardIdentity::dateText(date.day(), date.month(), date.year()));
 }

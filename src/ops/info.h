@@ -26,11 +26,6 @@ public:
     explicit Info(TThread *thread, quint8 mode);
     ~Info() override;
 
-
-    static QString numberText(int number);
-    static QString dateText(int day, int month, int year);
-    static QString hexText(const quint8 *bytes, int count);
-
 signals:
     void reqClose(bool ok);
 
@@ -46,8 +41,6 @@ private:
     void setRecords(const quint8 *ident, const quint8 *info);
     void showRecords();
     void clearDate();
-    quint16 serialNumber() const;
-    int year() const;
 
     std::unique_ptr<Ui::InfoClass> ui;
     TThread *thread = nullptr;

@@ -19,12 +19,12 @@ Read::Read(TThread *thr, TQ275 *cfg) : TProgress(thr), target(cfg)
     setRunning(tr("Чтение конфигурации адаптера Q-275"));
 
     if (thread)
-        thread->postRead();
+        follow(thread->postRead());
 }
 
 void Read::Config(TQ275 *cfg)
 {
-    if (failed || !cfg)
+    if (failed || !cfg || !ownTask())
         return;
     // cfg points into the thread's own buffer: copy it now, never keep it.
     if (target)
@@ -34,17 +34,20 @@ void Read::Config(TQ275 *cfg)
 
 void Read::Error()
 {
+    if (!ownTask())
+        return;
     setFailed(tr("Ошибка. Чтение конфигурации прервано."));
 }
 
 void Read::BarMax(qint32 max)
 {
-    setBarMaximum(max);
+    if (ownTask())
+        setBarMaximum(max);
 }
 
 void Read::BarCnt(qint32 cnt)
 {
-    if (failed || cnt < 0)
+    if (failed || cnt < 0 || !ownTask())
         return;
     setBarValue(cnt);
 }

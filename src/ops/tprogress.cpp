@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "tthread.h"
 #include "ui_progress.h"
 
 namespace
@@ -27,6 +28,10 @@ TProgress::TProgress(TThread *thr) : QWidget(nullptr), ui(new Ui::ReadClass), th
 
     connect(ui->bClose, &QPushButton::clicked, this, &TProgress::Quit);
     connect(closeTimer, &QTimer::timeout, this, &TProgress::Quit);
+    if (thread) {
+        connect(thread, &TThread::taskBeg, this, [this](quint32 id) { running = id == task; });
+        connect(thread, &TThread::taskEnd, this, [this](quint32) { running = false; });
+    }
 
     ui->progressBar->setMinimum(0);
     ui->progressBar->setValue(0);
@@ -41,6 +46,10 @@ TProgress::~TProgress()
 void TProgress::Quit()
 {
     closeTimer->stop();
+    // Asked to close, the window lets go of its task: what the task still reports (a
+    // record, a bar) must not reach a record the main window is about to drop.
+    task = 0;
+    running = false;
     if (ui->bClose->text() == tr("Отменить"))
         emit reqClose(false); // still running: cancelled
     else

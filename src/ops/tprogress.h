@@ -43,10 +43,19 @@ protected:
     void setBarMaximum(qint64 max);
     void setBarValue(qint64 value);
 
+    // The window's own task: the thread's signals count only while it runs, so that a
+    // task of another window (one cancelled or closed a moment ago) never reaches this one.
+    void follow(quint32 id) { task = id; }
+    bool ownTask() const { return running; }
+
     Ui::ReadClass *ui;
     QTimer *closeTimer;
     TThread *thread; // not owned
     bool failed = false;
+
+private:
+    quint32 task = 0;
+    bool running = false;
 
 public:
     enum { DoneReadMs = 500, DoneMs = 1000, FailMs = 5000 };

@@ -5,6 +5,7 @@
 #include <QTextDocument>
 #include <QTime>
 
+#include "traceline.h"
 #include "tthread.h"
 #include "ui_trace.h"
 
@@ -107,47 +108,13 @@ void Trace::poll()
 // the record has been decoded.
 void Trace::Data(quint8 *rec)
 {
-    QString line = QTime::currentTime().toString(Qt::TextDate) + QStringLiteral("-> ");
-
+    const QString stamp = QTime::currentTime().toString(Qt::TextDate);
     // A poll that was under way when tracing stopped: drop its record.
     if (!ui->bRun->isChecked() || !rec)
         return;
-
-    const int n = int(rec[0]) - 1;
-    if (n <= 0) {
-        poll();
-        return;
-    }
-
-    const quint8 channel = rec[1];
-    switch (channel) {
-    case 0:
-        line += QStringLiteral("RAD->Q275=>");
-        break;
-    case 1:
-        line += QStringLiteral("I2C TxD=>");
-        break;
-    case 2:
-        line += QStringLiteral("PROIS RxD=>");
-        break;
-    case 3:
-        line += QStringLiteral("PROIS TxD=>");
-        break;
-    default:
-        line += tr("ошибка канала=") + QString::number(channel) + QStringLiteral(" ; n=") +
-                QString::number(n) + QLatin1Char('\r');
-        addLine(line);
-        poll();
-        return;
-    }
-
-    const quint8 *data = rec + 2;
-    for (int i = 0; i < n; ++i) {
-        line += data[i] < 0x10 ? QStringLiteral("0x0") : QStringLiteral("0x");
-        line += QString::number(data[i], 16).toUpper() + QStringLiteral("; ");
-    }
-    line += QLatin1Char('\r');
-    addLine(line);
+    const QString line = TraceLine::text(rec, stamp);
+    if (!line.isEmpty())
+        addLine(line + QLatin1Char('\r'));
     poll();
 }
 

@@ -24,31 +24,40 @@ TTest::TTest(TThread *thr, const TQ275 *cfg) : TProgress(thr)
     ui->progressBar->setMaximum(1);
 
     if (!cfg) {
-        Error();
+        fail();
         return;
     }
     if (thread)
-        thread->postTest(copy.bytes(), TQ275::Size);
+        follow(thread->postTest(copy.bytes(), TQ275::Size));
 }
 
 void TTest::Stop()
 {
+    if (!ownTask())
+        return;
     setEnded(failed ? QString() : tr("Проверка конфигурации адаптера Q-275 выполнена."), DoneMs);
 }
 
 void TTest::Error()
+{
+    if (ownTask())
+        fail();
+}
+
+void TTest::fail()
 {
     setFailed(tr("Ошибка. Загрузка конфигурации прервана."));
 }
 
 void TTest::BarMax(quint32 max)
 {
-    setBarMaximum(max);
+    if (ownTask())
+        setBarMaximum(max);
 }
 
 void TTest::BarCnt(quint32 cnt)
 {
-    if (failed)
+    if (failed || !ownTask())
         return;
     setBarValue(cnt);
 }

@@ -25,31 +25,40 @@ Write::Write(TThread *thr, TQ275 *cfg) : TProgress(thr)
 
     if (!cfg) {
         // Nothing to write: never send a made-up record to the board.
-        Error();
+        fail();
         return;
     }
     if (thread)
-        thread->postSave(copy.bytes(), TQ275::Size);
+        follow(thread->postSave(copy.bytes(), TQ275::Size));
 }
 
 void Write::Stop()
 {
+    if (!ownTask())
+        return;
     setEnded(failed ? QString() : tr("Конфигурации адаптера Q-275 записана."), DoneMs);
 }
 
 void Write::Error()
+{
+    if (ownTask())
+        fail();
+}
+
+void Write::fail()
 {
     setFailed(tr("Ошибка. Запись конфигурации прервана."));
 }
 
 void Write::BarMax(quint32 max)
 {
-    setBarMaximum(max);
+    if (ownTask())
+        setBarMaximum(max);
 }
 
 void Write::BarCnt(quint32 cnt)
 {
-    if (failed)
+    if (failed || !ownTask())
         return;
     setBarValue(cnt);
 }

@@ -22,6 +22,8 @@ public slots:
     void BarCnt(quint32 cnt);
 
 private:
+    void fail();
+
     TQ275 copy;
 };
 

@@ -3,6 +3,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include "cdevtree.h"
 #include "modalresponder.h"
 #include "q275.h"
@@ -46,6 +50,18 @@ class TstApp : public QObject
     Q275 *w = nullptr;
     mutable QTreeWidget noTree; // the tree before the first configuration
 
+    // While one lives, writes of more than `bytes` bytes fail, as on a full disk.
+    struct FullDisk {
+        struct rlimit was;
+        explicit FullDisk(int bytes)
+        {
+            const struct rlimit cut = {rlim_t(bytes), RLIM_INFINITY};
+            ::getrlimit(RLIMIT_FSIZE, &was);
+            std::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &cut);
+        }
+        ~FullDisk() { ::setrlimit(RLIMIT_FSIZE, &was); }
+    };
     QAction *act(const QString &text) const
     {
         for (QAction *a : w->findChildren<QAction *>())
@@ -179,6 +195,40 @@ private slots:
         QCOMPARE(recent(), saved.mid(0, 5));
     }
 
+    // A save that cannot write every byte keeps the earlier file as it was and says so.
+    void saveCutShort()
+    {
+        const QString path = box->filePath("kept.obd");
+        file(path, "earlier bytes");
+        act("&Создать")->trigger();
+        modal->answerFile(path);
+        {
+            FullDisk full(100);
+            act("&Сохранить как")->trigger();
+        }
+        QCOMPARE(file(path), QByteArray("earlier bytes"));
+        QCOMPARE(asked().last(), "Файл " + path + " не удалось записать.");
+        QVERIFY(!log().contains("записана в файл") && recent().isEmpty());
+    }
+
+    // Closing takes at most two seconds, even with the worker held by a line that does not
+    // give way; the worker goes away by itself once the line lets it go.
+    void closing()
+    {
+        auto port = std::make_shared<TMemoryPort>();
+        port->setResponder([](const QByteArray &b) { return QThread::sleep(3), b; });
+        w->linkThread()->setPortFactory([port] { return port; });
+        w->linkThread()->setPort("ttyT");
+        QPointer<TThread> worker = w->linkThread();
+        w->read();
+        QTRY_VERIFY(worker->isRunning());
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(std::exchange(w, nullptr)->close());
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(!worker, 5000);
+    }
+
     void open_data()
     {
         QTest::addColumn<QByteArray>("data"); // "folder" stands for itself
@@ -198,6 +248,7 @@ private slots:
                 "Файл %1 не соответсвует типу устройства.");
         refused("823 bytes", obd(newRecord()) + '0', "Файл %1 не соответсвует типу устройства.");
         refused("folder", "folder", "Файл %1 не удалось открыть.");
+        refused("fifo", "fifo", "Файл %1 не соответсвует типу устройства."); // never opened
         for (int at : {0, 5, 6, 7, 40, 67, 68})
             refused(QString("header byte %1").arg(at), obd(newRecord()).replace(at, 1, "\x7f"),
                     "Ошибка контрольной суммы заголовка файла");
@@ -209,6 +260,8 @@ private slots:
         const QString path = box->filePath("c.obd");
         if (data == "folder")
             QVERIFY(QDir().mkdir(path));
+        else if (data == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0644) == 0);
         else
             file(path, data);
         modal->answerFile(path);
@@ -290,21 +343,28 @@ private slots:
         auto port = std::make_shared<TMemoryPort>();
         port->setOpenFails(true);
         w->linkThread()->setPortFactory([port] { return port; });
-        const std::pair<const char *, QByteArray> steps[] = {{"bClose", ini},
-                                                             {"bSet", "ttyElsewhere"}};
+        // On a full disk the port file keeps what it had, and the technician is told.
+        const std::pair<const char *, QByteArray> steps[] = {
+            {"bClose", ini}, {"bSet", "ttyElsewhere"}, {"full", "ttyElsewhere"}};
         for (const auto &step : steps) {
             QString shown;
+            std::unique_ptr<FullDisk> full;
             modal->answerWith([&](QWidget *d) {
                 auto *ports = d->findChild<QComboBox *>("boxPorts");
                 shown = ports->currentText();
                 ports->addItem("ttyElsewhere");
                 ports->setCurrentText("ttyElsewhere");
-                d->findChild<QPushButton *>(step.first)->click();
+                const bool disk = step.first == QByteArray("full");
+                full.reset(disk ? new FullDisk(4) : nullptr);
+                d->findChild<QPushButton *>(disk ? "bSet" : step.first)->click();
             });
             w->port();
-            QCOMPARE(shown, sim.slavePath());
+            full.reset();
+            if (step.first != QByteArray("full")) // then the current port is not listed
+                QCOMPARE(shown, sim.slavePath());
             QCOMPARE(file("Q275.ini"), step.second);
         }
+        QCOMPARE(asked().last(), QStringLiteral("Файл Q275.ini не удалось записать."));
         w->read(); // the thread opens the chosen port
         QTRY_COMPARE(port->events().value(0), QStringLiteral("open ttyElsewhere"));
     }

@@ -2,9 +2,15 @@
 // checked byte for byte and text for text.
 #include <QtTest>
 
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "configtext.h"
 #include "obdfile.h"
+#include "safesave.h"
 #include "testkit.h"
 #include "tq275.h"
 #include "tscale.h"
@@ -174,6 +180,191 @@ private slots:
         QCOMPARE(bytes(pairs, 22), hex("020003810430050306900B0108C0137C1B201C9A227B"));
         QCOMPARE(TScale::AgcOnSequence(TScale::Mic, rx, pairs), 11);
         QCOMPARE(bytes(pairs, 22), hex("020003810430050306900B0108C0167C1E201F9A237B"));
+    }
+
+    // A save writes every byte or leaves the earlier file as it was, byte for byte: a write
+    // cut short (a file size limit stands in for a full disk), a small filesystem filled up,
+    // a FIFO or a folder that is not there. In a folder that takes no new file the file is
+    // written in place. The file keeps its mode and owner; no temporary file stays behind.
+    void safeSave_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("result");
+        QTest::newRow("written") << "" << int(SafeSave::Saved);
+        QTest::newRow("write cut short") << "limit" << int(SafeSave::WriteFailed);
+        QTest::newRow("full filesystem") << "full" << int(SafeSave::WriteFailed);
+        QTest::newRow("folder takes no new file") << "locked" << int(SafeSave::Saved);
+        QTest::newRow("fifo") << "fifo" << int(SafeSave::OpenFailed);
+        QTest::newRow("no folder") << "none/" << int(SafeSave::OpenFailed);
+    }
+    void safeSave()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir tmp;
+        const QString dir = tmp.path(), path = dir + "/" + (how == "none/" ? how : "") + "a.obd";
+        const bool root = ::geteuid() == 0;
+        auto run = [](const QString &cmd, const QStringList &args) {
+            return QProcess::execute(cmd, args) == 0;
+        };
+        if (how == "full" &&
+            !(root && run("mount", {"-t", "tmpfs", "-o", "size=64k", "q275", dir})))
+            QSKIP("no small filesystem can be mounted here (it needs root)");
+        const QByteArray old = "earlier bytes", image = ObdFile::image(record(otherRecord()));
+        QFile f(path);
+        if (how == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0644) == 0);
+        else if (how != "none/")
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size() &&
+                    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        f.close();
+        if (root && how.isEmpty())
+            QVERIFY(::chown(QFile::encodeName(path), 1234, 1234) == 0);
+        QFile fill(dir + "/fill");
+        while (how == "full" && fill.open(QIODevice::Append | QIODevice::Unbuffered) &&
+               fill.write(QByteArray(4096, 'x')) == 4096)
+            fill.close(); // fill it up
+        if (how == "locked" &&
+            !(root ? run("chattr", {"+i", dir})
+                   : QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner)))
+            QSKIP("the folder cannot be locked here");
+        struct rlimit was, cut = {100, RLIM_INFINITY};
+        ::getrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (how == "limit")
+            ::setrlimit(RLIMIT_FSIZE, &cut);
+        const int result = SafeSave::save(path, image);
+        ::setrlimit(RLIMIT_FSIZE, &was);
+        if (how == "locked")
+            root ? run("chattr", {"-i", dir})
+                 : QFile::setPermissions(dir,
+                                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QByteArray after;
+        if (how != "fifo" && f.open(QIODevice::ReadOnly))
+            after = f.readAll();
+        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        f.close();
+        fill.close();
+        if (how == "full")
+            QVERIFY(run("umount", {dir}));
+        QTEST(result, "result");
+        QCOMPARE(after, how == "none/" || how == "fifo" ? QByteArray() : result ? old : image);
+        QCOMPARE(left.filter(QRegularExpression("^a\\.obd|^fill")).size(), left.size());
+        if (how.isEmpty()) {
+            QCOMPARE(int(f.permissions() & 0x7777),
+                     int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser |
+                         QFile::WriteUser));
+            QCOMPARE(QFileInfo(path).ownerId(), root ? 1234u : ::geteuid());
+        }
+    }
+
+    // Loading refuses what is not a regular file by what it is, before opening it: a FIFO
+    // would hold the reader for ever.
+    void loadSpecialFile()
+    {
+        QTemporaryDir tmp;
+        const QString fifo = tmp.filePath("x.obd");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0644) == 0);
+        TQ275 r = record(newRecord());
+        QCOMPARE(int(ObdFile::load(fifo, &r)), int(ObdFile::WrongSize));
+        QCOMPARE(ObdFile::message(ObdFile::WrongSize, "x.obd"),
+                 QStringLiteral("Файл x.obd не соответсвует типу устройства."));
+        QCOMPARE(raw(r), newRecord());
+    }
+
+    // A configuration in words: the rows of each group in the editors' units and texts.
+    void rows_data()
+    {
+        QTest::addColumn<QByteArray>("cfg");
+        QTest::addColumn<QStringList>("rows"); // "group key:value" of the rows looked at
+        QTest::newRow("new record") << newRecord()
+                                    << QStringList{"receiver attenuator:-6.0 дБ",
+                                                   "receiver amplifier:Вкл.",
+                                                   "receiver amplifier_mode:Постоянный",
+                                                   "receiver gain:0.0 дБ",
+                                                   "receiver clip:Вкл.",
+                                                   "receiver agc_level:-24.0 дБ",
+                                                   "receiver agc_max_gain:25.0 дБ",
+                                                   "receiver attack:8 мс",
+                                                   "receiver decay:500 мс",
+                                                   "receiver signal_delay:0.5 мс",
+                                                   "receiver noise_delay:64 мс",
+                                                   "receiver noise_threshold:-42.0 дБ",
+                                                   "receiver noise_hysteresis:3 дБ",
+                                                   "receiver switch_on:Детектора несущей",
+                                                   "receiver switch_off:Детектора несущей",
+                                                   "microphone gain:11.0 дБ",
+                                                   "microphone switch_on:Нажатия РТТ",
+                                                   "microphone switch_off:Отпускания РТТ",
+                                                   "output pin3_receiver:Вкл.",
+                                                   "output pin3_receiver_level:0.0 дБ",
+                                                   "output pin8_microphone:Откл.",
+                                                   "record checksum:0xE3"};
+        // The second sources, the amplifier off, AGC on, levels at their ends.
+        QTest::newRow("second sources") << changed(newRecord(), {{0, 0xF0},
+                                                                 {1, 9},
+                                                                 {2, 0xF7},
+                                                                 {3, 0xFF},
+                                                                 {4, 0},
+                                                                 {5, 0},
+                                                                 {6, 0xFF},
+                                                                 {7, 0xF5},
+                                                                 {15, 0x76},
+                                                                 {17, 1}})
+                                        << QStringList{"receiver attenuator:-12.0 дБ",
+                                                       "receiver amplifier:Откл.",
+                                                       "receiver gain:59.5 дБ",
+                                                       "receiver amplifier_mode:АРУ",
+                                                       "receiver agc_level:-24.0 дБ",
+                                                       "receiver agc_max_gain:0.0 дБ",
+                                                       "receiver attack:20 мс",
+                                                       "receiver decay:500 мс",
+                                                       "receiver clip:Откл.",
+                                                       "receiver noise_threshold:Откл.",
+                                                       "receiver noise_hysteresis:1 дБ",
+                                                       "receiver signal_delay:32 мс",
+                                                       "receiver noise_delay:1536 мс",
+                                                       "receiver switch_on:Разрешение аудио",
+                                                       "receiver switch_off:Запрет аудио",
+                                                       "microphone switch_on:Разрешение передачи",
+                                                       "microphone switch_off:Запрет передачи",
+                                                       "output pin3_receiver:Вкл.",
+                                                       "output pin3_receiver_level:-78.3 дБ",
+                                                       "output pin3_microphone:Откл.",
+                                                       "output pin3_microphone_level:Откл.",
+                                                       "record info_flag:0x01"};
+        QTest::newRow("no sources")
+            << changed(newRecord(), {{0, 0}})
+            << QStringList{"receiver switch_on:Нет", "receiver switch_off:Откл.",
+                           "microphone switch_on:Нет", "microphone switch_off:Откл."};
+    }
+    void rows()
+    {
+        QFETCH(QByteArray, cfg);
+        QFETCH(QStringList, rows);
+        QStringList all;
+        for (const ConfigText::Row &r : ConfigText::rows(record(cfg)))
+            all << r.groupKey + " " + r.key + ":" + r.value;
+        QCOMPARE(all.size(), 15 + 15 + 8 + 3);
+        for (const QString &row : rows)
+            QVERIFY2(all.contains(row), qPrintable(row + " in " + all.join('|')));
+    }
+
+    // A comparison lists what differs and hides nothing: a reserved bit, a value the editors
+    // show clamped and a header byte come out in hex.
+    void compare()
+    {
+        QVERIFY(ConfigText::compare(newRecord(), ObdFile::image(record(newRecord()))).isEmpty());
+        QByteArray other = ObdFile::image(
+            record(withChecksum(changed(newRecord(), {{10, 0x1D}, {1, 0x04 + 5}, {12, 0x65}}))));
+        other[69] = 'r';
+        QStringList texts;
+        for (const ConfigText::Change &c : ConfigText::compare(newRecord(), other))
+            texts << c.text();
+        QCOMPARE(texts,
+                 (QStringList{"Вход приемника · Аттенюатор: -6.0 дБ → -12.0 дБ",
+                              "Вход микрофона · Усиление: 11.0 дБ → 14.5 дБ",
+                              "Запись · Контрольная сумма: 0xE3 → 0xD6",
+                              "Запись · Байт 12: 0x64 → 0x65", "Файл · Байт 69: 0x52 → 0x72"}));
     }
 };
 

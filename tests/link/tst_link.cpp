@@ -33,6 +33,7 @@ const QString readDone = "mes Процесс чтения конфигураци
 const QString boardError = "mes Ошибка, код ответа опциональной платы: 0x";
 const QString packetError = "mes Ошибка приема данных от опциональной платы: ";
 const QString portError = "mes Ошибка порта ttyTEST: ", portClosed = "mes Закрыт порт ttyTEST";
+const QString noPort = "mes Не удалось открыть порт ttyTEST: порт не найден";
 const QString tooBig =
     "mes Команда 0x%1 не передана: данные не помещаются в кадр (%2 байт, не более 247)";
 const Lines attempt = {"sendMax 9", "sendCnt 9"};
@@ -241,8 +242,9 @@ private slots:
         add("time-outs at opening, mode 2", 2, "set1", Echoed, {}, set.mid(3), -1);
         add("time-outs at the hunt", 2, "set3", Echoed, {ack + good}, set, -1);
         add("time-outs in the header", 2, "set4", Echoed, {ack + good}, set, -1);
-        add("absent", 2, "open", Echoed, {}, {}, -1);
-        add("empty name", 2, "name", Echoed, {}, {}, -1);
+        add("absent", 2, "open", Echoed, {}, {noPort}, -1);
+        add("empty name", 2, "name", Echoed, {}, {"mes Не удалось открыть порт : порт не найден"},
+            -1);
         const Lines sent = opened.mid(0, 2), write = {portError + "-2", portClosed};
         add("write fails", 2, "write", Echoed, {}, sent + write, -1);
         add("short write", 2, "limit", Echoed, {}, sent + Lines{"sendCnt 5"} + write, -1);
@@ -335,7 +337,7 @@ private slots:
              Lines{boardError + "1", ident0} + tenTimes({packetError + "10"}, {}) +
                  Lines{"readErr"},
              noVersion(counting(40, 1)));
-        add("read, no port", {}, twoReads, {}, {}, {"readErr", "readErr"}, none);
+        add("read, no port", {}, twoReads, {}, {}, {noPort, "readErr", noPort, "readErr"}, none);
 
         // Every setting task with every status, then on a line that cannot be opened.
         const QList<QPair<char, QString>> refusals = {
@@ -354,7 +356,7 @@ private slots:
                 add(row + "status 0x" + QString::number(s, 16),
                     {{cmd, {ans(cmd, QByteArray(1, s))}}}, post, data, frame, refused + Lines{why},
                     none);
-            add(row + "link failure", {}, post, data, {}, failed, none);
+            add(row + "link failure", {}, post, data, {}, Lines{noPort} + failed, none);
         };
         const QByteArray cfg20 = counting(20, 0x30), info = counting(22, 0x50);
         const Lines ctl = {"mes Передача команд управления выполнена успешно"};
@@ -394,14 +396,17 @@ private slots:
         // The trace switch, its polls and the pause after an empty one.
         const auto trace = [&](const char *row, int mask, char status, const Bytes &polls,
                                const QByteArray &written, const Lines &outcome) {
-            // Mask 3 is switched off again during the pause; mask 4 is followed by two more polls,
-            // as the window posts one after each record.
+            // Mask 3 is switched off again during the pause; with mask 4 a reader asks for the
+            // next poll after each record, as the trace window does.
             const Post post = [this, mask](TThread *t, const quint8 *) {
                 if (mask == 3)
                     t->setSleepFunction(trec->pauses([t](int) { t->postTrace(0); }));
+                if (mask == 4) // two more records asked for, then the reader stops
+                    connect(
+                        t, &TThread::traceRdy, t,
+                        [t, n = std::make_shared<int>(0)] { (*n)++ < 2 && t->postTracePoll(); },
+                        Qt::DirectConnection);
                 mask < 0 ? t->postTracePoll() : t->postTrace(mask);
-                if (mask == 4)
-                    t->postTracePoll(), t->postTracePoll();
             };
             add(row, {{0x77, {ans(0x77, QByteArray(1, status))}}, {0x78, polls}}, post, {}, written,
                 outcome, none);
@@ -434,7 +439,11 @@ private slots:
         LinkRecorder late(thread.get(), Qt::QueuedConnection);
         // The worker waits at its start until the caller has changed its bytes.
         QSemaphore go;
-        thread->setPortFactory([&go, p = port] { return go.acquire(), p; });
+        thread->setPortFactory([&go, p = port, first = std::make_shared<bool>(true)] {
+            if (std::exchange(*first, false)) // not again when closing starts it anew
+                go.acquire();
+            return p;
+        });
         QByteArray mine(data.constData(), data.size());
         post(thread.get(), u8(mine));
         mine.fill('\x77');
@@ -447,16 +456,81 @@ private slots:
         QCOMPARE(late.outcome(), outcome.filter(QRegularExpression("^(?!sleep)")));
     }
 
-    void tracePauseEndsOnStop()
+    // Closing ends a pause at once: the trace's long one, after which the board left tracing
+    // is told to stop, and a retry's, after which the transaction ends as failed.
+    void stopEndsPauses_data()
     {
-        thread->setSleepFunction(nullptr); // the real pause
+        QTest::addColumn<bool>("trace");
+        QTest::newRow("trace pause") << true;
+        QTest::newRow("retry pause") << false;
+    }
+    void stopEndsPauses()
+    {
+        QFETCH(bool, trace);
+        thread->setSleepFunction(nullptr); // the real pauses
         status(0x77, '0');
-        answers[0x78] = {ans(0x78, {})};
-        thread->postTrace(1);
-        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2, 5000);
+        answers[0x78] = {ans(0x78, {})}; // 0x79 gets no answer at all
+        trace ? thread->postTrace(1) : thread->postRead();
+        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), trace ? 2 : 1, 5000);
+        QTest::qWait(50);
+        QElapsedTimer t;
+        t.start();
         thread->requestStop();
-        QVERIFY(thread->wait(2000));
-        QCOMPARE(port->writes().size(), 2);
+        QVERIFY(thread->wait(2000) && t.elapsed() < 500);
+        QCOMPARE(port->written(),
+                 trace ? req(0x77, hex("01")) + req(0x78) + req(0x77, hex("00")) : req(0x79));
+        QCOMPARE(trec->outcome(), trace ? Lines() : Lines{"readErr"});
+    }
+
+    // A trace has one chain of polls: the reader asks for one poll per record, a record from
+    // before a switch asks for nothing, and switching on beside a queued poll adds none.
+    void onePollChain()
+    {
+        QSemaphore paused, resume;
+        thread->setSleepFunction([&](int) { paused.release(), resume.tryAcquire(1, 5000); });
+        status(0x77, '0');
+        answers[0x78] = {ans(0x78, hex("01")), ans(0x78, hex("02")), ans(0x78, {}),
+                         ans(0x78, hex("03"))};
+        const QByteArray on = req(0x77, hex("01")), off = req(0x77, hex("00")), poll = req(0x78);
+        QCOMPARE(thread->postTracePoll(), 0u); // no record yet
+        thread->postTrace(1);
+        QVERIFY(finish());
+        thread->postTrace(0);
+        QVERIFY(finish());
+        QCOMPARE(thread->postTracePoll(), 0u); // its record came before the switch
+        thread->postTrace(1);
+        QVERIFY(finish());
+        QVERIFY(thread->postTracePoll() != 0); // the record's one poll, answered empty
+        QCOMPARE(thread->postTracePoll(), 0u);
+        QVERIFY(paused.tryAcquire(1, 5000));
+        thread->postTrace(0);
+        thread->postTrace(1);
+        resume.release();
+        QVERIFY(finish());
+        QCOMPARE(port->written(), on + poll + off + on + poll + poll + off + on + poll);
+        QCOMPARE(trec->outcome(), (Lines{"traceRdy 0101", "traceRdy 0102", "traceRdy 0103"}));
+    }
+
+    // Why a port did not open, in every mode.
+    void openFailures_data()
+    {
+        QTest::addColumn<int>("why");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("absent") << int(TLinkPort::NotFound) << "порт не найден";
+        QTest::newRow("busy") << int(TLinkPort::Busy) << "порт занят другой программой";
+        QTest::newRow("no access")
+            << int(TLinkPort::NoAccess)
+            << "нет прав доступа — добавьте пользователя в группу dialout и войдите заново";
+        QTest::newRow("not serial") << int(TLinkPort::NotSerial) << "это не последовательный порт";
+        QTest::newRow("other") << int(TLinkPort::OtherError) << "Input/output error";
+    }
+    void openFailures()
+    {
+        QFETCH(int, why);
+        port->setOpenFails(true, TLinkPort::OpenError(why), "Input/output error");
+        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
+        QFETCH(QString, line);
+        QCOMPARE(lrec->lines(), Lines{"Не удалось открыть порт ttyTEST: " + line});
     }
 
     void restartUnderLoad()
@@ -512,8 +586,7 @@ private slots:
         const bool early = thread->wait(200); // the running task holds the wait
         release.release();
         QVERIFY(!early && finish());
-        QCOMPARE(trec->outcome(),
-                 (Lines{"testStp", "mes Загрузка тестовой конфигурации выполнена"}));
+        QCOMPARE(trec->outcome(), Lines{"testErr"}); // ended at its next step, as failed
         thread->postRead(); // nothing runs after the stop, and the queued tasks were dropped
         QVERIFY(!thread->isRunning());
         QCOMPARE(port->written(), req(0x74, cfg));
@@ -532,7 +605,11 @@ private slots:
         TSerialPort sp, other;
         quint8 buf[16] = {};
         QVERIFY(!sp.open(QString()) && !sp.open("/dev/q275-no-such-port")); // both fail
-        QVERIFY(sp.read(buf, 1) == -1 && sp.write(buf, 1) == -1);           // closed
+        QCOMPARE(sp.openError(nullptr), TLinkPort::NotFound);
+        QTemporaryFile plain;
+        QVERIFY(plain.open() && !sp.open(plain.fileName()));
+        QCOMPARE(sp.openError(nullptr), TLinkPort::NotSerial);
+        QVERIFY(sp.read(buf, 1) == -1 && sp.write(buf, 1) == -1); // closed
         QVERIFY(sp.open(slave) && sp.setTimeouts(250, 2500) && sp.configure() == 0);
         const QByteArray all = counting(256, 0); // every byte value goes out unchanged
         QCOMPARE(sp.write(u8(all), 256), qint64(256));
@@ -563,6 +640,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QFile::link(slave, dir.filePath("rib")));
         QVERIFY(!other.open(slave) && !other.open(dir.filePath("rib")));
+        QCOMPARE(other.openError(nullptr), TLinkPort::Busy);
         sp.close();
         QVERIFY(other.open(dir.filePath("rib")));
         other.close();

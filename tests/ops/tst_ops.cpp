@@ -126,6 +126,13 @@ private slots:
             return win->findChild<QProgressBar *>();
         };
         QSignalSpy spy(win.get(), &TProgress::reqClose);
+        if (!load) { // another window's task reaches nothing
+            emit t->taskBeg(7);
+            end(true);
+            bar(30, 30);
+            emit t->taskEnd(7, 0);
+        }
+        emit t->taskBeg(0);          // the idle thread queues nothing: a window's task is 0
         emit t->readCfg(nullptr);    // no record: nothing happens
         if (!load && kind != "Read") // huge lengths stay positive
             QCOMPARE(bar(0xFFFFFFFFu, 0xFFFFFFFFu)->value(), INT_MAX);
@@ -180,6 +187,44 @@ private slots:
         QCOMPARE(cfg(), shown ? record : QByteArray());
         QCOMPARE(w->statusBar()->currentMessage(), shown ? "Прочитана конфигурация" : QString());
         QCOMPARE(log().section('\n', 0, 0).mid(11), top);
+    }
+
+    // A read's window acts only on its own task, and the record of a read whose window went
+    // without a result goes with it: read again after a cancel whose task then fails, close
+    // the window by its frame, switch the mode during a read.
+    void lateSignals()
+    {
+        SimHarness sim;
+        makeMain(sim, {"--config", otherRecord().toHex(), "--latency", "100"});
+        QVERIFY(sim.fault("error,cmd=76"));
+        w->read();
+        QPointer<QWidget> first = active();
+        button(first)->click();
+        QTRY_VERIFY(!first);
+        w->read();
+        QTRY_COMPARE(label(active()), QStringLiteral("Конфигурация адаптера прочитана."));
+        QTRY_VERIFY(w->workArea()->subWindowList().isEmpty());
+        QCOMPARE(cfg(), otherRecord());
+        modal->answerButton("&Да");
+        w->read(); // closed by its frame
+        QTRY_VERIFY(w->workArea()->activeSubWindow());
+        w->workArea()->activeSubWindow()->close();
+        QTRY_COMPARE(cfg(), QByteArray());
+        w->read();
+        modal->answerWith([](QWidget *dlg) {
+            dlg->findChild<QLineEdit *>("eCode")->setText("Quill_Orchard");
+            dlg->findChild<QPushButton *>("bSet")->click();
+        });
+        w->service();
+        QCOMPARE(cfg(), QByteArray());
+        QVERIFY(!log().contains("Конфигурация адаптера Q-275 повреждена"));
+        QCOMPARE(modal->seen.size(), 2); // the question before the third read, and the codes
+        w->read(); // "Создать" during a read: the new record outlives the read's window
+        modal->answerButton("&Да");
+        w->create();
+        QTRY_VERIFY(w->workArea()->subWindowList().isEmpty());
+        QTest::qWait(50);
+        QCOMPARE(cfg(), newRecord());
     }
 
     // A test sends the open editors' unsaved values, a write the configuration itself;

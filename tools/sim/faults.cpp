@@ -4,8 +4,8 @@
 #include <cstring>
 
 const char *const faultHelp =
-    "Faults (--fault SPEC, or 'fault SPEC' on the control FIFO):\n"
-    "  SPEC is KIND[=ARG][,count=N|always][,cmd=XX]. A fault acts on the next N\n"
+    "Faults (--fault FAULT, or 'fault FAULT' on the control FIFO):\n"
+    "  FAULT is KIND[=ARG][,count=N|always][,cmd=XX]. A fault acts on the next N\n"
     "  request frames (default 1), or with cmd=XX on the next N frames of command\n"
     "  XX (hexadecimal). Several faults may act on the same frame.\n"
     "  RIB faults:\n"
@@ -87,11 +87,11 @@ bool parseByte(const std::string &s, int &v)
 
 } // namespace
 
-bool parseFault(const std::string &spec, Fault &f, std::string &err)
+bool parseFault(const std::string &text, Fault &f, std::string &err)
 {
     std::vector<std::string> parts;
     std::string cur;
-    for (char c : spec) {
+    for (char c : text) {
         if (c == ',' || c == ' ' || c == '\t') {
             if (!cur.empty())
                 parts.push_back(cur);
@@ -107,7 +107,7 @@ bool parseFault(const std::string &spec, Fault &f, std::string &err)
         return false;
     }
     f = Fault();
-    f.text = spec;
+    f.text = text;
     std::string name = parts[0];
     std::string arg;
     const size_t eq = name.find('=');

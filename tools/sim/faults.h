@@ -42,7 +42,7 @@ struct Fault {
 };
 
 // Parses "kind[=arg][,count=N|always][,cmd=XX]" (commas or blanks between the parts).
-bool parseFault(const std::string &spec, Fault &f, std::string &err);
+bool parseFault(const std::string &text, Fault &f, std::string &err);
 
 // What the faults matched by one frame ask for.
 struct FrameFaults {

@@ -1,0 +1,67 @@
+#ifndef CLI_H
+#define CLI_H
+
+#include <QObject>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+#include <memory>
+
+#include "tq275.h"
+
+class TThread;
+
+// q275-cli: the board's work from a shell, on the terminal's own link.
+// Exit status: 0 done, 1 the line failed, 2 the board refused (or sent a corrupt
+// configuration), 3 a bad file or bad usage.
+class Cli : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Status { Done = 0, LineFailed = 1, Refused = 2, BadInput = 3 };
+
+    explicit Cli(const QStringList &arguments);
+    ~Cli() override;
+
+    int run();
+
+private:
+    struct Options {
+        QString port, input, output, file;
+        bool json = false, quiet = false, verbose = false, help = false;
+        int mask = 0x0F;
+        int seconds = -1;
+    };
+
+    int usage(const QString &problem);
+    bool parse(const QStringList &args, const QString &allowed, Options &o, QString &problem);
+    QString portName(const Options &o) const;
+    void startLink(const Options &o);
+    int waitTask(quint32 id);
+    int linkFailure(int result, const QString &what);
+    bool loadFile(const QString &name, TQ275 &cfg, int &status);
+
+    int ports(const Options &o);
+    int info(const Options &o);
+    int read(const Options &o);
+    int write(const Options &o, bool test);
+    int trace(const Options &o);
+    int show(const Options &o);
+
+    void log(const QString &line);
+    void progress(const QString &what, qint64 done, qint64 total);
+    void error(const QString &text);
+
+    QStringList args;
+    QTextStream out;
+    QTextStream err;
+    std::unique_ptr<TThread> thread;
+    bool quiet = false;
+    bool barShown = false;
+    QString lastLine; // the link's last line: why a task failed
+    qint64 sendTotal = 0, recvTotal = 0;
+};
+
+#endif // CLI_H

@@ -1,0 +1,98 @@
+#include "boardhistory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+#include "boardidentity.h"
+#include "obdfile.h"
+#include "safesave.h"
+
+namespace
+{
+const char kStamp[] = "yyyy-MM-dd_HH-mm-ss";
+
+// "2012-03-05_14-30-00-read-2.obd": the time, the kind, and a number for a second entry.
+const QRegularExpression &entryName()
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)-(read|write)(?:-(\\d+))?\\.obd$"));
+    return re;
+}
+} // namespace
+
+QString BoardHistory::root()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/history");
+}
+
+QString BoardHistory::serialOf(const quint8 *ident, const quint8 *info)
+{
+    const BoardIdentity board(ident, info);
+    return board.supported() ? board.serialText() : QStringLiteral("unknown");
+}
+
+bool BoardHistory::keep(const TQ275 &cfg, const QString &serial, Kind kind, QString *path,
+                        const QDateTime &when)
+{
+    const QString dir = root() + QLatin1Char('/') + serial;
+    if (path)
+        *path = dir;
+    if (!QDir().mkpath(dir))
+        return false;
+    const QString base = dir + QLatin1Char('/') + when.toString(QString::fromLatin1(kStamp)) +
+                         (kind == Read ? QStringLiteral("-read") : QStringLiteral("-write"));
+    QString name = base + QStringLiteral(".obd");
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + QStringLiteral("-%1.obd").arg(n);
+    if (path)
+        *path = name;
+    return SafeSave::save(name, ObdFile::image(cfg)) == SafeSave::Saved;
+}
+
+QList<BoardHistory::Entry> BoardHistory::entries(const QString &serial)
+{
+    QList<QPair<Entry, int>> found; // with its number within the second
+    QDir dir(root() + QLatin1Char('/') + serial);
+    const QStringList names = dir.entryList({QStringLiteral("*.obd")}, QDir::Files);
+    for (const QString &n : names) {
+        const QRegularExpressionMatch m = entryName().match(n);
+        if (!m.hasMatch())
+            continue;
+        Entry e;
+        e.when = QDateTime::fromString(m.captured(1), QString::fromLatin1(kStamp));
+        e.kind = m.captured(2) == QLatin1String("write") ? Write : Read;
+        e.path = dir.filePath(n);
+        found.append({e, m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
+    }
+    // Newest first; within one second the higher number is the newer entry.
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        if (a.first.when != b.first.when)
+            return a.first.when > b.first.when;
+        return a.second > b.second;
+    });
+    QList<Entry> list;
+    for (const auto &f : found)
+        list.append(f.first);
+    return list;
+}
+
+QList<BoardHistory::Board> BoardHistory::boards()
+{
+    QList<Board> list;
+    QDir dir(root());
+    const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &n : names) {
+        const QList<Entry> e = entries(n);
+        if (!e.isEmpty())
+            list.append({n, e.first().when, dir.filePath(n)});
+    }
+    std::sort(list.begin(), list.end(), [](const Board &a, const Board &b) {
+        return a.newest != b.newest ? a.newest > b.newest : a.serial < b.serial;
+    });
+    return list;
+}

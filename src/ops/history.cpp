@@ -1,0 +1,131 @@
+#include "history.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QUrl>
+
+#include "boardhistory.h"
+#include "configtext.h"
+#include "obdfile.h"
+#include "ui_history.h"
+
+namespace
+{
+enum { PathRole = Qt::UserRole };
+}
+
+History::History(std::function<const TQ275 *()> cur)
+    : QWidget(nullptr), ui(new Ui::HistoryClass), current(std::move(cur))
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    ui->tableDiff->hide();
+
+    connect(ui->bClose, &QPushButton::clicked, this, &History::Quit);
+    connect(ui->bOpen, &QPushButton::clicked, this, &History::Open);
+    connect(ui->bCompare, &QPushButton::clicked, this, &History::Compare);
+    connect(ui->bFolder, &QPushButton::clicked, this, &History::Folder);
+    connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
+    connect(ui->listEntries, &QListWidget::itemActivated, this, &History::Open);
+
+    const QList<BoardHistory::Board> boards = BoardHistory::boards();
+    for (const BoardHistory::Board &b : boards) {
+        auto *item = new QListWidgetItem(b.serial, ui->listBoards);
+        item->setData(PathRole, b.path);
+    }
+    if (boards.isEmpty())
+        ui->labDiff->setText(tr("История пуста: копии появятся после чтения или записи платы."));
+    ui->listBoards->setCurrentRow(0);
+    Board(ui->listBoards->currentRow());
+}
+
+History::~History()
+{
+    disconnect(this, &History::reqClose, nullptr, nullptr);
+}
+
+void History::Board(int row)
+{
+    ui->listEntries->clear();
+    QListWidgetItem *board = ui->listBoards->item(row);
+    const bool any = board != nullptr;
+    if (any) {
+        const QList<BoardHistory::Entry> entries = BoardHistory::entries(board->text());
+        for (const BoardHistory::Entry &e : entries) {
+            const QString kind = e.kind == BoardHistory::Read ? tr("чтение") : tr("запись");
+            auto *item =
+                new QListWidgetItem(e.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
+                                        QStringLiteral("  ") + kind,
+                                    ui->listEntries);
+            item->setData(PathRole, e.path);
+        }
+        ui->listEntries->setCurrentRow(0);
+    }
+    ui->bOpen->setEnabled(any);
+    ui->bCompare->setEnabled(any);
+    ui->bFolder->setEnabled(any);
+}
+
+QString History::entryPath() const
+{
+    const QListWidgetItem *item = ui->listEntries->currentItem();
+    return item ? item->data(PathRole).toString() : QString();
+}
+
+void History::Quit()
+{
+    emit reqClose(false);
+}
+
+void History::Open()
+{
+    const QString path = entryPath();
+    if (!path.isEmpty())
+        emit openEntry(path);
+}
+
+void History::Compare()
+{
+    const QString path = entryPath();
+    if (path.isEmpty())
+        return;
+    ui->tableDiff->setRowCount(0);
+    ui->tableDiff->hide();
+    const TQ275 *cfg = current ? current() : nullptr;
+    if (!cfg) {
+        ui->labDiff->setText(tr("Нет текущей конфигурации для сравнения."));
+        return;
+    }
+    TQ275 entry;
+    const ObdFile::Result result = ObdFile::load(path, &entry);
+    if (result != ObdFile::Ok) {
+        ui->labDiff->setText(ObdFile::message(result, path));
+        return;
+    }
+    QFile file(path); // the whole image, header included: no difference is left out
+    QByteArray image;
+    if (file.open(QIODevice::ReadOnly))
+        image = file.read(ObdFile::Size);
+    const QList<ConfigText::Change> changes = ConfigText::compare(image, ObdFile::image(*cfg));
+    if (changes.isEmpty()) {
+        ui->labDiff->setText(tr("Запись совпадает с текущей конфигурацией."));
+        return;
+    }
+    ui->labDiff->setText(tr("Отличия записи от текущей конфигурации:"));
+    ui->tableDiff->setRowCount(int(changes.size()));
+    for (int i = 0; i < changes.size(); ++i) {
+        const ConfigText::Change &c = changes[i];
+        const QString cells[4] = {c.group, c.setting, c.from, c.to};
+        for (int col = 0; col < 4; ++col)
+            ui->tableDiff->setItem(i, col, new QTableWidgetItem(cells[col]));
+    }
+    ui->tableDiff->resizeColumnsToContents();
+    ui->tableDiff->show();
+}
+
+void History::Folder()
+{
+    const QListWidgetItem *board = ui->listBoards->currentItem();
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(board ? board->data(PathRole).toString() : BoardHistory::root()));
+}

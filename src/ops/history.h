@@ -1,0 +1,46 @@
+#ifndef HISTORY_H
+#define HISTORY_H
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#include "tq275.h"
+
+namespace Ui
+{
+class HistoryClass;
+}
+
+// The board history: the boards whose configurations were kept, the entries of the chosen
+// one, and the comparison of an entry with the current configuration.
+class History : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // current gives the current configuration (null while there is none).
+    explicit History(std::function<const TQ275 *()> current);
+    ~History() override;
+
+signals:
+    void reqClose(bool ok);
+    // The technician wants the entry as the current configuration.
+    void openEntry(QString path);
+
+public slots:
+    void Quit();
+    void Open();
+    void Compare();
+    void Folder();
+    void Board(int row);
+
+private:
+    QString entryPath() const;
+
+    std::unique_ptr<Ui::HistoryClass> ui;
+    std::function<const TQ275 *()> current;
+};
+
+#endif // HISTORY_H

@@ -1,0 +1,198 @@
+// The board history: what the link keeps of each read and write, the folders and names,
+// and the history window as the technician uses it.
+#include <QtTest>
+#include <QtWidgets>
+
+#include "boardhistory.h"
+#include "linkrecorder.h"
+#include "modalresponder.h"
+#include "obdfile.h"
+#include "q275.h"
+#include "testkit.h"
+#include "testsandbox.h"
+#include "tmemoryport.h"
+#include "tthread.h"
+
+class TstHistory : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestSandbox> box;
+
+    static QByteArray image(const QByteArray &cfg)
+    {
+        return ObdFile::image(*reinterpret_cast<const TQ275 *>(cfg.constData()));
+    }
+    // Every kept file as "serial/kind" with its bytes.
+    static QMap<QString, QByteArray> kept()
+    {
+        QMap<QString, QByteArray> m;
+        QDirIterator it(BoardHistory::root(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            f.open(QIODevice::ReadOnly);
+            const QString kind = it.fileName().contains("-write") ? "write" : "read";
+            m.insert(it.fileInfo().dir().dirName() + '/' + kind, f.readAll());
+        }
+        return m;
+    }
+
+private slots:
+    void init()
+    {
+        box.reset(new TestSandbox);
+        qputenv("XDG_DATA_HOME", box->filePath("data").toLocal8Bit());
+    }
+
+    // Reads and writes over the in-memory line with a scripted board; the copies kept.
+    void keeping_data()
+    {
+        QTest::addColumn<QString>("steps"); // r: read, w: write, i: history folder is a file
+        QTest::addColumn<QString>("board"); // ident: identity; none: error answers to 0x79;
+                                            // corrupt: a record failing its checksum;
+                                            // refuse: status 2 to the write; dead: no 0x76
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("line"); // the last log line
+        QTest::newRow("read") << "r"
+                              << "ident" << QStringList{"0042/read"}
+                              << "Процесс чтения конфигурации выполнен";
+        QTest::newRow("read without identity")
+            << "r"
+            << "none" << QStringList{"unknown/read"} << "Процесс чтения конфигурации выполнен";
+        QTest::newRow("read corrupt")
+            << "r"
+            << "corrupt" << QStringList() << "Процесс чтения конфигурации выполнен";
+        QTest::newRow("read failed") << "r"
+                                     << "dead" << QStringList() << "Повтор передачи - попытка=9";
+        QTest::newRow("write after a read") << "rw"
+                                            << "ident" << QStringList{"0042/read", "0042/write"}
+                                            << "Процесс загрузки конфигурации выполнен";
+        QTest::newRow("write without a read")
+            << "w"
+            << "ident" << QStringList{"unknown/write"} << "Процесс загрузки конфигурации выполнен";
+        QTest::newRow("write refused")
+            << "w"
+            << "refuse" << QStringList() << "Ошибка, выполнения команды адаптером Q-275";
+        QTest::newRow("history cannot be made")
+            << "ir"
+            << "ident" << QStringList()
+            << "Копия конфигурации не сохранена в истории плат: ROOT/0042";
+    }
+    void keeping()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, board);
+        QFETCH(QStringList, entries);
+        const QByteArray cfg =
+            board == "corrupt" ? withChecksum(newRecord()).replace(19, 1, "\x01") : otherRecord();
+        const QByteArray written = otherRecord(0x42);
+        auto port = std::make_shared<TMemoryPort>();
+        port->setResponder(TMemoryPort::rib([&](quint8 cmd, const QByteArray &) -> QByteArray {
+            if (cmd == 0x79)
+                return board == "none" ? TMemoryPort::answerFrame(0x73, "\x01")
+                                       : TMemoryPort::answerFrame(0x79, QByteArray(18, '\x02'));
+            if (cmd == 0x80) // serial number 42
+                return TMemoryPort::answerFrame(0x80, hex("2A00") + QByteArray(20, '\0'));
+            if (cmd == 0x76)
+                return board == "dead" ? QByteArray() : TMemoryPort::answerFrame(0x76, cfg);
+            return TMemoryPort::answerFrame(cmd, board == "refuse" ? "2" : "0");
+        }));
+        TThread thread;
+        LinkRecorder rec(&thread, Qt::DirectConnection);
+        thread.setPortFactory([port] { return port; });
+        thread.setSleepFunction([](int) {});
+        thread.setPort("ttyT");
+        if (steps.contains('i')) {
+            QVERIFY(QDir().mkpath(QFileInfo(BoardHistory::root()).path()));
+            QFile blocker(BoardHistory::root()); // a file where the folder should be
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        if (steps.contains('r')) {
+            thread.postRead();
+            QVERIFY(thread.wait(10000));
+            QVERIFY(rec.outcome().filter("readCfg").size() == (board == "dead" ? 0 : 1));
+        }
+        if (steps.contains('w')) {
+            thread.postSave(u8(written), 20);
+            QVERIFY(thread.wait(10000));
+        }
+        QFETCH(QString, line);
+        QCOMPARE(rec.lines().last(), line.replace("ROOT", BoardHistory::root()));
+        const QMap<QString, QByteArray> got = kept();
+        QCOMPARE(got.keys(), entries);
+        if (got.contains("0042/read") || got.contains("unknown/read"))
+            QCOMPARE(got.first(), image(cfg));
+        if (steps.contains('w') && !entries.isEmpty())
+            QCOMPARE(got.last(), image(written));
+    }
+
+    // Names in one second, and the order of boards and entries: newest first.
+    void namesAndOrder()
+    {
+        const TQ275 cfg = *reinterpret_cast<const TQ275 *>(newRecord().constData());
+        const QDateTime t(QDate(2026, 3, 5), QTime(14, 30, 0));
+        QString path;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Read, &path, t));
+        QCOMPARE(QFileInfo(path).fileName(), QString("2026-03-05_14-30-00-read-3.obd"));
+        QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Write, &path, t.addSecs(-60)));
+        QVERIFY(BoardHistory::keep(cfg, "0007", BoardHistory::Read, &path, t.addSecs(60)));
+        QVERIFY(BoardHistory::keep(cfg, "unknown", BoardHistory::Write, &path, t.addSecs(-3600)));
+        QStringList boards, names;
+        for (const BoardHistory::Board &b : BoardHistory::boards())
+            boards << b.serial;
+        QCOMPARE(boards, (QStringList{"0007", "0042", "unknown"}));
+        for (const BoardHistory::Entry &e : BoardHistory::entries("0042"))
+            names << QFileInfo(e.path).fileName() + (e.kind == BoardHistory::Write ? " w" : " r");
+        QCOMPARE(names, (QStringList{
+                            "2026-03-05_14-30-00-read-3.obd r", "2026-03-05_14-30-00-read-2.obd r",
+                            "2026-03-05_14-30-00-read.obd r", "2026-03-05_14-29-00-write.obd w"}));
+        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
+                 QString("0007"));
+        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
+                 QString("unknown"));
+    }
+
+    // The window: an entry opened as the current configuration, and compared with it.
+    void window()
+    {
+        QCoreApplication::setOrganizationName("Veltrona");
+        QCoreApplication::setApplicationName("Terminal Q-275");
+        ModalResponder modal;
+        const TQ275 entry = *reinterpret_cast<const TQ275 *>(otherRecord().constData());
+        QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read));
+        Q275 w;
+        w.show();
+        w.create();
+        const QList<QAction *> acts = w.findChildren<QAction *>();
+        for (QAction *a : acts)
+            if (a->text() == QStringLiteral("&История плат..."))
+                a->trigger();
+        QWidget *h = w.workArea()->activeSubWindow()->widget();
+        QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
+        QVERIFY(
+            h->findChild<QListWidget *>("listEntries")->currentItem()->text().endsWith("чтение"));
+
+        h->findChild<QPushButton *>("bCompare")->click();
+        auto *table = h->findChild<QTableWidget *>("tableDiff");
+        QStringList rows;
+        for (int r = 0; r < table->rowCount(); ++r)
+            rows << table->item(r, 0)->text() + " · " + table->item(r, 1)->text() + ": " +
+                        table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
+        QCOMPARE(rows, (QStringList{"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
+                                    "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
+                                    "Запись · Контрольная сумма: 0xE1 → 0xE3",
+                                    "Запись · Байт 12: 0x45 → 0x64"}));
+
+        modal.answerButton("&Да");
+        h->findChild<QPushButton *>("bOpen")->click();
+        QCOMPARE(bytes(w.currentConfig(), 20), otherRecord());
+        QCOMPARE(w.currentFileName(), QString()); // not the file "Сохранить" writes
+        QVERIFY(QSettings().value("recentFileList").toStringList().isEmpty());
+        QCOMPARE(modal.seen.size(), 1);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+};
+
+QTEST_MAIN(TstHistory)
+#include "tst_history.moc"

@@ -1,0 +1,55 @@
+#!/bin/sh
+# Installs a build into a temporary DESTDIR and checks what lands there: the three
+# programs, the menu entry, the icons, the AppStream file and the manual pages, with
+# desktop-file-validate and appstreamcli where they are installed; then makes the Debian
+# package and checks its contents and dependencies.
+#
+#   tools/checkinstall.sh BUILD_DIR
+set -e
+B=$(cd "$1" && pwd)
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+ID=ru.veltrona.Q275Terminal
+
+DESTDIR="$T/root" cmake --install "$B" --prefix /usr >"$T/install.log"
+(cd "$T/root" && find . -type f | sort) >"$T/got"
+{
+    printf './usr/bin/%s\n' q275-cli q275-sim q275-terminal
+    echo "./usr/share/applications/$ID.desktop"
+    for s in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$ID.png"; done
+    printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim
+    echo "./usr/share/metainfo/$ID.metainfo.xml"
+} | sort >"$T/want"
+if ! diff -u "$T/want" "$T/got"; then
+    echo "checkinstall: the installed files differ from the list above" >&2
+    exit 1
+fi
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$T/root/usr/share/applications/$ID.desktop"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$T/root/usr/share/metainfo/$ID.metainfo.xml" >"$T/as.log" ||
+        { cat "$T/as.log"; exit 1; }
+fi
+# Every option of a program's --help is in its manual page.
+for p in q275-cli q275-sim; do
+    for opt in $("$T/root/usr/bin/$p" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+        zcat "$T/root/usr/share/man/man1/$p.1.gz" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
+            { echo "checkinstall: $p.1 does not describe $opt" >&2; exit 1; }
+    done
+done
+
+if command -v dpkg-shlibdeps >/dev/null; then
+    (cd "$B" && cpack -G DEB -B "$T/deb" >"$T/cpack.log" 2>&1) || { cat "$T/cpack.log"; exit 1; }
+    deb=$(ls "$T"/deb/q275-terminal_*.deb)
+    dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$T/debgot"
+    if ! diff -u "$T/want" "$T/debgot"; then
+        echo "checkinstall: the package holds other files than the install" >&2
+        exit 1
+    fi
+    for dep in libqt6core6 libqt6serialport6 libqt6widgets6; do
+        dpkg-deb -f "$deb" Depends | grep -q "$dep" ||
+            { echo "checkinstall: the package does not depend on $dep" >&2; exit 1; }
+    done
+fi
+echo "checkinstall: $(wc -l <"$T/want") files installed and packaged as listed"

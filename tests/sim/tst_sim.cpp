@@ -148,7 +148,8 @@ private slots:
             {"config=" + kOther.toHex(), "info=" + info.toHex(), "test=" + test.toHex(),
              "codec=" + regs.toHex(), "rxctl=0a", "micctl=05"});
         // Trace streams 0 and 2 take turns, with their counters; switching off empties the
-        // queue; records queued on the control line come out as given, up to 62 bytes.
+        // queue; records queued on the control line (hex, "0x" allowed) come out as given, up to
+        // 62 bytes.
         row("trace 05", {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
             {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
              poll("0203202122"), full(0x77, hex("00"), "0"), poll("")},
@@ -156,7 +157,7 @@ private slots:
         const QByteArray longest(62, 0x5A);
         row("queued trace records", {r78, r78, r78, r78},
             {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}, {},
-            {"trace 07 01 02", "trace 03", "trace " + longest.toHex(),
+            {"trace 07 01 02", "trace 0x03", "trace " + longest.toHex(),
              "!trace 5A" + longest.toHex()});
         row("control lines", {}, {}, {"config=" + kOther.toHex()},
             {"!fault bogus", "!fault status", "!fault nak cmd=zz", "!trace", "!latency -4",

@@ -802,14 +802,16 @@ void Q275::openWin(QString mode)
 
 QMdiSubWindow *Q275::requestingWindow() const
 {
-    // The window that asked is the sender; the active sub-window is only a fallback,
-    // because a window finishing in the background is not the active one.
+    // The window that asked is the sender, not the active sub-window: a window finishing in
+    // the background is not the active one, and one already closed (its deletion pending)
+    // has nothing left to close.
     if (const auto *w = qobject_cast<const QWidget *>(sender())) {
         const QList<QMdiSubWindow *> windows = mdiArea->subWindowList();
         for (QMdiSubWindow *sw : windows) {
             if (sw->widget() == w)
                 return sw;
         }
+        return nullptr;
     }
     return mdiArea->activeSubWindow();
 }

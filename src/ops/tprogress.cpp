@@ -1,5 +1,6 @@
 #include "tprogress.h"
 
+#include <QCloseEvent>
 #include <QTimer>
 
 #include "tthread.h"
@@ -43,13 +44,27 @@ TProgress::~TProgress()
     delete ui;
 }
 
-void TProgress::Quit()
+void TProgress::letGo()
 {
+    // What the task still reports (a record, a bar) must not reach a record the main window
+    // is about to drop, and the timer must not ask for a close the window no longer needs.
     closeTimer->stop();
-    // Asked to close, the window lets go of its task: what the task still reports (a
-    // record, a bar) must not reach a record the main window is about to drop.
     task = 0;
     running = false;
+}
+
+void TProgress::closeEvent(QCloseEvent *event)
+{
+    // Closed another way than by Quit() (its frame, the Window menu, the configuration
+    // closed under it): its deletion waits for the event loop, the task's queued results
+    // come first.
+    letGo();
+    QWidget::closeEvent(event);
+}
+
+void TProgress::Quit()
+{
+    letGo(); // asked to close
     if (ui->bClose->text() == tr("Отменить"))
         emit reqClose(false); // still running: cancelled
     else

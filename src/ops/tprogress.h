@@ -48,12 +48,16 @@ protected:
     void follow(quint32 id) { task = id; }
     bool ownTask() const { return running; }
 
+    void closeEvent(QCloseEvent *event) override;
+
     Ui::ReadClass *ui;
     QTimer *closeTimer;
     TThread *thread; // not owned
     bool failed = false;
 
 private:
+    void letGo();
+
     quint32 task = 0;
     bool running = false;
 

@@ -225,6 +225,20 @@ private slots:
         QTRY_VERIFY(w->workArea()->subWindowList().isEmpty());
         QTest::qWait(50);
         QCOMPARE(cfg(), newRecord());
+        // "Закрыть" while the read's whole result waits in the queue: the closed window,
+        // whose deletion comes after it, copies nothing into the freed record.
+        modal->answerButton("&Да");
+        w->read();
+        QPointer<QWidget> reader = active();
+        QString seen;
+        connect(w->linkThread(), &TThread::readCfg, reader, [&] { seen = label(reader); });
+        QDeadlineTimer busy(10000);
+        while (w->linkThread()->isRunning() && !busy.hasExpired())
+            QThread::msleep(10);
+        w->shut();
+        QTRY_VERIFY(!reader);
+        QCOMPARE(seen, QStringLiteral("Чтение конфигурации адаптера Q-275"));
+        QCOMPARE(cfg(), QByteArray());
     }
 
     // A test sends the open editors' unsaved values, a write the configuration itself;
@@ -249,8 +263,17 @@ private slots:
         gain->setValue(41); // the test has taken its values already
         run("Проверить", "Проверка конфигурации адаптера Q-275 выполнена.");
         QCOMPARE(sim.record("test"), withChecksum(newRecord().replace(10, 1, "\x28")));
+        // A failed write closed by its frame: its late close request (the 5 s timer, a click)
+        // closes no other window, least of all an editor with its unsaved values.
         QVERIFY(sim.fault("close,cmd=75"));
-        run("Записать", "Ошибка. Запись конфигурации прервана.");
+        w->openWin("Записать");
+        QPointer<QWidget> writer = active();
+        QTRY_COMPARE_WITH_TIMEOUT(label(writer), "Ошибка. Запись конфигурации прервана.", 10000);
+        w->workArea()->activeSubWindow()->close();
+        QVERIFY(!writer->findChild<QTimer *>()->isActive());
+        button(writer)->click();
+        QTRY_VERIFY(!writer);
+        QCOMPARE(w->workArea()->subWindowList().size(), 2);
         QCOMPARE(sim.record("config"), otherRecord());
         QCOMPARE(cfg(), newRecord());
         run("Записать", "Конфигурации адаптера Q-275 записана.");

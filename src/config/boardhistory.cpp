@@ -44,11 +44,16 @@ bool BoardHistory::keep(const TQ275 &cfg, const QString &serial, Kind kind, QStr
         *path = dir;
     if (!QDir().mkpath(dir))
         return false;
-    const QString base = dir + QLatin1Char('/') + when.toString(QString::fromLatin1(kStamp)) +
-                         (kind == Read ? QStringLiteral("-read") : QStringLiteral("-write"));
-    QString name = base + QStringLiteral(".obd");
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = base + QStringLiteral("-%1.obd").arg(n);
+    const QString stamp = dir + QLatin1Char('/') + when.toString(QString::fromLatin1(kStamp));
+    auto nameOf = [&stamp](Kind k, int n) {
+        return stamp + (k == Read ? QStringLiteral("-read") : QStringLiteral("-write")) +
+               (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + QStringLiteral(".obd");
+    };
+    // The number orders the entries of one second, reads and writes alike.
+    int n = 1;
+    while (QFileInfo::exists(nameOf(Read, n)) || QFileInfo::exists(nameOf(Write, n)))
+        ++n;
+    const QString name = nameOf(kind, n);
     if (path)
         *path = name;
     return SafeSave::save(name, ObdFile::image(cfg)) == SafeSave::Saved;

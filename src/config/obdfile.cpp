@@ -46,7 +46,7 @@ ObdFile::Result ObdFile::parse(const QByteArray &data, TQ275 *cfg)
     return Ok;
 }
 
-ObdFile::Result ObdFile::load(const QString &path, TQ275 *cfg)
+ObdFile::Result ObdFile::load(const QString &path, TQ275 *cfg, QByteArray *image)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile() && !info.isDir())
@@ -59,7 +59,10 @@ ObdFile::Result ObdFile::load(const QString &path, TQ275 *cfg)
     const QByteArray data = file.read(Size);
     if (data.size() != Size)
         return ReadFailed;
-    return parse(data, cfg);
+    const Result r = parse(data, cfg);
+    if (r == Ok && image)
+        *image = data;
+    return r;
 }
 
 QString ObdFile::message(Result result, const QString &name)

@@ -26,8 +26,8 @@ public:
 
     // Reads the file at path into cfg (untouched on failure). Anything but a regular file
     // (a FIFO, a device, a socket) is refused as WrongSize before it is opened, so that
-    // reading never blocks.
-    static Result load(const QString &path, TQ275 *cfg);
+    // reading never blocks. The file's whole image goes to image when asked for.
+    static Result load(const QString &path, TQ275 *cfg, QByteArray *image = nullptr);
     // What the terminal tells the technician of a failed load: "Файл NAME" and the reason,
     // or the header checksum text alone.
     static QString message(Result result, const QString &name);

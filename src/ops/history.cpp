@@ -1,7 +1,6 @@
 #include "history.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QUrl>
 
 #include "boardhistory.h"
@@ -97,15 +96,12 @@ void History::Compare()
         return;
     }
     TQ275 entry;
-    const ObdFile::Result result = ObdFile::load(path, &entry);
+    QByteArray image; // the whole image, header included: no difference is left out
+    const ObdFile::Result result = ObdFile::load(path, &entry, &image);
     if (result != ObdFile::Ok) {
         ui->labDiff->setText(ObdFile::message(result, path));
         return;
     }
-    QFile file(path); // the whole image, header included: no difference is left out
-    QByteArray image;
-    if (file.open(QIODevice::ReadOnly))
-        image = file.read(ObdFile::Size);
     const QList<ConfigText::Change> changes = ConfigText::compare(image, ObdFile::image(*cfg));
     if (changes.isEmpty()) {
         ui->labDiff->setText(tr("Запись совпадает с текущей конфигурацией."));

@@ -132,9 +132,11 @@ private slots:
         const TQ275 cfg = *reinterpret_cast<const TQ275 *>(newRecord().constData());
         const QDateTime t(QDate(2026, 3, 5), QTime(14, 30, 0));
         QString path;
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Read, &path, t));
-        QCOMPARE(QFileInfo(path).fileName(), QString("2026-03-05_14-30-00-read-3.obd"));
+        // Within one second the number counts the entries of both kinds.
+        for (BoardHistory::Kind k :
+             {BoardHistory::Read, BoardHistory::Read, BoardHistory::Write, BoardHistory::Read})
+            QVERIFY(BoardHistory::keep(cfg, "0042", k, &path, t));
+        QCOMPARE(QFileInfo(path).fileName(), QString("2026-03-05_14-30-00-read-4.obd"));
         QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Write, &path, t.addSecs(-60)));
         QVERIFY(BoardHistory::keep(cfg, "0007", BoardHistory::Read, &path, t.addSecs(60)));
         QVERIFY(BoardHistory::keep(cfg, "unknown", BoardHistory::Write, &path, t.addSecs(-3600)));
@@ -145,8 +147,9 @@ private slots:
         for (const BoardHistory::Entry &e : BoardHistory::entries("0042"))
             names << QFileInfo(e.path).fileName() + (e.kind == BoardHistory::Write ? " w" : " r");
         QCOMPARE(names, (QStringList{
-                            "2026-03-05_14-30-00-read-3.obd r", "2026-03-05_14-30-00-read-2.obd r",
-                            "2026-03-05_14-30-00-read.obd r", "2026-03-05_14-29-00-write.obd w"}));
+                            "2026-03-05_14-30-00-read-4.obd r", "2026-03-05_14-30-00-write-3.obd w",
+                            "2026-03-05_14-30-00-read-2.obd r", "2026-03-05_14-30-00-read.obd r",
+                            "2026-03-05_14-29-00-write.obd w"}));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
                  QString("0007"));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),

@@ -154,7 +154,8 @@ QString commandHelp(const QString &command)
                    "трассировки. По истечении N секунд или по Ctrl+C трассировка выключается.\n\n"
                    "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
                    "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
-                   "  --seconds N      сколько секунд трассировать; без него - до Ctrl+C\n") +
+                   "  --seconds N      сколько секунд трассировать (до 2147483); без него - до\n"
+                   "                   Ctrl+C\n") +
                common;
     return Cli::tr("Использование: q275-cli show ФАЙЛ.obd [--json]\n\n"
                    "Выводит конфигурацию из файла строками \"группа · параметр: значение\" в\n"
@@ -228,8 +229,10 @@ bool Cli::parse(const QStringList &a, const QString &allowed, Options &o, QStrin
         } else if (arg == QLatin1String("--seconds")) {
             if (!allowedHere("seconds") || !value(text))
                 return false;
-            if (!toNumber(text, o.seconds) || o.seconds < 0) {
-                problem = tr("число секунд должно быть целым и не меньше 0: %1").arg(text);
+            // At most what a timer holds in milliseconds: 24 days.
+            if (!toNumber(text, o.seconds) || o.seconds < 0 || o.seconds > MaxSeconds) {
+                problem =
+                    tr("число секунд должно быть целым от 0 до %1: %2").arg(MaxSeconds).arg(text);
                 return false;
             }
         } else if (!arg.startsWith(QLatin1Char('-')) && may.contains(QLatin1String("file")) &&
@@ -249,8 +252,7 @@ int Cli::run()
         return usage(tr("не задана команда"));
     if (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help")) {
         out << mainHelp();
-        out.flush();
-        return Done;
+        return flushOut();
     }
     const QString command = args[0];
     QString allowed;
@@ -269,8 +271,7 @@ int Cli::run()
         return usage(problem);
     if (o.help) {
         out << commandHelp(command);
-        out.flush();
-        return Done;
+        return flushOut();
     }
     quiet = o.quiet;
     if (command == QLatin1String("ports"))
@@ -309,6 +310,11 @@ void Cli::startLink(const Options &o)
     // Mode 2 gives the port lines and the hex dumps of the service modes.
     thread->setMode(o.verbose ? 2 : 1);
     connect(thread.get(), &TThread::mes, this, &Cli::log);
+    connect(thread.get(), &TThread::taskEnd, this, [this](quint32 id, int result) {
+        ended.insert(id, result);
+        if (waiting)
+            waiting->quit();
+    });
     connect(thread.get(), &TThread::sendMax, this, [this](quint32 n) { sendTotal = n; });
     connect(thread.get(), &TThread::sendCnt, this,
             [this](quint32 n) { progress(tr("передано"), n, sendTotal); });
@@ -326,16 +332,14 @@ int Cli::waitTask(quint32 id)
 {
     if (!id)
         return TThread::TaskLineFailed;
-    int result = TThread::TaskLineFailed;
+    // A task may end before this is reached (a port that does not exist fails at once):
+    // its end is already in ended, or on its way there.
     QEventLoop loop;
-    connect(thread.get(), &TThread::taskEnd, &loop, [&](quint32 task, int r) {
-        if (task == id) {
-            result = r;
-            loop.quit();
-        }
-    });
-    loop.exec();
-    return result;
+    waiting = &loop;
+    while (!ended.contains(id))
+        loop.exec();
+    waiting = nullptr;
+    return ended.take(id);
 }
 
 // A failed task: its reason (when stderr was silenced, the link's lines were not shown),
@@ -372,8 +376,7 @@ int Cli::ports(const Options &)
     const QStringList names = TSerialPort::openablePorts(PortFile::read());
     for (const QString &n : names)
         out << n << "\n";
-    out.flush();
-    return Done;
+    return flushOut();
 }
 
 int Cli::info(const Options &o)
@@ -405,8 +408,7 @@ int Cli::info(const Options &o)
             << tr("Процессор REV: ") << (has ? board.chipRev() : none) << "\n"
             << tr("Процессор S/N: ") << (has ? board.esn() : none) << "\n";
     }
-    out.flush();
-    return Done;
+    return flushOut();
 }
 
 int Cli::read(const Options &o)
@@ -439,8 +441,7 @@ int Cli::read(const Options &o)
     }
     out << tr("Конфигурация адаптера Q-275, ") << "(" << ObdFile::Size << tr(" байт)")
         << tr(" записана в файл: ") << o.output << "\n";
-    out.flush();
-    return Done;
+    return flushOut();
 }
 
 int Cli::write(const Options &o, bool test)
@@ -465,8 +466,7 @@ int Cli::write(const Options &o, bool test)
     out << (test ? tr("Проверка конфигурации адаптера Q-275 выполнена.")
                  : tr("Конфигурации адаптера Q-275 записана."))
         << "\n";
-    out.flush();
-    return Done;
+    return flushOut();
 }
 
 int Cli::trace(const Options &o)
@@ -476,6 +476,7 @@ int Cli::trace(const Options &o)
     QObject scope; // the connections end with this function
     bool stopping = false;
     int failed = TThread::TaskDone;
+    bool outFailed = false;
     // The end (the time is up, Ctrl+C): the worker stops at once, a pause included, and
     // tells the board to stop tracing on its way out.
     auto stop = [&] {
@@ -484,9 +485,14 @@ int Cli::trace(const Options &o)
     };
     connect(thread.get(), &TThread::traceRdy, &scope, [&](quint8 *rec) {
         const QString line = TraceLine::text(rec, QTime::currentTime().toString(Qt::TextDate));
-        if (!line.isEmpty()) {
+        if (!line.isEmpty() && !outFailed) {
             out << line << "\n";
-            out.flush();
+            // Nobody reads any more (the pipe closed, the disk is full): the trace ends,
+            // the board is switched off.
+            if (flushOut() != Done) {
+                outFailed = true;
+                stop();
+            }
         }
         if (!stopping)
             thread->postTracePoll();
@@ -524,7 +530,7 @@ int Cli::trace(const Options &o)
 #endif
     if (failed != TThread::TaskDone)
         return linkFailure(failed, tr("Ошибка. Трассировка прервана."));
-    return Done;
+    return outFailed ? BadInput : Done;
 }
 
 int Cli::show(const Options &o)
@@ -548,8 +554,7 @@ int Cli::show(const Options &o)
         for (const ConfigText::Row &r : rows)
             out << r.group << " · " << r.setting << ": " << r.value << "\n";
     }
-    out.flush();
-    return Done;
+    return flushOut();
 }
 
 // ---- stderr -----------------------------------------------------------------------------
@@ -562,10 +567,7 @@ void Cli::log(const QString &line)
         lastLine = line;
     if (quiet)
         return;
-    if (barShown) {
-        err << "\r\033[K";
-        barShown = false;
-    }
+    clearBar();
     err << line << "\n";
     err.flush();
 }
@@ -589,10 +591,28 @@ void Cli::progress(const QString &what, qint64 done, qint64 total)
 
 void Cli::error(const QString &text)
 {
-    if (barShown) {
-        err << "\r\033[K";
-        barShown = false;
-    }
+    clearBar();
     err << "q275-cli: " << text << "\n";
     err.flush();
+}
+
+// The bar shares the terminal with what follows it on either stream.
+void Cli::clearBar()
+{
+    if (!barShown)
+        return;
+    err << "\r\033[K";
+    err.flush();
+    barShown = false;
+}
+
+// The results reach stdout whole or the command fails (a closed pipe, a full disk).
+int Cli::flushOut()
+{
+    clearBar();
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return Done;
+    error(tr("Стандартный вывод не удалось записать."));
+    return BadInput;
 }

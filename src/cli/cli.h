@@ -1,6 +1,7 @@
 #ifndef CLI_H
 #define CLI_H
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QTextStream>
@@ -10,17 +11,19 @@
 
 #include "tq275.h"
 
+class QEventLoop;
 class TThread;
 
 // q275-cli: the board's work from a shell, on the terminal's own link.
 // Exit status: 0 done, 1 the line failed, 2 the board refused (or sent a corrupt
-// configuration), 3 a bad file or bad usage.
+// configuration), 3 a bad file (standard output included) or bad usage.
 class Cli : public QObject
 {
     Q_OBJECT
 
 public:
     enum Status { Done = 0, LineFailed = 1, Refused = 2, BadInput = 3 };
+    enum { MaxSeconds = 2147483 }; // the longest trace, in seconds
 
     explicit Cli(const QStringList &arguments);
     ~Cli() override;
@@ -53,11 +56,15 @@ private:
     void log(const QString &line);
     void progress(const QString &what, qint64 done, qint64 total);
     void error(const QString &text);
+    void clearBar();
+    int flushOut();
 
     QStringList args;
     QTextStream out;
     QTextStream err;
     std::unique_ptr<TThread> thread;
+    QHash<quint32, int> ended; // the tasks ended and not yet waited for, with their results
+    QEventLoop *waiting = nullptr;
     bool quiet = false;
     bool barShown = false;
     QString lastLine; // the link's last line: why a task failed

@@ -1,9 +1,16 @@
 #include <QCoreApplication>
 
+#include <csignal>
+
 #include "cli.h"
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_UNIX
+    // A closed pipe (q275-cli trace | head) is a failed write, not the end of the process:
+    // a trace must still switch the board off.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     // The same per-user places as the terminal: its board history above all.
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));

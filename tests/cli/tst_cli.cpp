@@ -14,12 +14,15 @@ class TstCli : public QObject
     std::unique_ptr<SimHarness> sim;
 
     // Runs q275-cli in the temporary folder (the history in its data folder); PORT and
-    // DIR in the arguments stand for the simulator's link and the folder.
+    // DIR in the arguments stand for the simulator's link and the folder, a last ">FILE"
+    // sends stdout there.
     int cli(QStringList args, QString *out = nullptr, QString *err = nullptr)
     {
         args.replaceInStrings(QStringLiteral("PORT"), sim->portName());
         args.replaceInStrings(QStringLiteral("DIR"), dir.path());
         QProcess p;
+        if (!args.isEmpty() && args.last().startsWith(QLatin1Char('>')))
+            p.setStandardOutputFile(args.takeLast().mid(1));
         p.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
@@ -130,6 +133,16 @@ private slots:
                                << "RE:^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
                                   "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$"
                                << "" << hex("7778787877");
+        QTest::newRow("trace, output full") // the board is switched off all the same
+            << QStringList{"--trace-rate", "0", "trace 01 0A FF"}
+            << QStringList{"trace", "-p", "PORT", "--seconds", "30", "-q", ">/dev/full"} << 3 << ""
+            << "q275-cli: Стандартный вывод не удалось записать." << hex("777877");
+        QTest::newRow("show, output full")
+            << QStringList() << QStringList{"show", "DIR/o.obd", ">/dev/full"} << 3 << ""
+            << "q275-cli: Стандартный вывод не удалось записать." << QByteArray();
+        QTest::newRow("seconds beyond a timer")
+            << QStringList() << QStringList{"trace", "--seconds", "2147484"} << 3 << ""
+            << "q275-cli: число секунд должно быть целым от 0 до 2147483: 2147484" << QByteArray();
         QTest::newRow("option without its value")
             << QStringList() << QStringList{"read", "-o"} << 3 << ""
             << "q275-cli: параметру -o нужно значение" << QByteArray();

@@ -49,6 +49,14 @@ QByteArray image(const QByteArray &cfgOrFile)
     return ObdFile::image(rec);
 }
 
+using Bits = QList<QPair<int, quint8>>;
+
+// A value beyond its scale is shown clamped: its text tells none of its bits.
+Bits upTo(int code, int max, const Bits &bits)
+{
+    return code <= max ? bits : Bits();
+}
+
 struct Channel {
     const char *groupKey;
     QString group;
@@ -92,18 +100,19 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
             add(c.groupKey, c.group, key, setting, value, bits);
         };
         row("attenuator", tr("Аттенюатор"), db(TScale::AttDb(qMin<int>(b[0], TScale::AttMax))),
-            {{att, 0xFF}});
+            upTo(b[0], TScale::AttMax, {{att, 0xFF}}));
         row("amplifier", tr("Усилитель"), onOff(!(b[1] & 0x80)), {{gain, 0x80}});
         row("amplifier_mode", tr("Режим усилителя"), b[2] & 0x80 ? tr("АРУ") : tr("Постоянный"),
             {{agc, 0x80}});
         row("gain", tr("Усиление"), db(TScale::GainDb(qMin<int>(b[1] & 0x7F, TScale::GainMax))),
-            {{gain, 0x7F}});
+            upTo(b[1] & 0x7F, TScale::GainMax, {{gain, 0x7F}}));
         row("clip", tr("Ограничение"), onOff(b[4] & 0x01), {{noise, 0x01}});
         double agcDb = 0;
         TScale::AgcLvlDb((b[2] >> 4) & 7, &agcDb);
         row("agc_level", tr("Уровень выхода АРУ"), db(agcDb), {{agc, 0x70}});
         row("agc_max_gain", tr("Макс. усиление АРУ"),
-            db(TScale::GainDb(qMin<int>(b[3] >> 1, TScale::GainMax))), {{agcGain, 0xFE}});
+            db(TScale::GainDb(qMin<int>(b[3] >> 1, TScale::GainMax))),
+            upTo(b[3] >> 1, TScale::GainMax, {{agcGain, 0xFE}}));
         row("attack", tr("Нарастание"), ms(TScale::AttackText((b[2] >> 2) & 3)), {{agc, 0x0C}});
         row("decay", tr("Спад"), ms(TScale::DecayText(b[2] & 3)), {{agc, 0x03}});
         row("signal_delay", tr("Задержка сигнала"), ms(TScale::SignalDetText(b[5] & 7)),
@@ -114,18 +123,19 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
             {{noise, 0x3E}});
         static const char *const gates[4] = {"1 дБ", "2 дБ", "3 дБ", "Откл."};
         row("noise_hysteresis", tr("Порог отсечки"), tr(gates[b[4] >> 6]), {{noise, 0xC0}});
-        // As the editors fill their radio buttons: the second source wins.
+        // As the editors fill their radio buttons: the second source wins, and then its
+        // text tells nothing of the first source's bit.
         const quint8 sw = r[0];
         row("switch_on", tr("Включение канала"),
             sw & c.onSecond  ? c.onSecondText
             : sw & c.onFirst ? c.onFirstText
                              : tr("Нет"),
-            {{0, quint8(c.onFirst | c.onSecond)}});
+            {{0, sw & c.onSecond ? c.onSecond : quint8(c.onFirst | c.onSecond)}});
         row("switch_off", tr("Выключение канала"),
             sw & c.offSecond  ? c.offSecondText
             : sw & c.offFirst ? c.offFirstText
                               : tr("Откл."),
-            {{0, quint8(c.offFirst | c.offSecond)}});
+            {{0, sw & c.offSecond ? c.offSecond : quint8(c.offFirst | c.offSecond)}});
     }
 
     struct Output {
@@ -145,7 +155,7 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
         add("output", outGroup, (QByteArray(o.key) + "_level").constData(),
             o.setting + tr(", уровень"),
             level(TScale::OutLvlText(qMin<int>(r[o.at] & 0x7F, TScale::OutLvlOff))),
-            {{o.at, 0x7F}});
+            upTo(r[o.at] & 0x7F, TScale::OutLvlOff, {{o.at, 0x7F}}));
     }
 
     const QString recGroup = tr("Запись");
@@ -169,13 +179,18 @@ QList<ConfigText::Change> ConfigText::compare(const QByteArray &first, const QBy
     std::memcpy(rb.bytes(), b.constData() + ObdFile::HeaderSize, TQ275::Size);
     const QList<Row> rowsA = rows(ra);
     const QList<Row> rowsB = rows(rb);
-    quint8 shown[TQ275::Size] = {}; // the record bits a differing row already tells of
+    // The record bits a differing row already tells of: those its texts on both sides tell.
+    quint8 shown[TQ275::Size] = {};
     for (int i = 0; i < rowsA.size(); ++i) {
         if (rowsA[i].value == rowsB[i].value)
             continue;
         out.append({rowsA[i].group, rowsA[i].setting, rowsA[i].value, rowsB[i].value});
-        for (const auto &bit : rowsA[i].bits)
-            shown[bit.first] |= bit.second;
+        for (const auto &bit : rowsA[i].bits) {
+            for (const auto &other : rowsB[i].bits) {
+                if (other.first == bit.first)
+                    shown[bit.first] |= bit.second & other.second;
+            }
+        }
     }
     // What no row tells: a reserved bit, a value the editors show clamped.
     for (int i = 0; i < TQ275::Size; ++i) {

@@ -24,7 +24,7 @@ public:
         QString group;                  // "Вход приемника"
         QString setting;                // "Аттенюатор"
         QString value;                  // "-6.0 дБ"
-        QList<QPair<int, quint8>> bits; // the record bits (byte, mask) the value shows
+        QList<QPair<int, quint8>> bits; // the record bits (byte, mask) the value tells
     };
     struct Change {
         QString group, setting, from, to;

@@ -350,20 +350,24 @@ private slots:
     }
 
     // A comparison lists what differs and hides nothing: a reserved bit, a value the editors
-    // show clamped and a header byte come out in hex.
+    // show clamped (even when its row differs), a first source under a second and a header
+    // byte come out in hex.
     void compare()
     {
         QVERIFY(ConfigText::compare(newRecord(), ObdFile::image(record(newRecord()))).isEmpty());
-        QByteArray other = ObdFile::image(
-            record(withChecksum(changed(newRecord(), {{10, 0x1D}, {1, 0x04 + 5}, {12, 0x65}}))));
+        QByteArray other = ObdFile::image(record(withChecksum(
+            changed(newRecord(), {{0, 0x1D}, {10, 0x1D}, {1, 0x04 + 5}, {12, 0x65}}))));
         other[69] = 'r';
         QStringList texts;
         for (const ConfigText::Change &c : ConfigText::compare(newRecord(), other))
             texts << c.text();
         QCOMPARE(texts,
                  (QStringList{"Вход приемника · Аттенюатор: -6.0 дБ → -12.0 дБ",
+                              "Вход приемника · Включение канала: Детектора несущей → "
+                              "Разрешение аудио",
                               "Вход микрофона · Усиление: 11.0 дБ → 14.5 дБ",
-                              "Запись · Контрольная сумма: 0xE3 → 0xD6",
+                              "Запись · Контрольная сумма: 0xE3 → 0xC8",
+                              "Запись · Байт 0: 0x0F → 0x1D", "Запись · Байт 1: 0x04 → 0x09",
                               "Запись · Байт 12: 0x64 → 0x65", "Файл · Байт 69: 0x52 → 0x72"}));
     }
 };

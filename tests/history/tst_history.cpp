@@ -182,10 +182,11 @@ private slots:
         for (int r = 0; r < table->rowCount(); ++r)
             rows << table->item(r, 0)->text() + " · " + table->item(r, 1)->text() + ": " +
                         table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
-        QCOMPARE(rows, (QStringList{"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
-                                    "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
-                                    "Запись · Контрольная сумма: 0xE1 → 0xE3",
-                                    "Запись · Байт 12: 0x45 → 0x64"}));
+        QCOMPARE(rows,
+                 (QStringList{"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
+                              "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
+                              "Запись · Контрольная сумма: 0xE1 → 0xE3",
+                              "Запись · Байт 1: 0x25 → 0x04", "Запись · Байт 12: 0x45 → 0x64"}));
 
         modal.answerButton("&Да");
         h->findChild<QPushButton *>("bOpen")->click();

@@ -356,17 +356,18 @@ private slots:
     {
         QVERIFY(ConfigText::compare(newRecord(), ObdFile::image(record(newRecord()))).isEmpty());
         QByteArray other = ObdFile::image(record(withChecksum(
-            changed(newRecord(), {{0, 0x1D}, {10, 0x1D}, {1, 0x04 + 5}, {12, 0x65}}))));
+            changed(newRecord(), {{0, 0x1D}, {3, 0x70}, {10, 0x1D}, {1, 0x04 + 5}, {12, 0x65}}))));
         other[69] = 'r';
         QStringList texts;
         for (const ConfigText::Change &c : ConfigText::compare(newRecord(), other))
             texts << c.text();
         QCOMPARE(texts,
                  (QStringList{"Вход приемника · Аттенюатор: -6.0 дБ → -12.0 дБ",
+                              "Вход приемника · Спад: 500 мс → 100 мс",
                               "Вход приемника · Включение канала: Детектора несущей → "
                               "Разрешение аудио",
                               "Вход микрофона · Усиление: 11.0 дБ → 14.5 дБ",
-                              "Запись · Контрольная сумма: 0xE3 → 0xC8",
+                              "Запись · Контрольная сумма: 0xE3 → 0xCB",
                               "Запись · Байт 0: 0x0F → 0x1D", "Запись · Байт 1: 0x04 → 0x09",
                               "Запись · Байт 12: 0x64 → 0x65", "Файл · Байт 69: 0x52 → 0x72"}));
     }

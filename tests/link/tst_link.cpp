@@ -382,6 +382,11 @@ private slots:
         add("receiver, no status byte", {{0x83, {ans(0x83, {}), ans(0x83, "0")}}}, rx, hex("5a"),
             req(0x83, hex("5a")) + req(0x83, hex("5a")),
             Lines{packetError + "10", "sleep 1000", retry.arg(1)} + ctl, none);
+        // Control flags that are missing are no flags: nothing goes out.
+        const Post noFlags = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); };
+        add("microphone, no flags", {}, noFlags, {}, {},
+            {tooBig.arg(84).arg(-1), "mes Ошибка в передаче команд управления канала микрофона"},
+            none);
         // Oversized tasks are refused; 247 bytes make the largest frame, 256 bytes.
         const QByteArray pairs(2 * 124, '\x01');
         const Post oversized = [pairs](TThread *t, const quint8 *) {

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 
 #include <numeric>
+#include <sys/stat.h>
 
 #include "linkrecorder.h"
 #include "simharness.h"
@@ -230,9 +231,10 @@ private slots:
         QCOMPARE(r.talk(req(0x79), 37), full(0x79, {}, kIdent));
     }
 
-    // What was written survives a restart; --config wins over it; a damaged state file is
-    // refused. Paced, an exchange takes its line time: the 9-byte echo, the acknowledgement and
-    // the 29-byte answer are 39 bytes of ten bits, 40.6 ms at 9600 baud; the latency adds 30 ms.
+    // What was written survives a restart, and only a write rewrites it; --config wins over
+    // it; a damaged state file is refused. Paced, an exchange takes its line time: the 9-byte echo,
+    // the acknowledgement and the 29-byte answer are 39 bytes of ten bits, 40.6 ms at 9600 baud;
+    // the latency adds 30 ms.
     void stateAcrossRestarts()
     {
         Raw r;
@@ -250,9 +252,15 @@ private slots:
         QVERIFY(QFile::link("/nonexistent", r.sim.portName()));
         QVERIFY2(r.start({"--latency", "30"}, true), qPrintable(r.sim.error()));
         QCOMPARE(QFileInfo(r.sim.portName()).symLinkTarget(), r.sim.slavePath());
+        const auto inode = [&r] {
+            struct stat st = {};
+            return ::stat(QFile::encodeName(r.sim.statePath()).constData(), &st) ? 0 : st.st_ino;
+        };
+        const auto kept = inode();
         t.restart();
         QCOMPARE(r.talk(req(0x76), 39, 0), full(0x76, {}, kOther));
         QCOMPARE_GE(t.elapsed(), 66);
+        QVERIFY(kept && inode() == kept); // a read leaves the state file alone
         QCOMPARE_LT(t.elapsed(), 400);
         QCOMPARE(r.sim.record("test"), test);
         QCOMPARE(r.sim.record("rxctl"), hex("0A"));

@@ -155,6 +155,9 @@ private slots:
             {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
              poll("0203202122"), full(0x77, hex("00"), "0"), poll("")},
             {}, {}, {}, {"--trace-rate", "100"});
+        row("trace 05, a record a second: the first at once", {req(0x77, on), r78, r78},
+            {full(0x77, on, "0"), poll("0000"), poll("")}, {"trace=05"}, {}, {},
+            {"--trace-rate", "1"});
         const QByteArray longest(62, 0x5A);
         row("queued trace records", {r78, r78, r78, r78},
             {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}, {},

@@ -220,6 +220,7 @@ private slots:
         row("reset after live switches", Mic, newRec,
             "bTest, radioAgc, ., boxAmp=false, ., bReset, .",
             micAgcOn + "29=F3, 18=FF, 16=96, 18=F0, 22=78, 16=16, 29=73");
+        row("mic noise threshold", Mic, newRec, "bTest, dialNoiseLvl=5, .", "31=8B");
         row("noise gate 1 dB after off", Mic, "0F 040073648F418000 0016F364CF418000",
             "bTest, radioNoiseGate_0, .", "31=0F");
         row("mic switching from none", Mic, "0A 040073648F418000 001673648F418000",

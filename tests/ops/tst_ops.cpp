@@ -125,6 +125,7 @@ private slots:
                 emit t->sendMax(quint32(max)), emit t->sendCnt(quint32(cnt));
             return win->findChild<QProgressBar *>();
         };
+        QCOMPARE(win->findChild<QProgressBar *>()->text(), "0%"); // an empty bar, not none
         QSignalSpy spy(win.get(), &TProgress::reqClose);
         if (!load) { // another window's task reaches nothing
             emit t->taskBeg(7);

@@ -49,14 +49,26 @@ bool BoardHistory::keep(const TQ275 &cfg, const QString &serial, Kind kind, QStr
         return stamp + (k == Read ? QStringLiteral("-read") : QStringLiteral("-write")) +
                (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + QStringLiteral(".obd");
     };
-    // The number orders the entries of one second, reads and writes alike.
-    int n = 1;
-    while (QFileInfo::exists(nameOf(Read, n)) || QFileInfo::exists(nameOf(Write, n)))
-        ++n;
-    const QString name = nameOf(kind, n);
+    // The number orders the entries of one second, reads and writes alike. The name is
+    // taken by creating it: another program keeping a copy in the same second (the terminal
+    // and q275-cli) takes the next one instead of replacing this one.
+    const Kind other = kind == Read ? Write : Read;
+    QString name;
+    for (int n = 1; name.isEmpty(); ++n) {
+        if (QFileInfo::exists(nameOf(other, n)))
+            continue;
+        QFile taken(nameOf(kind, n));
+        if (taken.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            name = taken.fileName();
+        else if (!taken.exists())
+            return false; // the folder takes no file
+    }
     if (path)
         *path = name;
-    return SafeSave::save(name, ObdFile::image(cfg)) == SafeSave::Saved;
+    if (SafeSave::save(name, ObdFile::image(cfg)) == SafeSave::Saved)
+        return true;
+    QFile::remove(name); // no empty entry stays behind
+    return false;
 }
 
 QList<BoardHistory::Entry> BoardHistory::entries(const QString &serial)

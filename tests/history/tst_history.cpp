@@ -3,6 +3,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <future>
+#include <thread>
+
 #include "boardhistory.h"
 #include "linkrecorder.h"
 #include "modalresponder.h"
@@ -154,6 +157,27 @@ private slots:
                  QString("0007"));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
                  QString("unknown"));
+    }
+
+    // Copies kept at once (the terminal and q275-cli in the same second) all stay.
+    void keptAtOnce()
+    {
+        const TQ275 cfg = *reinterpret_cast<const TQ275 *>(newRecord().constData());
+        const QDateTime t(QDate(2026, 3, 5), QTime(14, 30, 0));
+        std::promise<void> go;
+        const std::shared_future<void> started = go.get_future().share();
+        std::atomic<int> kept{0};
+        std::vector<std::thread> keepers;
+        for (int i = 0; i < 8; ++i)
+            keepers.emplace_back([&] {
+                started.wait();
+                kept += BoardHistory::keep(cfg, "0042", BoardHistory::Read, nullptr, t);
+            });
+        go.set_value();
+        for (std::thread &k : keepers)
+            k.join();
+        QCOMPARE(kept.load(), 8);
+        QCOMPARE(BoardHistory::entries("0042").size(), 8);
     }
 
     // The window: an entry opened as the current configuration, and compared with it.

@@ -154,6 +154,11 @@ private slots:
         button(win.get())->click();
         QCOMPARE(spy.value(0).value(0), QVariant(outcome == 1));
         QVERIFY(!win->findChild<QTimer *>()->isActive());
+        if (!load) { // a window let go follows no task, not even the thread's first
+            emit t->taskBeg(1);
+            end(true);
+            QTEST(label(win.get()), "label");
+        }
     }
 
     void readThroughMain_data()

@@ -273,23 +273,14 @@ private slots:
         delete ed;
     }
 
-    // Mode zero: each editor writes its defaults and closes unseen; together they build the
-    // new record, touching only their own bytes and OR-ing their switching bits.
-    void defaults_data()
-    {
-        QTest::addColumn<QByteArray>("rec");
-        QTest::addColumn<QByteArray>("want");
-        QTest::newRow("zeros") << QByteArray(20, 0) << newRecord().left(19) + '\0';
-        QTest::newRow("filled") << hex("F0") + QByteArray(19, '\xEE')
-                                << hex("FF040073648F418000001673648F418000EEEEEE");
-    }
+    // Mode zero: each editor writes its defaults into the bytes it was given, OR-ing its
+    // switching bits, and closes unseen.
     void defaults()
     {
-        QFETCH(QByteArray, rec);
-        TQ275 r = record(rec);
+        TQ275 r = record(hex("F0") + QByteArray(19, '\xEE'));
         QList<QPointer<TEditor>> eds = {open(Rx, r, true, 0), open(Mic, r, true, 0),
                                         open(Out, r, true, 0)};
-        QTEST(bytes(r.bytes(), 20), "want");
+        QCOMPARE(bytes(r.bytes(), 20), hex("FF040073648F418000001673648F418000EEEEEE"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<TEditor> &e : eds)
             QVERIFY(e.isNull());

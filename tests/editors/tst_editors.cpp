@@ -17,36 +17,44 @@
 
 namespace
 {
-enum Kind { Mic, Rx, Out };
+// The three editors, each on a thread and a record, in a mode.
+using Editor = TEditor *(*)(TThread *, TQ275 &, int mode);
+TEditor *Mic(TThread *t, TQ275 &r, int mode)
+{
+    return new TInpTx(t, &r, r.mic, mode);
+}
+TEditor *Rx(TThread *t, TQ275 &r, int mode)
+{
+    return new TInpRx(t, &r, r.rx, mode);
+}
+TEditor *Out(TThread *t, TQ275 &r, int mode)
+{
+    return new TOutput(t, r.rx + 6, r.mic + 6, mode);
+}
 
 // One user step on an editor and the record it edits.
 using Step = std::function<void(QPointer<TEditor> &, TQ275 &)>;
-// A property a control shows.
-struct Shown {
-    const char *control, *property;
-    QVariant value;
-};
 
 // What a record fills the controls with, and what "Сохранить" then stores. The window is
 // opened on all 0xFF and filled with the record, so that every control has to move.
 struct FillCase {
-    Kind kind;
+    Editor editor;
     bool identity = true; // the board told its identity
     QByteArray record;
     QList<Step> steps = {};
-    QList<Shown> shown = {};
+    QList<Prop> shown = {};
     QByteArray stored;
 };
 // Which of the groups that hang on the amplifier can be used.
 struct RulesCase {
-    Kind kind;
+    Editor editor;
     QByteArray record;
     QList<Step> steps = {};
     QStringList enabled = {};
 };
 // Live control: the steps after "Контроль" and the request frames that reach the line.
 struct LiveCase {
-    Kind kind;
+    Editor editor;
     QByteArray record;
     QList<Step> steps = {};
     QByteArrayList frames = {};
@@ -114,12 +122,9 @@ class TstEditors : public QObject
     TThread unread; // a terminal that has read no board: no identity
 
     // The editor on the record; the main window closes the window that asks to be closed.
-    TEditor *open(int kind, TQ275 &r, bool identity = true, int mode = 1)
+    TEditor *open(Editor editor, TQ275 &r, bool identity = true, int mode = 1)
     {
-        TThread *t = identity ? &thread : &unread;
-        TEditor *ed = kind == Mic  ? static_cast<TEditor *>(new TInpTx(t, &r, r.mic, mode))
-                      : kind == Rx ? static_cast<TEditor *>(new TInpRx(t, &r, r.rx, mode))
-                                   : new TOutput(t, r.rx + 6, r.mic + 6, mode);
+        TEditor *ed = editor(identity ? &thread : &unread, r, mode);
         connect(ed, &TEditor::reqClose, ed, &QWidget::close);
         return ed;
     }
@@ -170,7 +175,7 @@ private slots:
         QTest::addColumn<FillCase>("c");
         const char *newRec = "0F 040073648F418000 001673648F418000";
         QTest::newRow("mic fields")
-            << FillCase{.kind = Mic,
+            << FillCase{.editor = Mic,
                         .record = R("AA 040073648F418000 052AA6506BB58000"),
                         .shown = {{"chkPttOn", "checked", false},
                                   {"chkTxOn", "checked", true},
@@ -192,7 +197,7 @@ private slots:
                                   {"boxOff", "visible", true}},
                         .stored = R("AA 040073648F418000 052AA6506BB58000")};
         QTest::newRow("mic limits, both sources")
-            << FillCase{.kind = Mic,
+            << FillCase{.editor = Mic,
                         .record = R("F5 040073648F418000 0CFF0CFFC0008000"),
                         .shown = {{"chkPttOn", "checked", false},
                                   {"chkTxOn", "checked", true},
@@ -205,19 +210,19 @@ private slots:
                                   {"lineNoiseLvl", "text", "Откл."}},
                         .stored = R("F0 040073648F418000 08F70CEEC0008000")};
         QTest::newRow("mic without own switching bits")
-            << FillCase{.kind = Mic,
+            << FillCase{.editor = Mic,
                         .record = R("5A 040073648F418000 001673648F418000"),
                         .shown = {{"chkPttOn", "checked", false},
                                   {"chkTxOn", "checked", false},
                                   {"boxOff", "checked", false}},
                         .stored = R("5A 040073648F418000 001673648F418000")};
         QTest::newRow("mic reset keeps second sources")
-            << FillCase{.kind = Mic,
+            << FillCase{.editor = Mic,
                         .record = R("A0 040073648F418000 1111111111118000"),
                         .steps = {click("bReset")},
                         .shown = {{"chkTxOn", "checked", true}, {"chkTxOff", "checked", true}},
                         .stored = R("A0 040073648F418000 001673648F418000")};
-        QTest::newRow("rx fields") << FillCase{.kind = Rx,
+        QTest::newRow("rx fields") << FillCase{.editor = Rx,
                                                .record = R("79 03055722D27A9314 001673648F418000"),
                                                .shown = {{"chkCosOn", "checked", false},
                                                          {"chkRxOn", "checked", true},
@@ -228,7 +233,7 @@ private slots:
                                                          {"lineNoiseLvl", "text", "-46"}},
                                                .stored = R("71 03055722D27A9314 001673648F418000")};
         QTest::newRow("rx 0x48, off group unchecked")
-            << FillCase{.kind = Rx,
+            << FillCase{.editor = Rx,
                         .record = R("48 040073648F418000 001673648F418000"),
                         .steps = {check("boxOff", false)},
                         .shown = {{"chkCosOn", "checked", false},
@@ -236,32 +241,32 @@ private slots:
                                   {"chkCosOff", "checked", false},
                                   {"chkRxOff", "checked", true}},
                         .stored = R("00 040073648F418000 001673648F418000")};
-        const QList<Shown> noIdentity = {{"boxOn", "title", "Управление каналом по сигналу"},
-                                         {"boxOff", "visible", false},
-                                         {"bTest", "enabled", false}};
+        const QList<Prop> noIdentity = {{"boxOn", "title", "Управление каналом по сигналу"},
+                                        {"boxOff", "visible", false},
+                                        {"bTest", "enabled", false}};
         QTest::newRow("mic without identity")
-            << FillCase{.kind = Mic,
+            << FillCase{.editor = Mic,
                         .identity = false,
                         .record = R(newRec),
-                        .shown = noIdentity + QList<Shown>{{"chkPttOn", "visible", true},
-                                                           {"chkTxOn", "visible", false}},
+                        .shown = noIdentity + QList<Prop>{{"chkPttOn", "visible", true},
+                                                          {"chkTxOn", "visible", false}},
                         .stored = R(newRec)};
         QTest::newRow("rx without identity")
-            << FillCase{.kind = Rx,
+            << FillCase{.editor = Rx,
                         .identity = false,
                         .record = R(newRec),
-                        .shown = noIdentity + QList<Shown>{{"chkCosOn", "visible", true},
-                                                           {"chkRxOn", "visible", false}},
+                        .shown = noIdentity + QList<Prop>{{"chkCosOn", "visible", true},
+                                                          {"chkRxOn", "visible", false}},
                         .stored = R(newRec)};
         QTest::newRow("output without identity")
-            << FillCase{.kind = Out,
+            << FillCase{.editor = Out,
                         .identity = false,
                         .record = R(newRec),
                         .steps = {click("bTest"), set("dialTx8", 3), settle()},
                         .shown = {{"bTest", "enabled", false}, {"lineTx8", "text", "-1.5"}},
                         .stored = R("0F 040073648F418000 001673648F418003")};
         QTest::newRow("output levels")
-            << FillCase{.kind = Out,
+            << FillCase{.editor = Out,
                         .record = R("0F 040073648F418AA6 001673648F41E8F5"),
                         .shown = {{"boxRx3", "checked", true},
                                   {"lineRx3", "text", "-5"},
@@ -273,7 +278,7 @@ private slots:
                                   {"lineTx8", "text", "-78.3"}},
                         .stored = R("0F 040073648F418AA6 001673648F41E8F5")};
         QTest::newRow("output off and limited")
-            << FillCase{.kind = Out,
+            << FillCase{.editor = Out,
                         .record = R("0F 040073648F417F00 001673648F4125FF"),
                         .shown = {{"boxRx3", "checked", false},
                                   {"lineRx3", "text", "Откл."},
@@ -285,7 +290,7 @@ private slots:
                                   {"lineTx8", "text", "Откл."}},
                         .stored = R("0F 040073648F417600 001673648F4125F6")};
         QTest::newRow("output reset")
-            << FillCase{.kind = Out,
+            << FillCase{.editor = Out,
                         .record = R("0F 040073648F410599 001673648F4144F0"),
                         .steps = {click("bReset")},
                         .shown = {{"boxRx8", "checked", false},
@@ -297,18 +302,12 @@ private slots:
     {
         QFETCH(FillCase, c);
         TQ275 r = record(R("FF FFFFFFFFFFFFFFFF FFFFFFFFFFFFFFFF"));
-        QPointer<TEditor> ed = open(c.kind, r, c.identity);
+        QPointer<TEditor> ed = open(c.editor, r, c.identity);
         QSignalSpy closing(ed.data(), &TEditor::reqClose);
         r = record(c.record);
         ed->Fill();
         run(ed, r, c.steps);
-        QStringList got, want;
-        for (const Shown &s : c.shown) {
-            const QString key = QString(s.control) + '.' + s.property + '=';
-            got << key + ed->findChild<QObject *>(s.control)->property(s.property).toString();
-            want << key + s.value.toString();
-        }
-        QCOMPARE(got, want);
+        QCOMPARE(propsOf(ed, c.shown), propsWanted(c.shown));
         ed->findChild<QPushButton *>("bSave")->click();
         QCOMPARE(QList<QVariantList>(closing), QList<QVariantList>{QVariantList{true}});
         QCOMPARE(bytes(r.bytes(), 20).toHex(' '), c.stored.toHex(' '));
@@ -323,23 +322,23 @@ private slots:
         QTest::addColumn<RulesCase>("c");
         const QByteArray newRec = R("0F 040073648F418000 001673648F418000");
         QTest::newRow("to AGC") << RulesCase{
-            .kind = Mic,
+            .editor = Mic,
             .record = newRec,
             .steps = {click("radioAgc")},
             .enabled = {"boxLine1", "radioPga", "checkClip", "boxAgcLvl", "boxAgcGain", "tabAgc"}};
         QTest::newRow("to AGC and back")
-            << RulesCase{.kind = Mic,
+            << RulesCase{.editor = Mic,
                          .record = newRec,
                          .steps = {click("radioAgc"), click("radioPga")},
                          .enabled = {"boxLine1", "radioPga", "boxGain"}};
         QTest::newRow("mic amplifier off in AGC")
-            << RulesCase{.kind = Mic,
+            << RulesCase{.editor = Mic,
                          .record = R("0F 040073648F418000 0096F3648F418000"),
                          .enabled = {"boxLine1"}};
         QTest::newRow("rx amplifier off")
-            << RulesCase{.kind = Rx, .record = R("0F 048073648F418000 001673648F418000")};
+            << RulesCase{.editor = Rx, .record = R("0F 048073648F418000 001673648F418000")};
         QTest::newRow("rx amplifier off and on in AGC") << RulesCase{
-            .kind = Rx,
+            .editor = Rx,
             .record = R("0F 0400F3648F418000 001673648F418000"),
             .steps = {check("boxAmp", false), check("boxAmp", true)},
             .enabled = {"boxAtt", "radioPga", "checkClip", "boxAgcLvl", "boxAgcGain", "tabAgc"}};
@@ -348,7 +347,7 @@ private slots:
     {
         QFETCH(RulesCase, c);
         TQ275 r = record(c.record);
-        QPointer<TEditor> ed = open(c.kind, r);
+        QPointer<TEditor> ed = open(c.editor, r);
         run(ed, r, c.steps);
         QStringList on;
         for (const char *name : {"boxLine1", "boxAtt", "radioPga", "boxGain", "checkClip",
@@ -392,62 +391,62 @@ private slots:
                                    set("dialDecay", 0),     set("dialAgcGain", 10),
                                    set("dialGain", 5),      set("dialAtt", 2)};
         QTest::newRow("mic amplifier off, on") << LiveCase{
-            .kind = Mic,
+            .editor = Mic,
             .record = newRec,
             .steps = {check("boxAmp", false), settle(), check("boxAmp", true), settle()},
             .frames = {codec({{18, 0xFF}}), codec({{16, 0x96}}), codec({{18, 0xF0}}),
                        codec({{16, 0x16}})}};
         QTest::newRow("rx amplifier off, on") << LiveCase{
-            .kind = Rx,
+            .editor = Rx,
             .record = newRec,
             .steps = {check("boxAmp", false), settle(), check("boxAmp", true), settle()},
             .frames = {codec({{17, 0xFF}}), codec({{15, 0x80}}), codec({{17, 0x4F}}),
                        codec({{15, 0x00}})}};
         QTest::newRow("mic AGC and back") << LiveCase{
-            .kind = Mic,
+            .editor = Mic,
             .record = newRec,
             .steps = {click("radioAgc"), settle(), click("radioPga"), settle()},
             .frames = {micAgcOn, codec({{29, 0xF3}}), codec({{22, 0x78}}), codec({{29, 0x73}})}};
         QTest::newRow("rx AGC and back") << LiveCase{
-            .kind = Rx,
+            .editor = Rx,
             .record = newRec,
             .steps = {click("radioAgc"), settle(), click("radioPga"), settle()},
             .frames = {rxAgcOn, codec({{26, 0xF3}}), codec({{19, 0x78}}), codec({{26, 0x73}})}};
         QTest::newRow("mic every group")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = micAgc,
                         .steps = every + QList<Step>{click("chkTxOn"), settle()},
                         .frames = {ctl(0x84, 0x2E), codec({{18, 0xF2}}), codec({{16, 0x05}}),
                                    codec({{29, 0xF0}}), codec({{30, 0x14}}), codec({{31, 0xCF}}),
                                    codec({{35, 0x43}})}};
         QTest::newRow("rx every group")
-            << LiveCase{.kind = Rx,
+            << LiveCase{.editor = Rx,
                         .record = rxAgc,
                         .steps = every + QList<Step>{click("chkRxOn"), settle()},
                         .frames = {ctl(0x83, 0x1D), codec({{17, 0x2F}}), codec({{15, 0x05}}),
                                    codec({{26, 0xF0}}), codec({{27, 0x14}}), codec({{28, 0xCF}}),
                                    codec({{34, 0x43}})}};
         QTest::newRow("mic attenuator, amplifier off")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = R("0F 040073648F418000 009673648F418000"),
                         .steps = {set("dialAtt", 3), settle()},
                         .frames = {codec({{18, 0xF3}})}};
         // Each move restarts the 250 ms, so moves 100 ms apart go out once, after the last.
         QTest::newRow("moves within 250 ms")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = micAgc,
                         .steps = {set("dialAgcLvl", 2), pause(), set("dialAttack", 1), pause(),
                                   set("dialDecay", 0), pause(), set("dialAgcLvl", 3), settle()},
                         .frames = {codec({{29, 0xB4}})}};
         QTest::newRow("reset sends the changed groups")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = R("2A 040073648F418000 051673208F428000"),
                         .steps = {click("bReset"), settle()},
                         .frames = {ctl(0x84, 0x2E), codec({{18, 0xF0}}), codec({{30, 0x64}}),
                                    codec({{35, 0x41}})}};
         // The board heard "AGC on" and "amplifier off": the reset must switch both back.
         QTest::newRow("reset after live switches")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = newRec,
                         .steps = {click("radioAgc"), settle(), check("boxAmp", false), settle(),
                                   click("bReset"), settle()},
@@ -455,49 +454,49 @@ private slots:
                                    codec({{16, 0x96}}), codec({{18, 0xF0}}), codec({{22, 0x78}}),
                                    codec({{16, 0x16}}), codec({{29, 0x73}})}};
         QTest::newRow("mic noise threshold")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = newRec,
                         .steps = {set("dialNoiseLvl", 5), settle()},
                         .frames = {codec({{31, 0x8B}})}};
         QTest::newRow("noise gate 1 dB after off")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = R("0F 040073648F418000 0016F364CF418000"),
                         .steps = {click("radioNoiseGate_0"), settle()},
                         .frames = {codec({{31, 0x0F}})}};
         QTest::newRow("mic switching from none")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = R("0A 040073648F418000 001673648F418000"),
                         .steps = {click("chkPttOn"), settle(), check("boxOff", true), settle(),
                                   click("chkPttOff"), settle()},
                         .frames = {ctl(0x84, 0x0B), ctl(0x84, 0x0B), ctl(0x84, 0x0F)}};
         QTest::newRow("rx switching from none")
-            << LiveCase{.kind = Rx,
+            << LiveCase{.editor = Rx,
                         .record = R("05 040073648F418000 001673648F418000"),
                         .steps = {click("chkRxOn"), settle(), check("boxOff", true), settle(),
                                   click("chkRxOff"), settle()},
                         .frames = {ctl(0x83, 0x15), ctl(0x83, 0x15), ctl(0x83, 0x55)}};
         QTest::newRow("output rows in order")
-            << LiveCase{.kind = Out,
+            << LiveCase{.editor = Out,
                         .record = newRec,
                         .steps = {set("dialTx3", 6), settle(), set("dialTx8", 7), set("dialTx3", 5),
                                   set("dialRx8", 5), check("boxRx3", false), settle()},
                         .frames = {codec({{63, 0x86}}), codec({{60, 0x00}}), codec({{46, 0x05}}),
                                    codec({{63, 0x85}}), codec({{49, 0x07}})}};
         QTest::newRow("output microphone off at pin 8")
-            << LiveCase{.kind = Out,
+            << LiveCase{.editor = Out,
                         .record = R("0F 040073648F418000 001673648F41808C"),
                         .steps = {check("boxTx8", false), settle()},
                         .frames = {codec({{49, 0x0C}})}};
         QTest::newRow("leaving live control") << LiveCase{
-            .kind = Mic,
+            .editor = Mic,
             .record = newRec,
             .steps = {set("dialGain", 40), click("bTest"), set("dialGain", 41), settle()}};
         QTest::newRow("save within 250 ms")
-            << LiveCase{.kind = Mic,
+            << LiveCase{.editor = Mic,
                         .record = newRec,
                         .steps = {set("dialGain", 50), click("bSave"), settle()}};
         QTest::newRow("close within 250 ms")
-            << LiveCase{.kind = Out,
+            << LiveCase{.editor = Out,
                         .record = newRec,
                         .steps = {set("dialRx3", 50), click("bClose"), settle()}};
     }
@@ -505,7 +504,7 @@ private slots:
     {
         QFETCH(LiveCase, c);
         TQ275 r = record(c.record);
-        QPointer<TEditor> ed = open(c.kind, r);
+        QPointer<TEditor> ed = open(c.editor, r);
         run(ed, r, QList<Step>{click("bTest")} + c.steps);
         QCOMPARE(written(), inHex(c.frames));
         delete ed;

@@ -353,27 +353,12 @@ void Q275::warnFile(const QString &suffix)
     warn(tr("Файл ") + curFile->fileName() + suffix);
 }
 
-void Q275::buildNewRecord(TQ275 &rec)
-{
-    std::memset(rec.bytes(), 0, TQ275::Size);
-    // Each editor built in mode 0 writes its defaults into the record and closes
-    // unseen; it deletes itself once control returns to the event loop.
-    new TInpRx(thread, &rec, rec.rx, 0);
-    new TInpTx(thread, &rec, rec.mic, 0);
-    new TOutput(thread, rec.rx + 6, rec.mic + 6, 0);
-    rec.infoFlag = 0;
-    rec.spare = 0;
-}
-
 void Q275::create()
 {
     if (config && !askClose())
         return;
-    auto rec = std::make_unique<TQ275>();
-    buildNewRecord(*rec);
+    config = std::make_unique<TQ275>(TQ275::newRecord()); // checksum included
     emit mes(tr("Создана новая конфигурация адаптера Q-275 "));
-    rec->updateChecksum();
-    config = std::move(rec);
     showTree();
 }
 

@@ -83,7 +83,6 @@ private:
     void applyMode();
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;
-    void buildNewRecord(TQ275 &rec);
     // Drops the record of a read whose window went without a result.
     void dropPendingRead();
     // Asks the worker to end and waits a short while; false when it is still running.

@@ -42,3 +42,35 @@ void TQ275::copyOutPart(TQ275 &dst, const TQ275 &src)
     std::memcpy(dst.rx + 6, src.rx + 6, 2);
     std::memcpy(dst.mic + 6, src.mic + 6, 2);
 }
+
+void TQ275::rxDefaults(quint8 *switching, quint8 *rx)
+{
+    static const quint8 block[6] = {0x04, 0x00, 0x73, 0x64, 0x8F, 0x41};
+    *switching |= RxCosOn | RxCosOff;
+    std::memcpy(rx, block, sizeof block);
+}
+
+void TQ275::micDefaults(quint8 *switching, quint8 *mic)
+{
+    static const quint8 block[6] = {0x00, 0x16, 0x73, 0x64, 0x8F, 0x41};
+    *switching |= MicPttOn | MicPttOff;
+    std::memcpy(mic, block, sizeof block);
+}
+
+void TQ275::outDefaults(quint8 *rxOut, quint8 *micOut)
+{
+    // Both channels on at pin 3, off at pin 8, level code 0 (0 dB) everywhere.
+    rxOut[0] = micOut[0] = 0x80;
+    rxOut[1] = micOut[1] = 0x00;
+}
+
+TQ275 TQ275::newRecord()
+{
+    TQ275 rec;
+    std::memset(rec.bytes(), 0, Size);
+    rxDefaults(&rec.switching, rec.rx);
+    micDefaults(&rec.switching, rec.mic);
+    outDefaults(rec.rx + 6, rec.mic + 6);
+    rec.updateChecksum();
+    return rec;
+}

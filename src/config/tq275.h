@@ -11,6 +11,19 @@ struct TQ275 {
     // Offsets of the channel blocks within the record.
     enum { RxOffset = 1, MicOffset = 9 };
 
+    // The switching byte: each channel is switched on by one of two sources and off by one
+    // of two; the first source of each is the default.
+    enum Switching : quint8 {
+        MicPttOn = 0x01,  // PTT pressed
+        RxCosOn = 0x02,   // carrier detected
+        MicPttOff = 0x04, // PTT released
+        RxCosOff = 0x08,  // carrier lost
+        RxAudioOn = 0x10, // the radio's receive audio path enabled
+        MicTxOn = 0x20,   // the radio's transmit audio path enabled
+        RxAudioOff = 0x40,
+        MicTxOff = 0x80
+    };
+
     quint8 switching; // byte 0: on/off sources of both channels
     quint8 rx[8];     // bytes 1-8: receiver input channel block
     quint8 mic[8];    // bytes 9-16: microphone input channel block
@@ -33,6 +46,16 @@ struct TQ275 {
     static void copyRxPart(TQ275 &dst, const TQ275 &src);  // byte 0 and bytes 1-6
     static void copyMicPart(TQ275 &dst, const TQ275 &src); // byte 0 and bytes 9-14
     static void copyOutPart(TQ275 &dst, const TQ275 &src); // bytes 7-8 and 15-16
+
+    // The defaults of a new record, each written into the bytes it concerns (the input
+    // channels add their first sources to the switching byte and leave the other bits):
+    // the receiver channel (block bytes 0-5), the microphone channel (block bytes 0-5) and
+    // the outputs (bytes 6-7 of both blocks).
+    static void rxDefaults(quint8 *switching, quint8 *rx);
+    static void micDefaults(quint8 *switching, quint8 *mic);
+    static void outDefaults(quint8 *rxOut, quint8 *micOut);
+    // A new record: every default, information flag and spare byte 0, the checksum set.
+    static TQ275 newRecord();
 };
 
 static_assert(sizeof(TQ275) == TQ275::Size, "TQ275 must be a plain 20-byte image");

@@ -2,19 +2,9 @@
 
 #include "ui_about.h"
 
-About::About(QWidget *parent) : QWidget(parent), ui(new Ui::AboutClass)
+About::About(QWidget *parent) : TWorkWindow(parent)
 {
-    ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
-    connect(ui->bClose, &QPushButton::clicked, this, &About::Quit);
-}
-
-About::~About()
-{
-    delete ui;
-}
-
-void About::Quit()
-{
-    emit reqClose(false);
+    Ui::AboutClass ui; // the widgets belong to the window; the form is needed only here
+    ui.setupUi(this);
+    connect(ui.bClose, &QPushButton::clicked, this, &About::Quit);
 }

@@ -4,39 +4,36 @@
 #include <QSignalMapper>
 #include <QTimer>
 
-#include "tthread.h"
-
-TEditor::TEditor(TThread *thread) : QWidget(nullptr), thread(thread)
+TEditor::TEditor(TThread *thread) : thread(thread)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    std::fill(ident, ident + IdentSize, quint8(0));
     if (thread)
         thread->getIdent(ident);
 }
 
-TEditor::~TEditor()
+bool TEditor::start(int mode, const Buttons &b)
 {
-    disconnect(this, &TEditor::reqClose, nullptr, nullptr);
-}
-
-void TEditor::initLive(QPushButton *bTest)
-{
-    testButton = bTest;
+    testButton = b.bTest;
     liveTimer = new QTimer(this);
     liveTimer->setSingleShot(true);
     liveTimer->setInterval(LiveDelay);
     mapper = new QSignalMapper(this);
     dirty = 0;
+
+    if (mode == 0) {
+        Default();
+        close();
+        return false;
+    }
+    connect(b.bReset, &QPushButton::clicked, this, &TEditor::Default);
+    connect(b.bSave, &QPushButton::clicked, this, &TEditor::Save);
+    connect(b.bClose, &QPushButton::clicked, this, &TEditor::Quit);
+    connect(b.bTest, &QPushButton::toggled, this, &TEditor::Test);
+    return true;
 }
 
 void TEditor::setMapping(QObject *control, int bit)
 {
     mapper->setMapping(control, bit);
-}
-
-void TEditor::Quit()
-{
-    emit reqClose(false);
 }
 
 void TEditor::Save()
@@ -103,11 +100,11 @@ void TEditor::postCodec(quint8 reg, quint8 value)
     postCodec(pair, 1);
 }
 
-void TEditor::postCtl(int type, const quint8 *flags)
+void TEditor::postCtl(TThread::TaskType type, const quint8 *flags)
 {
     if (!thread)
         return;
-    if (type == TaskRxCtl)
+    if (type == TThread::TaskRxCtl)
         thread->postRxCtl(flags);
     else
         thread->postMicCtl(flags);

@@ -2,36 +2,31 @@
 #define TEDITOR_H
 
 #include <QSignalMapper>
-#include <QWidget>
+
+#include "boardidentity.h"
+#include "tthread.h"
+#include "tworkwindow.h"
 
 class QPushButton;
 class QTimer;
-class TThread;
 
 // What the three channel editors share: the identity copy, the Save/Close/Reset
 // handshake with the main window and live control ("Контроль"), where every change
 // marks its group in the dirty mask and the groups go to the board 250 ms after the
 // last change.
-class TEditor : public QWidget
+class TEditor : public TWorkWindow
 {
     Q_OBJECT
 
 public:
-    enum { IdentSize = 18, LiveDelay = 250 };
-    enum TaskType { TaskCodec = 7, TaskRxCtl = 8, TaskMicCtl = 9 };
-
-    ~TEditor() override;
+    enum { LiveDelay = 250 };
 
     int dirtyMask() const { return dirty; }
 
     // Sets every control from the record bytes the editor was given.
     virtual void Fill() = 0;
 
-signals:
-    void reqClose(bool ok);
-
 public slots:
-    void Quit();
     void Save();
     void Default();
     void Test(bool on);
@@ -42,8 +37,13 @@ public slots:
 protected:
     explicit TEditor(TThread *thread);
 
-    // Creates the live timer and the signal mapper; bTest is the "Контроль" button.
-    void initLive(QPushButton *bTest);
+    // The buttons every editor has: "Контроль", "Сброс", "Сохранить", "Закрыть".
+    struct Buttons {
+        QPushButton *bTest, *bReset, *bSave, *bClose;
+    };
+    // Creates the live timer and the signal mapper. With mode zero the editor only writes
+    // its defaults and closes: false. Otherwise it connects the buttons: true.
+    bool start(int mode, const Buttons &buttons);
     // Gives a control's change signal its dirty-mask bit.
     template <typename Sender, typename Signal>
     void mapDirty(Sender *control, Signal signal, int bit)
@@ -62,10 +62,10 @@ protected:
 
     void postCodec(const quint8 *pairs, int count);
     void postCodec(quint8 reg, quint8 value);
-    void postCtl(int type, const quint8 *flags);
+    void postCtl(TThread::TaskType type, const quint8 *flags);
 
     TThread *thread;
-    quint8 ident[IdentSize];
+    quint8 ident[BoardIdentity::IdentSize] = {};
 
 private:
     void setMapping(QObject *control, int bit);

@@ -32,9 +32,19 @@ void setRadioPair(QRadioButton *a, bool va, QRadioButton *b, bool vb)
 
 } // namespace
 
+// The receiver channel is switched by the carrier detector or the receive audio path, and
+// its attenuator works only with the amplifier on; the microphone channel is switched by
+// the PTT or the transmit audio path.
+const TInpChan::Channel TInpChan::RxChannel = {
+    TScale::Rx,        TQ275::RxCosOn,    TQ275::RxAudioOn,   TQ275::RxCosOff,
+    TQ275::RxAudioOff, TQ275::rxDefaults, TThread::TaskRxCtl, true};
+const TInpChan::Channel TInpChan::MicChannel = {
+    TScale::Mic,     TQ275::MicPttOn,    TQ275::MicTxOn,      TQ275::MicPttOff,
+    TQ275::MicTxOff, TQ275::micDefaults, TThread::TaskMicCtl, false};
+
 TInpChan::TInpChan(TThread *thread, const Channel &channel) : TEditor(thread), ch(channel) {}
 
-void TInpChan::init(quint8 *switching, quint8 *block, int mode)
+bool TInpChan::prepare(quint8 *switching, quint8 *block, int mode)
 {
     sw = switching;
     blk = block;
@@ -44,22 +54,13 @@ void TInpChan::init(quint8 *switching, quint8 *block, int mode)
         c.boxOn->setTitle(tr("Управление каналом по сигналу"));
         c.boxOff->hide();
         c.chkOnB->hide();
-        c.bTest->setEnabled(false);
+        buttons.bTest->setEnabled(false);
     }
+    return start(mode, buttons);
+}
 
-    initLive(c.bTest);
-
-    if (mode == 0) {
-        Default();
-        close();
-        return;
-    }
-
-    connect(c.bReset, &QPushButton::clicked, this, &TInpChan::Default);
-    connect(c.bSave, &QPushButton::clicked, this, &TInpChan::Save);
-    connect(c.bClose, &QPushButton::clicked, this, &TInpChan::Quit);
-    connect(c.bTest, &QPushButton::toggled, this, &TInpChan::Test);
-    connectAtt();
+void TInpChan::connectControls()
+{
     connect(c.boxAmp, &QGroupBox::toggled, this, &TInpChan::ChkAmp);
     connect(c.radioPga, &QRadioButton::toggled, this, &TInpChan::ChkPga);
     connect(c.radioAgc, &QRadioButton::toggled, this, &TInpChan::ChkAgc);
@@ -94,8 +95,6 @@ void TInpChan::init(quint8 *switching, quint8 *block, int mode)
         mapDirty(c.radioNoiseGate[i], &QRadioButton::toggled, 0x20);
     mapDirty(c.dialDetSignal, &QDial::valueChanged, 0x40);
     mapDirty(c.dialDetNoise, &QDial::valueChanged, 0x40);
-
-    Fill();
 }
 
 void TInpChan::Fill()
@@ -179,8 +178,7 @@ void TInpChan::storeWork()
 
 void TInpChan::writeDefaults()
 {
-    *sw |= ch.onA | ch.offA;
-    std::copy(ch.defBlock, ch.defBlock + 6, blk);
+    ch.defaults(sw, blk);
 }
 
 // The amplifier and AGC switches are judged against what the board last received, not
@@ -232,68 +230,36 @@ void TInpChan::sendChanges(int mask)
         postCodec(r.detect, blk[5]);
 }
 
-void TInpChan::attDialChanged(int code)
-{
-    c.spinAtt->setValue(TScale::AttDb(code));
-}
-
-void TInpChan::attSpinChanged(double db)
-{
-    c.dialAtt->setValue(TScale::AttCode(db));
-}
-
 void TInpChan::ChkAmp(bool on)
 {
     if (ch.attFollowsAmp)
         c.boxAtt->setEnabled(on);
-    if (!on) {
-        // The unchecked group box has disabled its own children already; the clip box
-        // is disabled here too, since a mode rule may have enabled it explicitly.
-        c.checkClip->setEnabled(false);
-        c.boxGain->setEnabled(false);
-        c.boxAgcLvl->setEnabled(false);
-        c.boxAgcGain->setEnabled(false);
-        c.tabAgc->setEnabled(false);
-        return;
-    }
-    const bool pga = c.radioPga->isChecked();
-    c.boxGain->setEnabled(pga);
-    c.checkClip->setEnabled(!pga);
-    c.boxAgcLvl->setEnabled(!pga);
-    c.boxAgcGain->setEnabled(!pga);
-    c.tabAgc->setEnabled(!pga);
+    setAmpRules(on, c.radioPga->isChecked());
 }
 
 void TInpChan::ChkPga(bool on)
 {
-    if (!on)
-        return;
-    c.boxGain->setEnabled(true);
-    c.checkClip->setEnabled(false);
-    c.boxAgcLvl->setEnabled(false);
-    c.boxAgcGain->setEnabled(false);
-    c.tabAgc->setEnabled(false);
+    if (on)
+        setAmpRules(true, true);
 }
 
 void TInpChan::ChkAgc(bool on)
 {
-    if (!on)
-        return;
-    c.boxGain->setEnabled(false);
-    c.checkClip->setEnabled(true);
-    c.boxAgcLvl->setEnabled(true);
-    c.boxAgcGain->setEnabled(true);
-    c.tabAgc->setEnabled(true);
+    if (on)
+        setAmpRules(true, false);
 }
 
-void TInpChan::DialGain(int code)
+// The enable rules: with the amplifier off nothing that hangs on it can be used (the
+// unchecked group box has disabled the clip box already, but a mode rule may have enabled
+// it explicitly); with it on, constant gain offers the gain, AGC the clip limiter and the
+// AGC settings.
+void TInpChan::setAmpRules(bool ampOn, bool pga)
 {
-    c.spinGain->setValue(TScale::GainDb(code));
-}
-
-void TInpChan::SpinGain(double db)
-{
-    c.dialGain->setValue(TScale::GainCode(db));
+    c.boxGain->setEnabled(ampOn && pga);
+    const std::initializer_list<QWidget *> agcSide = {c.checkClip, c.boxAgcLvl, c.boxAgcGain,
+                                                      c.tabAgc};
+    for (QWidget *w : agcSide)
+        w->setEnabled(ampOn && !pga);
 }
 
 void TInpChan::DialAgcLvl(int code)
@@ -311,39 +277,4 @@ void TInpChan::SpinAgcLvl(double db)
     c.spinAgcLvl->setSingleStep(lvl.step);
     c.spinAgcLvl->setValue(lvl.db);
     c.dialAgcLvl->setValue(lvl.code);
-}
-
-void TInpChan::DialAgcGain(int code)
-{
-    c.spinAgcGain->setValue(TScale::GainDb(code));
-}
-
-void TInpChan::SpinAgcGain(double db)
-{
-    c.dialAgcGain->setValue(TScale::GainCode(db));
-}
-
-void TInpChan::DialAttack(int code)
-{
-    c.lineAttack->setText(TScale::AttackText(code));
-}
-
-void TInpChan::DialDecay(int code)
-{
-    c.lineDecay->setText(TScale::DecayText(code));
-}
-
-void TInpChan::DialNoiseLvl(int code)
-{
-    c.lineNoiseLvl->setText(TScale::NoiseLvlText(code));
-}
-
-void TInpChan::DialSignalDet(int code)
-{
-    c.lineDetSignal->setText(TScale::SignalDetText(code));
-}
-
-void TInpChan::DialNoiseDet(int code)
-{
-    c.lineDetNoise->setText(TScale::NoiseDetText(code));
 }

@@ -4,11 +4,6 @@
 #include "tinpchan.h"
 #include "tq275.h"
 
-namespace Ui
-{
-class InpRxClass;
-}
-
 // "Вход приемника": the receiver input channel editor. It edits switching bits 1, 3,
 // 4 and 6 and bytes 0 to 5 of the receiver block; live control goes to the codec's
 // receiver registers and to the receiver channel control command. Here the attenuator
@@ -20,17 +15,10 @@ class TInpRx : public TInpChan
 public:
     // mode 0 only writes the defaults into the record and closes the window unseen.
     explicit TInpRx(TThread *thread, TQ275 *cfg, quint8 *rx, int mode);
-    ~TInpRx() override;
 
 public slots:
-    void DialAtt(int code);
-    void SpinAtt(double db);
-
-protected:
-    void connectAtt() override;
-
-private:
-    Ui::InpRxClass *ui;
+    void DialAtt(int code) { attDialChanged(code); }
+    void SpinAtt(double db) { attSpinChanged(db); }
 };
 
 #endif // TINPRX_H

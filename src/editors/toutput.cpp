@@ -32,18 +32,8 @@ TOutput::TOutput(TThread *thread, quint8 *rxOut, quint8 *micOut, int mode)
     if (ident[0] == 0)
         ui->bTest->setEnabled(false);
 
-    initLive(ui->bTest);
-
-    if (mode == 0) {
-        Default();
-        close();
+    if (!start(mode, {ui->bTest, ui->bReset, ui->bSave, ui->bClose}))
         return;
-    }
-
-    connect(ui->bReset, &QPushButton::clicked, this, &TOutput::Default);
-    connect(ui->bSave, &QPushButton::clicked, this, &TOutput::Save);
-    connect(ui->bClose, &QPushButton::clicked, this, &TOutput::Quit);
-    connect(ui->bTest, &QPushButton::toggled, this, &TOutput::Test);
     connect(ui->dialRx3, &QDial::valueChanged, this, &TOutput::DialRx3);
     connect(ui->dialTx3, &QDial::valueChanged, this, &TOutput::DialTx3);
     connect(ui->dialRx8, &QDial::valueChanged, this, &TOutput::DialRx8);
@@ -89,10 +79,7 @@ void TOutput::storeWork()
 
 void TOutput::writeDefaults()
 {
-    rxOut[0] = 0x80;
-    rxOut[1] = 0x00;
-    micOut[0] = 0x80;
-    micOut[1] = 0x00;
+    TQ275::outDefaults(rxOut, micOut);
 }
 
 void TOutput::sendChanges(int mask)

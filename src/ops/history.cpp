@@ -14,10 +14,9 @@ enum { PathRole = Qt::UserRole };
 }
 
 History::History(std::function<const TQ275 *()> cur)
-    : QWidget(nullptr), ui(new Ui::HistoryClass), current(std::move(cur))
+    : ui(new Ui::HistoryClass), current(std::move(cur))
 {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
     ui->tableDiff->hide();
 
     connect(ui->bClose, &QPushButton::clicked, this, &History::Quit);
@@ -38,10 +37,7 @@ History::History(std::function<const TQ275 *()> cur)
     Board(ui->listBoards->currentRow());
 }
 
-History::~History()
-{
-    disconnect(this, &History::reqClose, nullptr, nullptr);
-}
+History::~History() = default;
 
 void History::Board(int row)
 {
@@ -69,11 +65,6 @@ QString History::entryPath() const
 {
     const QListWidgetItem *item = ui->listEntries->currentItem();
     return item ? item->data(PathRole).toString() : QString();
-}
-
-void History::Quit()
-{
-    emit reqClose(false);
 }
 
 void History::Open()

@@ -1,12 +1,11 @@
 #ifndef HISTORY_H
 #define HISTORY_H
 
-#include <QWidget>
-
 #include <functional>
 #include <memory>
 
 #include "tq275.h"
+#include "tworkwindow.h"
 
 namespace Ui
 {
@@ -15,7 +14,7 @@ class HistoryClass;
 
 // The board history: the boards whose configurations were kept, the entries of the chosen
 // one, and the comparison of an entry with the current configuration.
-class History : public QWidget
+class History : public TWorkWindow
 {
     Q_OBJECT
 
@@ -25,12 +24,10 @@ public:
     ~History() override;
 
 signals:
-    void reqClose(bool ok);
     // The technician wants the entry as the current configuration.
     void openEntry(QString path);
 
 public slots:
-    void Quit();
     void Open();
     void Compare();
     void Folder();

@@ -6,10 +6,9 @@
 #include "tthread.h"
 #include "ui_info.h"
 
-Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClass)
+Info::Info(TThread *thread, quint8 mode) : ui(new Ui::InfoClass)
 {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
     this->thread = thread;
 
     ui->eData->hide();
@@ -26,8 +25,8 @@ Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClas
         return;
     }
 
-    quint8 id[IdentSize] = {};
-    quint8 data[InfoSize] = {};
+    quint8 id[BoardIdentity::IdentSize] = {};
+    quint8 data[BoardIdentity::InfoSize] = {};
     if (thread) {
         thread->getIdent(id);
         thread->getInfo(data);
@@ -48,19 +47,16 @@ Info::Info(TThread *thread, quint8 mode) : QWidget(nullptr), ui(new Ui::InfoClas
     connect(ui->eData, &QDateEdit::dateChanged, this, &Info::setDate);
 }
 
-Info::~Info()
-{
-    disconnect(this, &Info::reqClose, nullptr, nullptr);
-}
+Info::~Info() = default;
 
 void Info::setRecords(const quint8 *id, const quint8 *data)
 {
-    std::memcpy(ident, id, IdentSize);
-    std::memcpy(info, data, InfoSize);
+    std::memcpy(ident, id, sizeof ident);
+    std::memcpy(info, data, sizeof info);
     // Version 0: the board gave no identity, and the board data the thread
     // holds (if any) belong to an earlier board. Never write those back.
     if (ident[0] == 0)
-        std::memset(info, 0, InfoSize);
+        std::memset(info, 0, sizeof info);
     showRecords();
 }
 
@@ -135,7 +131,7 @@ void Info::Save()
     dateShown = date;
 
     if (thread)
-        thread->postInfo(info, InfoSize);
+        thread->postInfo(info, sizeof info);
 }
 
 void Info::setNumber(int number)

@@ -2,9 +2,11 @@
 #define INFO_H
 
 #include <QDate>
-#include <QWidget>
 
 #include <memory>
+
+#include "boardidentity.h"
+#include "tworkwindow.h"
 
 class TThread;
 
@@ -16,21 +18,17 @@ class InfoClass;
 // Board information window: the identity and the board data that the last
 // configuration read fetched. In modes 3 and 10 the serial number and the
 // production date can be edited and written back to the board.
-class Info : public QWidget
+class Info : public TWorkWindow
 {
     Q_OBJECT
 
 public:
-    enum { IdentSize = 18, InfoSize = 22 };
-
     explicit Info(TThread *thread, quint8 mode);
     ~Info() override;
 
-signals:
-    void reqClose(bool ok);
-
 public slots:
-    void Quit();
+    // The window shows what it was given: closing it keeps everything.
+    void Quit() override;
     void Save();
     void setNumber(int number);
     void setDate(const QDate &date);
@@ -44,8 +42,8 @@ private:
 
     std::unique_ptr<Ui::InfoClass> ui;
     TThread *thread = nullptr;
-    quint8 ident[IdentSize] = {};
-    quint8 info[InfoSize] = {};
+    quint8 ident[BoardIdentity::IdentSize] = {};
+    quint8 info[BoardIdentity::InfoSize] = {};
     // What the editors were given, so that Save() can tell the technician's
     // changes from values the editors could not hold.
     int spinShown = 0;

@@ -4,8 +4,6 @@
 
 Load::Load(TThread *thr, quint8 *romData, int romSize) : TProgress(thr)
 {
-    ui->progressBar->setMinimum(0);
-    ui->progressBar->setValue(0);
     setRunning(tr("Запрос идентификатора устройства"));
     setBarMaximum(romSize);
 
@@ -42,7 +40,5 @@ void Load::Error()
 
 void Load::Progress(quint32 sent)
 {
-    if (failed)
-        return;
-    setBarValue(sent);
+    setBarCount(sent);
 }

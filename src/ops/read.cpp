@@ -7,15 +7,12 @@
 
 Read::Read(TThread *thr, TQ275 *cfg) : TProgress(thr), target(cfg)
 {
-    if (thread) {
-        connect(thread, &TThread::readCfg, this, &Read::Config);
-        connect(thread, &TThread::readErr, this, &Read::Error);
-        connect(thread, &TThread::recvMax, this, &Read::BarMax);
-        connect(thread, &TThread::recvCnt, this, &Read::BarCnt);
-    }
+    connectOwn(&TThread::readCfg, &Read::Config);
+    connectOwn(&TThread::readErr, &Read::Error);
+    connectOwn(&TThread::recvMax, &Read::BarMax);
+    connectOwn(&TThread::recvCnt, &Read::BarCnt);
 
     ui->progressBar->setRange(0, 20);
-    ui->progressBar->setValue(0);
     setRunning(tr("Чтение конфигурации адаптера Q-275"));
 
     if (thread)
@@ -24,7 +21,7 @@ Read::Read(TThread *thr, TQ275 *cfg) : TProgress(thr), target(cfg)
 
 void Read::Config(TQ275 *cfg)
 {
-    if (failed || !cfg || !ownTask())
+    if (failed || !cfg)
         return;
     // cfg points into the thread's own buffer: copy it now, never keep it.
     if (target)
@@ -34,20 +31,15 @@ void Read::Config(TQ275 *cfg)
 
 void Read::Error()
 {
-    if (!ownTask())
-        return;
     setFailed(tr("Ошибка. Чтение конфигурации прервано."));
 }
 
 void Read::BarMax(qint32 max)
 {
-    if (ownTask())
-        setBarMaximum(max);
+    setBarMaximum(max);
 }
 
 void Read::BarCnt(qint32 cnt)
 {
-    if (failed || cnt < 0 || !ownTask())
-        return;
-    setBarValue(cnt);
+    setBarCount(cnt);
 }

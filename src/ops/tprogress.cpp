@@ -18,10 +18,9 @@ int clampToInt(qint64 v)
 }
 } // namespace
 
-TProgress::TProgress(TThread *thr) : QWidget(nullptr), ui(new Ui::ReadClass), thread(thr)
+TProgress::TProgress(TThread *thr) : ui(new Ui::ReadClass), thread(thr)
 {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
 
     closeTimer = new QTimer(this);
     closeTimer->setObjectName(QStringLiteral("closeTimer"));
@@ -98,7 +97,8 @@ void TProgress::setBarMaximum(qint64 max)
     ui->progressBar->setMaximum(clampToInt(max));
 }
 
-void TProgress::setBarValue(qint64 value)
+void TProgress::setBarCount(qint64 count)
 {
-    ui->progressBar->setValue(clampToInt(value));
+    if (!failed && count >= 0)
+        ui->progressBar->setValue(clampToInt(count));
 }

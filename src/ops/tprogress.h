@@ -1,7 +1,7 @@
 #ifndef TPROGRESS_H
 #define TPROGRESS_H
 
-#include <QWidget>
+#include "tworkwindow.h"
 
 namespace Ui
 {
@@ -12,9 +12,8 @@ class TThread;
 
 // The common body of the operation windows (read, write, test, software load):
 // the progress form, the close timer and the rule by which the window asks to be
-// closed. A window never closes itself; it emits reqClose() and the main window
-// closes it.
-class TProgress : public QWidget
+// closed.
+class TProgress : public TWorkWindow
 {
     Q_OBJECT
 
@@ -23,12 +22,9 @@ public:
 
     bool isFailed() const { return failed; }
 
-signals:
-    // True only when the operation ended with success; false on cancel or failure.
-    void reqClose(bool ok);
-
 public slots:
-    void Quit();
+    // Still running: cancelled (false); ended: true only when the operation succeeded.
+    void Quit() override;
 
 protected:
     explicit TProgress(TThread *thread);
@@ -41,12 +37,23 @@ protected:
     void setFailed(const QString &text);
 
     void setBarMaximum(qint64 max);
-    void setBarValue(qint64 value);
+    // The bar follows the count until the operation fails; a negative count moves nothing.
+    void setBarCount(qint64 count);
 
     // The window's own task: the thread's signals count only while it runs, so that a
     // task of another window (one cancelled or closed a moment ago) never reaches this one.
     void follow(quint32 id) { task = id; }
-    bool ownTask() const { return running; }
+    // Connects a signal of the thread to a slot of this window W through that filter.
+    template <class W, typename... Args>
+    void connectOwn(void (TThread::*signal)(Args...), void (W::*slot)(Args...))
+    {
+        if (!thread)
+            return;
+        connect(thread, signal, this, [this, slot](Args... args) {
+            if (running)
+                (static_cast<W *>(this)->*slot)(args...);
+        });
+    }
 
     void closeEvent(QCloseEvent *event) override;
 

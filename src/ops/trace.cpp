@@ -9,7 +9,8 @@
 #include "tthread.h"
 #include "ui_trace.h"
 
-Trace::Trace(QWidget *parent, TThread *thread) : QWidget(parent), ui(new Ui::TraceClass)
+Trace::Trace(QWidget *parent, TThread *thread)
+    : TWorkWindow(parent, KeepOnClose), ui(new Ui::TraceClass)
 {
     ui->setupUi(this);
     this->thread = thread;
@@ -35,17 +36,11 @@ Trace::~Trace()
     // The board keeps streaming until it is told otherwise.
     if (ui->bRun->isChecked() && thread)
         thread->postTrace(0);
-    disconnect(this, &Trace::reqClose, nullptr, nullptr);
 }
 
 void Trace::Clear()
 {
     ui->textLog->clear();
-}
-
-void Trace::Quit()
-{
-    emit reqClose(false);
 }
 
 void Trace::Error()

@@ -1,9 +1,9 @@
 #ifndef TRACE_H
 #define TRACE_H
 
-#include <QWidget>
-
 #include <memory>
+
+#include "tworkwindow.h"
 
 class TThread;
 
@@ -14,7 +14,7 @@ class TraceClass;
 
 // Trace monitor: switches the board's trace streams on and off and shows every
 // trace record as one time-stamped line, newest on top.
-class Trace : public QWidget
+class Trace : public TWorkWindow
 {
     Q_OBJECT
 
@@ -28,12 +28,8 @@ public:
     explicit Trace(QWidget *parent, TThread *thread);
     ~Trace() override;
 
-signals:
-    void reqClose(bool ok);
-
 public slots:
     void Clear();
-    void Quit();
     void Error();
     void Run(bool on);
     void ChkRad(bool on);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QThread>
 
 QByteArray newRecord()
@@ -24,6 +25,25 @@ QByteArray otherRecord(quint8 seed)
     cfg[1] = char(quint8(cfg[1]) ^ seed);
     cfg[12] = char(quint8(cfg[12]) ^ seed);
     return withChecksum(cfg);
+}
+
+QStringList propsOf(const QObject *root, const QList<Prop> &props)
+{
+    QStringList out;
+    for (const Prop &p : props) {
+        const QObject *o = root->findChild<QObject *>(p.control);
+        out << QString("%1.%2=%3")
+                   .arg(p.control, p.property, o ? o->property(p.property).toString() : "missing");
+    }
+    return out;
+}
+
+QStringList propsWanted(const QList<Prop> &props)
+{
+    QStringList out;
+    for (const Prop &p : props)
+        out << QString("%1.%2=%3").arg(p.control, p.property, p.value.toString());
+    return out;
 }
 
 bool waitFor(const std::function<bool()> &pred, int ms)

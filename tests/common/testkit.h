@@ -2,9 +2,13 @@
 #define TESTKIT_H
 
 #include <QByteArray>
+#include <QList>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
+
+class QObject;
 
 // Small helpers the test programs share.
 
@@ -29,6 +33,16 @@ QByteArray newRecord();
 QByteArray withChecksum(QByteArray cfg);
 // A valid record that differs from the new one in both channel blocks.
 QByteArray otherRecord(quint8 seed = 0x21);
+
+// A property a control of a window has, or is given.
+struct Prop {
+    const char *control, *property;
+    QVariant value;
+};
+// Each property as "control.property=value": as the controls under root have it, and as
+// the list wants it.
+QStringList propsOf(const QObject *root, const QList<Prop> &props);
+QStringList propsWanted(const QList<Prop> &props);
 
 // Handles events until pred() holds; false when ms passed first.
 bool waitFor(const std::function<bool()> &pred, int ms = 15000);

@@ -53,6 +53,18 @@ private slots:
         QCOMPARE(raw(r), changed(cfg, {{19, sum}}));
     }
 
+    // The defaults of a new record, and each default on a filled record: only its own bytes,
+    // the input channels adding their switching bits to those set.
+    void defaults()
+    {
+        QCOMPARE(raw(TQ275::newRecord()), newRecord());
+        TQ275 r = record(hex("F0") + QByteArray(19, '\xEE'));
+        TQ275::rxDefaults(&r.switching, r.rx);
+        TQ275::micDefaults(&r.switching, r.mic);
+        TQ275::outDefaults(r.rx + 6, r.mic + 6);
+        QCOMPARE(raw(r), hex("FF040073648F418000001673648F418000EEEEEE"));
+    }
+
     // Copies from a record holding A0..B3 into one holding 00..13.
     void partialCopies_data()
     {

@@ -4,8 +4,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <functional>
 #include <memory>
 
+#include "boardidentity.h"
 #include "testkit.h"
 #include "tinprx.h"
 #include "tinptx.h"
@@ -13,30 +15,106 @@
 #include "toutput.h"
 #include "tthread.h"
 
+namespace
+{
+// The three editors, each on a thread and a record, in a mode.
+using Editor = TEditor *(*)(TThread *, TQ275 &, int mode);
+TEditor *Mic(TThread *t, TQ275 &r, int mode)
+{
+    return new TInpTx(t, &r, r.mic, mode);
+}
+TEditor *Rx(TThread *t, TQ275 &r, int mode)
+{
+    return new TInpRx(t, &r, r.rx, mode);
+}
+TEditor *Out(TThread *t, TQ275 &r, int mode)
+{
+    return new TOutput(t, r.rx + 6, r.mic + 6, mode);
+}
+
+// One user step on an editor and the record it edits.
+using Step = std::function<void(QPointer<TEditor> &, TQ275 &)>;
+
+// What a record fills the controls with, and what "Сохранить" then stores (the state of
+// every switch shows in the stored bytes). The window is opened on all 0xFF and filled with the
+// record, so that every control has to move.
+struct FillCase {
+    Editor editor;
+    bool identity = true; // the board told its identity
+    QByteArray record;
+    QList<Step> steps = {};
+    QList<Prop> shown = {};
+    QByteArray stored;
+};
+// Which of the groups that hang on the amplifier can be used.
+struct RulesCase {
+    Editor editor;
+    QByteArray record;
+    QList<Step> steps = {};
+    QStringList enabled = {};
+};
+// Live control: the steps after "Контроль" and the request frames that reach the line.
+struct LiveCase {
+    Editor editor;
+    QByteArray record;
+    QList<Step> steps = {};
+    QByteArrayList frames = {};
+};
+} // namespace
+Q_DECLARE_METATYPE(FillCase)
+Q_DECLARE_METATYPE(RulesCase)
+Q_DECLARE_METATYPE(LiveCase)
+
 class TstEditors : public QObject
 {
     Q_OBJECT
 
-    enum Kind { Mic, Rx, Out };
-    // A record written as "switching rx-block mic-block" in hex (1 + 8 + 8 bytes); the last
-    // three bytes are not the editors' and must come back as they are.
-    static QByteArray R(const QString &text) { return hex(qPrintable(text)) + hex("5AA53C"); }
-    static QStringList L(const QString &list) { return list.split(", ", Qt::SkipEmptyParts); }
-    // "0x84:2E" is a channel control frame; "18=FF 16=96" one codec frame with its pairs
-    // (register in decimal, value in hex).
-    static QString frame(const QString &text)
+    // A record from "switching rx-block mic-block" in hex (1 + 8 + 8 bytes); the last three
+    // bytes are not the editors' and must come back as they are.
+    static QByteArray R(const char *text) { return hex(text) + hex("5AA53C"); }
+    // A codec frame with its (register, value) pairs; a channel control frame.
+    static QByteArray codec(std::initializer_list<std::pair<int, int>> pairs)
     {
-        if (text.startsWith("0x"))
-            return TMemoryPort::requestFrame(text.mid(2, 2).toInt(nullptr, 16),
-                                             hex(qPrintable(text.mid(5))))
-                .toHex(' ');
-        QByteArray data(1, 0);
-        for (const QString &pair : text.split(' ')) {
-            data += char(pair.section('=', 0, 0).toInt());
-            data += char(pair.section('=', 1).toInt(nullptr, 16));
-            ++data[0];
-        }
-        return TMemoryPort::requestFrame(0x82, data).toHex(' ');
+        QByteArray data(1, char(pairs.size()));
+        for (const auto &p : pairs)
+            data += char(p.first), data += char(p.second);
+        return TMemoryPort::requestFrame(0x82, data);
+    }
+    static QByteArray ctl(quint8 cmd, quint8 switching)
+    {
+        return TMemoryPort::requestFrame(cmd, QByteArray(1, char(switching)));
+    }
+
+    // The steps: set a dial, check a box or a radio button, click a button, let the 250 ms
+    // run out and the changes go, wait 100 ms.
+    static Step set(const char *control, int value)
+    {
+        return [=](QPointer<TEditor> &ed, TQ275 &) {
+            ed->findChild<QObject *>(control)->setProperty("value", value);
+        };
+    }
+    static Step check(const char *control, bool on)
+    {
+        return [=](QPointer<TEditor> &ed, TQ275 &) {
+            ed->findChild<QObject *>(control)->setProperty("checked", on);
+        };
+    }
+    static Step click(const char *control)
+    {
+        return [=](QPointer<TEditor> &ed, TQ275 &) {
+            ed->findChild<QAbstractButton *>(control)->click();
+        };
+    }
+    static Step settle()
+    {
+        return [](QPointer<TEditor> &ed, TQ275 &) {
+            QTest::qWait(TEditor::LiveDelay);
+            QVERIFY(waitFor([&] { return !ed || ed->dirtyMask() == 0; }, 3000));
+        };
+    }
+    static Step pause()
+    {
+        return [](QPointer<TEditor> &, TQ275 &) { QTest::qWait(100); };
     }
 
     // The board behind the RIB: it tells its identity on a read and accepts every setting.
@@ -44,70 +122,36 @@ class TstEditors : public QObject
     std::shared_ptr<TMemoryPort> port = std::make_shared<TMemoryPort>();
     TThread unread; // a terminal that has read no board: no identity
 
-    TEditor *open(int kind, TQ275 &r, bool identity, int mode = 1)
+    // The editor on the record; the main window closes the window that asks to be closed.
+    TEditor *open(Editor editor, TQ275 &r, bool identity = true, int mode = 1)
     {
-        TThread *t = identity ? &thread : &unread;
-        if (kind == Mic)
-            return new TInpTx(t, &r, r.mic, mode);
-        if (kind == Rx)
-            return new TInpRx(t, &r, r.rx, mode);
-        return new TOutput(t, r.rx + 6, r.mic + 6, mode);
+        TEditor *ed = editor(identity ? &thread : &unread, r, mode);
+        connect(ed, &TEditor::reqClose, ed, &QWidget::close);
+        return ed;
     }
     static TQ275 record(const QByteArray &b) { return *reinterpret_cast<const TQ275 *>(b.data()); }
-
-    // One user step: "." lets the 250 ms run out and the changes go; "p" waits 100 ms;
-    // "=record" puts a record into the bytes and fills the window again; "name=value" sets
-    // a dial, spin box, button or group box; "name" clicks a button.
-    static void act(QPointer<TEditor> ed, TQ275 &r, const QString &step)
+    static void run(QPointer<TEditor> &ed, TQ275 &r, const QList<Step> &steps)
     {
-        if (step == ".") {
-            QTest::qWait(TEditor::LiveDelay);
-            QVERIFY(waitFor([&] { return !ed || ed->dirtyMask() == 0; }, 3000));
-        } else if (step == "p") {
-            QTest::qWait(100);
-        } else if (step.startsWith('=')) {
-            r = record(R(step.mid(1)));
-            ed->Fill();
-        } else {
-            QObject *o = ed->findChild<QObject *>(step.section('=', 0, 0));
-            QVERIFY2(o, qPrintable(step));
-            if (!step.contains('='))
-                qobject_cast<QAbstractButton *>(o)->click();
-            else
-                o->setProperty(o->property("value").isValid() ? "value" : "checked",
-                               step.section('=', 1));
-        }
+        ed->show();
+        for (const Step &step : steps)
+            step(ed, r);
     }
-    // "name" reads a control's value, check state or text; "name.property" that property;
-    // "enabled" lists the groups of the amplifier rules that can be used.
-    static QString state(QObject *root, const QString &key)
+    // The frames that reached the line, in hex.
+    QStringList written()
     {
-        QStringList on;
-        for (const char *name :
-             {"boxLine1", "boxAtt", "boxGain", "checkClip", "boxAgcLvl", "boxAgcGain", "tabAgc"})
-            if (auto *w = root->findChild<QWidget *>(name); w && w->isEnabled())
-                on << name;
-        QObject *o = root->findChild<QObject *>(key.section('.', 0, 0));
-        QString prop = key.section('.', 1);
-        for (const char *p : {"value", "checked", "text"})
-            if (prop.isEmpty() && o && o->property(p).isValid())
-                prop = p;
-        return key == "enabled" ? on.join(' ')
-               : o              ? o->property(qPrintable(prop)).toString()
-                                : "missing";
+        [&] { QVERIFY(thread.wait(5000)); }();
+        return inHex(port->writes());
     }
-
-    // A row of the window table: the editor, its record, the steps, the frames that reach
-    // the line, what the controls show and what "Сохранить" then stores (none: not saved).
-    static void row(const char *tag, int kind, const char *rec, const QString &steps,
-                    const QString &frames, const QString &shown = "", const char *stored = "",
-                    bool identity = true)
+    static QStringList inHex(const QByteArrayList &frames)
     {
-        QTest::newRow(tag) << kind << identity << R(rec) << L(steps) << L(frames) << L(shown)
-                           << (*stored ? R(stored) : QByteArray());
+        QStringList out;
+        for (const QByteArray &f : frames)
+            out << f.toHex(' ');
+        return out;
     }
 
 private slots:
+    void init() { port->clearRecord(); }
     void initTestCase()
     {
         port->setResponder(TMemoryPort::rib([](quint8 cmd, const QByteArray &) {
@@ -122,174 +166,327 @@ private slots:
         thread.setMode(1);
         thread.postRead();
         QVERIFY(thread.wait(5000));
-        quint8 id[TThread::IdentSize];
+        quint8 id[BoardIdentity::IdentSize];
         thread.getIdent(id);
         QCOMPARE(id[0], quint8(2)); // the board's software version: live control is offered
     }
 
-    // Each row opens an editor and takes its steps; "bTest" enters live control. Rows opened
-    // on all 0xFF fill the row's record over it, so that every control has to move.
-    void windows_data()
+    void fillAndStore_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("identity");
-        QTest::addColumn<QByteArray>("rec");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QStringList>("frames");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QByteArray>("stored");
-        const char *ff = "FF FFFFFFFFFFFFFFFF FFFFFFFFFFFFFFFF";
+        QTest::addColumn<FillCase>("c");
         const char *newRec = "0F 040073648F418000 001673648F418000";
-        row("mic fields", Mic, ff, "=AA 040073648F418000 052AA6506BB58000", "",
-            "chkPttOn=false, chkTxOn=true, boxOff=true, chkTxOff=true, spinAtt=-7.5, "
-            "boxAmp=true, spinGain=21, radioAgc=true, spinAgcLvl=-10, lineAttack=11, "
-            "lineDecay=400, spinAgcGain=20, lineNoiseLvl=-70, radioNoiseGate_1=true, "
-            "checkClip=true, lineDetSignal=8, lineDetNoise=960, boxOff.visible=true",
-            "AA 040073648F418000 052AA6506BB58000");
-        row("mic limits, both sources", Mic, ff, "=F5 040073648F418000 0CFF0CFFC0008000", "",
-            "chkPttOn=false, chkTxOn=true, chkTxOff=true, spinAtt=-12, boxAmp=false, "
-            "spinGain=59.5, radioPga=true, spinAgcLvl=-5.5, lineNoiseLvl=Откл.",
-            "F0 040073648F418000 08F70CEEC0008000");
-        row("mic without own switching bits", Mic, ff, "=5A 040073648F418000 001673648F418000", "",
-            "chkPttOn=false, chkTxOn=false, boxOff=false", "5A 040073648F418000 001673648F418000");
-        row("mic reset keeps second sources", Mic, "A0 040073648F418000 1111111111118000", "bReset",
-            "", "chkTxOn=true, chkTxOff=true", "A0 040073648F418000 001673648F418000");
-        row("rx fields", Rx, ff, "=79 03055722D27A9314 001673648F418000", "",
-            "chkCosOn=false, chkRxOn=true, boxOff=true, chkCosOff=false, chkRxOff=true, "
-            "spinAtt=-4.5, lineNoiseLvl=-46",
-            "71 03055722D27A9314 001673648F418000");
-        row("rx 0x48, off group unchecked", Rx, ff,
-            "=48 040073648F418000 001673648F418000, boxOff=false", "",
-            "chkCosOn=false, chkRxOn=false, chkCosOff=false, chkRxOff=true",
-            "00 040073648F418000 001673648F418000");
-        const QString noIdentity = "boxOn.title=Управление каналом по сигналу, "
-                                   "boxOff.visible=false, bTest.enabled=false, ";
-        row("mic without identity", Mic, newRec, "", "",
-            noIdentity + "chkPttOn.visible=true, chkTxOn.visible=false", newRec, false);
-        row("rx without identity", Rx, newRec, "", "",
-            noIdentity + "chkCosOn.visible=true, chkRxOn.visible=false", newRec, false);
-        row("output without identity", Out, newRec, "bTest, dialTx8=3, .", "",
-            "bTest.enabled=false, lineTx8=-1.5", "0F 040073648F418000 001673648F418003", false);
-        row("output levels", Out, ff, "=0F 040073648F418AA6 001673648F41E8F5", "",
-            "boxRx3=true, lineRx3=-5, boxRx8=true, lineRx8=-19.1, boxTx3=true, "
-            "lineTx3=-52.2, boxTx8=true, lineTx8=-78.3",
-            "0F 040073648F418AA6 001673648F41E8F5");
-        row("output off and limited", Out, ff, "=0F 040073648F417F00 001673648F4125FF", "",
-            "boxRx3=false, lineRx3=Откл., boxRx8=false, lineRx8=0, boxTx3=false, "
-            "lineTx3=-18.5, boxTx8=true, lineTx8=Откл.",
-            "0F 040073648F417600 001673648F4125F6");
-        row("output reset", Out, "0F 040073648F410599 001673648F4144F0", "bReset", "",
-            "boxRx8=false, lineRx8=0, lineTx3=0", newRec);
-        // Enable rules: constant gain, AGC, and the amplifier that holds them both; only the
-        // receiver's attenuator follows the amplifier.
-        const char *agc = "enabled=boxLine1 checkClip boxAgcLvl boxAgcGain tabAgc";
-        row("to AGC", Mic, newRec, "radioAgc", "", agc);
-        row("to AGC and back", Mic, newRec, "radioAgc, radioPga", "", "enabled=boxLine1 boxGain");
-        row("mic amplifier off in AGC", Mic, "0F 040073648F418000 0096F3648F418000", "", "",
-            "enabled=boxLine1, radioPga.enabled=false");
-        row("rx amplifier off", Rx, "0F 048073648F418000 001673648F418000", "", "", "enabled=");
-        row("rx amplifier off and on in AGC", Rx, "0F 0400F3648F418000 001673648F418000",
-            "boxAmp=false, boxAmp=true", "",
-            "enabled=boxAtt checkClip boxAgcLvl boxAgcGain tabAgc");
-        // Live control.
-        const char *micAgc = "0F 040073648F418000 0016F3648F418000";
-        const char *rxAgc = "0F 0400F3648F418000 001673648F418000";
-        const QString micAgcOn = "2=00 3=81 4=30 5=03 6=90 11=01 8=C0 22=7C 30=64 31=8F 35=41, ";
-        const QString all = "bTest, dialDetSignal=3, radioNoiseGate_3=true, dialDecay=0, "
-                            "dialAgcGain=10, dialGain=5, dialAtt=2, ";
-        row("mic amplifier off, on", Mic, newRec, "bTest, boxAmp=false, ., boxAmp=true, .",
-            "18=FF, 16=96, 18=F0, 16=16");
-        row("rx amplifier off, on", Rx, newRec, "bTest, boxAmp=false, ., boxAmp=true, .",
-            "17=FF, 15=80, 17=4F, 15=00");
-        row("mic AGC and back", Mic, newRec, "bTest, radioAgc, ., radioPga, .",
-            micAgcOn + "29=F3, 22=78, 29=73");
-        row("rx AGC and back", Rx, newRec, "bTest, radioAgc, ., radioPga, .",
-            "2=00 3=81 4=30 5=03 6=90 11=01 8=C0 19=7C 27=64 28=8F 34=41, 26=F3, 19=78, 26=73");
-        row("mic every group", Mic, micAgc, all + "chkTxOn, .",
-            "0x84:2E, 18=F2, 16=05, 29=F0, 30=14, 31=CF, 35=43");
-        row("rx every group", Rx, rxAgc, all + "chkRxOn, .",
-            "0x83:1D, 17=2F, 15=05, 26=F0, 27=14, 28=CF, 34=43");
-        row("mic attenuator, amplifier off", Mic, "0F 040073648F418000 009673648F418000",
-            "bTest, dialAtt=3, .", "18=F3");
-        // Each move restarts the 250 ms, so moves 100 ms apart go out once, after the last.
-        row("moves within 250 ms", Mic, micAgc,
-            "bTest, dialAgcLvl=2, p, dialAttack=1, p, dialDecay=0, p, dialAgcLvl=3, .", "29=B4");
-        row("reset sends the changed groups", Mic, "2A 040073648F418000 051673208F428000",
-            "bTest, bReset, .", "0x84:2E, 18=F0, 30=64, 35=41");
-        // The board heard "AGC on" and "amplifier off": the reset must switch both back.
-        row("reset after live switches", Mic, newRec,
-            "bTest, radioAgc, ., boxAmp=false, ., bReset, .",
-            micAgcOn + "29=F3, 18=FF, 16=96, 18=F0, 22=78, 16=16, 29=73");
-        row("mic noise threshold", Mic, newRec, "bTest, dialNoiseLvl=5, .", "31=8B");
-        row("noise gate 1 dB after off", Mic, "0F 040073648F418000 0016F364CF418000",
-            "bTest, radioNoiseGate_0, .", "31=0F");
-        row("mic switching from none", Mic, "0A 040073648F418000 001673648F418000",
-            "bTest, chkPttOn, ., boxOff=true, ., chkPttOff, .", "0x84:0B, 0x84:0B, 0x84:0F");
-        row("rx switching from none", Rx, "05 040073648F418000 001673648F418000",
-            "bTest, chkRxOn, ., boxOff=true, ., chkRxOff, .", "0x83:15, 0x83:15, 0x83:55");
-        row("output rows in order", Out, newRec,
-            "bTest, dialTx3=6, ., dialTx8=7, dialTx3=5, dialRx8=5, boxRx3=false, .",
-            "63=86, 60=00, 46=05, 63=85, 49=07");
-        row("output microphone off at pin 8", Out, "0F 040073648F418000 001673648F41808C",
-            "bTest, boxTx8=false, .", "49=0C");
-        row("leaving live control", Mic, newRec, "bTest, dialGain=40, bTest, dialGain=41, .", "");
-        row("save within 250 ms", Mic, newRec, "bTest, dialGain=50, bSave, .", "");
-        row("close within 250 ms", Out, newRec, "bTest, dialRx3=50, bClose, .", "");
+        QTest::newRow("mic fields")
+            << FillCase{.editor = Mic,
+                        .record = R("AA 040073648F418000 052AA6506BB58000"),
+                        .shown = {{"spinAtt", "value", -7.5},
+                                  {"spinGain", "value", 21},
+                                  {"spinAgcLvl", "value", -10},
+                                  {"lineAttack", "text", "11"},
+                                  {"lineDecay", "text", "400"},
+                                  {"spinAgcGain", "value", 20},
+                                  {"lineNoiseLvl", "text", "-70"},
+                                  {"lineDetSignal", "text", "8"},
+                                  {"lineDetNoise", "text", "960"},
+                                  {"boxOff", "visible", true}},
+                        .stored = R("AA 040073648F418000 052AA6506BB58000")};
+        QTest::newRow("mic limits, both sources")
+            << FillCase{.editor = Mic,
+                        .record = R("F5 040073648F418000 0CFF0CFFC0008000"),
+                        .shown = {{"spinAtt", "value", -12},
+                                  {"spinGain", "value", 59.5},
+                                  {"spinAgcLvl", "value", -5.5},
+                                  {"lineNoiseLvl", "text", "Откл."}},
+                        .stored = R("F0 040073648F418000 08F70CEEC0008000")};
+        QTest::newRow("mic without own switching bits")
+            << FillCase{.editor = Mic,
+                        .record = R("5A 040073648F418000 001673648F418000"),
+                        .stored = R("5A 040073648F418000 001673648F418000")};
+        QTest::newRow("mic reset keeps second sources")
+            << FillCase{.editor = Mic,
+                        .record = R("A0 040073648F418000 1111111111118000"),
+                        .steps = {click("bReset")},
+                        .stored = R("A0 040073648F418000 001673648F418000")};
+        QTest::newRow("rx fields")
+            << FillCase{.editor = Rx,
+                        .record = R("79 03055722D27A9314 001673648F418000"),
+                        .shown = {{"spinAtt", "value", -4.5}, {"lineNoiseLvl", "text", "-46"}},
+                        .stored = R("71 03055722D27A9314 001673648F418000")};
+        QTest::newRow("rx 0x48, off group unchecked")
+            << FillCase{.editor = Rx,
+                        .record = R("48 040073648F418000 001673648F418000"),
+                        .steps = {check("boxOff", false)},
+                        .shown = {{"chkCosOn", "checked", false},
+                                  {"chkRxOn", "checked", false},
+                                  {"chkCosOff", "checked", false},
+                                  {"chkRxOff", "checked", true}},
+                        .stored = R("00 040073648F418000 001673648F418000")};
+        const QList<Prop> noIdentity = {{"boxOn", "title", "Управление каналом по сигналу"},
+                                        {"boxOff", "visible", false},
+                                        {"bTest", "enabled", false}};
+        QTest::newRow("mic without identity")
+            << FillCase{.editor = Mic,
+                        .identity = false,
+                        .record = R(newRec),
+                        .shown = noIdentity + QList<Prop>{{"chkPttOn", "visible", true},
+                                                          {"chkTxOn", "visible", false}},
+                        .stored = R(newRec)};
+        QTest::newRow("rx without identity")
+            << FillCase{.editor = Rx,
+                        .identity = false,
+                        .record = R(newRec),
+                        .shown = noIdentity + QList<Prop>{{"chkCosOn", "visible", true},
+                                                          {"chkRxOn", "visible", false}},
+                        .stored = R(newRec)};
+        QTest::newRow("output without identity")
+            << FillCase{.editor = Out,
+                        .identity = false,
+                        .record = R(newRec),
+                        .steps = {click("bTest"), set("dialTx8", 3), settle()},
+                        .shown = {{"bTest", "enabled", false}, {"lineTx8", "text", "-1.5"}},
+                        .stored = R("0F 040073648F418000 001673648F418003")};
+        QTest::newRow("output levels")
+            << FillCase{.editor = Out,
+                        .record = R("0F 040073648F418AA6 001673648F41E8F5"),
+                        .shown = {{"lineRx3", "text", "-5"},
+                                  {"lineRx8", "text", "-19.1"},
+                                  {"lineTx3", "text", "-52.2"},
+                                  {"lineTx8", "text", "-78.3"}},
+                        .stored = R("0F 040073648F418AA6 001673648F41E8F5")};
+        QTest::newRow("output off and limited")
+            << FillCase{.editor = Out,
+                        .record = R("0F 040073648F417F00 001673648F4125FF"),
+                        .shown = {{"lineRx3", "text", "Откл."},
+                                  {"lineRx8", "text", "0"},
+                                  {"lineTx3", "text", "-18.5"},
+                                  {"lineTx8", "text", "Откл."}},
+                        .stored = R("0F 040073648F417600 001673648F4125F6")};
+        QTest::newRow("output reset")
+            << FillCase{.editor = Out,
+                        .record = R("0F 040073648F410599 001673648F4144F0"),
+                        .steps = {click("bReset")},
+                        .shown = {{"lineRx8", "text", "0"}, {"lineTx3", "text", "0"}},
+                        .stored = R(newRec)};
     }
-    void windows()
+    void fillAndStore()
     {
-        QFETCH(int, kind);
-        QFETCH(bool, identity);
-        QFETCH(QByteArray, rec);
-        QFETCH(QStringList, steps);
-        QFETCH(QStringList, frames);
-        QFETCH(QStringList, shown);
-        QFETCH(QByteArray, stored);
-        TQ275 r = record(rec);
-        port->clearRecord();
-        QPointer<TEditor> ed = open(kind, r, identity);
+        QFETCH(FillCase, c);
+        TQ275 r = record(R("FF FFFFFFFFFFFFFFFF FFFFFFFFFFFFFFFF"));
+        QPointer<TEditor> ed = open(c.editor, r, c.identity);
         QSignalSpy closing(ed.data(), &TEditor::reqClose);
-        // The main window closes the window that asks to be closed.
-        connect(ed.data(), &TEditor::reqClose, ed.data(), &QWidget::close);
-        ed->show();
-        for (const QString &step : steps)
-            act(ed, r, step);
-        QStringList got, want;
-        for (const QString &s : shown)
-            got << s.section('=', 0, 0) + '=' + state(ed, s.section('=', 0, 0));
-        QCOMPARE(got, shown);
-        if (!stored.isEmpty()) {
-            ed->findChild<QPushButton *>("bSave")->click();
-            QCOMPARE(QList<QVariantList>(closing), QList<QVariantList>{QVariantList{true}});
-            QCOMPARE(bytes(r.bytes(), 20).toHex(' '), stored.toHex(' '));
-        }
-        QVERIFY(thread.wait(5000));
-        got.clear();
-        for (const QByteArray &w : port->writes())
-            got << w.toHex(' ');
-        for (const QString &f : frames)
-            want << frame(f);
-        QCOMPARE(got, want);
+        r = record(c.record);
+        ed->Fill();
+        run(ed, r, c.steps);
+        QCOMPARE(propsOf(ed, c.shown), propsWanted(c.shown));
+        ed->findChild<QPushButton *>("bSave")->click();
+        QCOMPARE(QList<QVariantList>(closing), QList<QVariantList>{QVariantList{true}});
+        QCOMPARE(bytes(r.bytes(), 20).toHex(' '), c.stored.toHex(' '));
+        QCOMPARE(written(), QStringList()); // nothing reached the line
         delete ed;
     }
 
-    // Mode zero: each editor writes its defaults and closes unseen; together they build the
-    // new record, touching only their own bytes and OR-ing their switching bits.
-    void defaults_data()
+    // Constant gain, AGC, and the amplifier that holds them both; only the receiver's
+    // attenuator follows the amplifier.
+    void enableRules_data()
     {
-        QTest::addColumn<QByteArray>("rec");
-        QTest::addColumn<QByteArray>("want");
-        QTest::newRow("zeros") << QByteArray(20, 0) << newRecord().left(19) + '\0';
-        QTest::newRow("filled") << hex("F0") + QByteArray(19, '\xEE')
-                                << hex("FF040073648F418000001673648F418000EEEEEE");
+        QTest::addColumn<RulesCase>("c");
+        const QByteArray newRec = R("0F 040073648F418000 001673648F418000");
+        QTest::newRow("to AGC") << RulesCase{
+            .editor = Mic,
+            .record = newRec,
+            .steps = {click("radioAgc")},
+            .enabled = {"boxLine1", "radioPga", "checkClip", "boxAgcLvl", "boxAgcGain", "tabAgc"}};
+        QTest::newRow("to AGC and back")
+            << RulesCase{.editor = Mic,
+                         .record = newRec,
+                         .steps = {click("radioAgc"), click("radioPga")},
+                         .enabled = {"boxLine1", "radioPga", "boxGain"}};
+        QTest::newRow("mic amplifier off in AGC")
+            << RulesCase{.editor = Mic,
+                         .record = R("0F 040073648F418000 0096F3648F418000"),
+                         .enabled = {"boxLine1"}};
+        QTest::newRow("rx amplifier off")
+            << RulesCase{.editor = Rx, .record = R("0F 048073648F418000 001673648F418000")};
+        QTest::newRow("rx amplifier off and on in AGC") << RulesCase{
+            .editor = Rx,
+            .record = R("0F 0400F3648F418000 001673648F418000"),
+            .steps = {check("boxAmp", false), check("boxAmp", true)},
+            .enabled = {"boxAtt", "radioPga", "checkClip", "boxAgcLvl", "boxAgcGain", "tabAgc"}};
     }
+    void enableRules()
+    {
+        QFETCH(RulesCase, c);
+        TQ275 r = record(c.record);
+        QPointer<TEditor> ed = open(c.editor, r);
+        run(ed, r, c.steps);
+        QStringList on;
+        for (const char *name : {"boxLine1", "boxAtt", "radioPga", "boxGain", "checkClip",
+                                 "boxAgcLvl", "boxAgcGain", "tabAgc"})
+            if (auto *w = ed->findChild<QWidget *>(name); w && w->isEnabled())
+                on << name;
+        QCOMPARE(on, c.enabled);
+        delete ed;
+    }
+
+    // Each row enters live control ("Контроль") first.
+    void liveControl_data()
+    {
+        QTest::addColumn<LiveCase>("c");
+        const QByteArray newRec = R("0F 040073648F418000 001673648F418000");
+        const QByteArray micAgc = R("0F 040073648F418000 0016F3648F418000");
+        const QByteArray rxAgc = R("0F 0400F3648F418000 001673648F418000");
+        const QByteArray micAgcOn = codec({{2, 0x00},
+                                           {3, 0x81},
+                                           {4, 0x30},
+                                           {5, 0x03},
+                                           {6, 0x90},
+                                           {11, 0x01},
+                                           {8, 0xC0},
+                                           {22, 0x7C},
+                                           {30, 0x64},
+                                           {31, 0x8F},
+                                           {35, 0x41}});
+        const QByteArray rxAgcOn = codec({{2, 0x00},
+                                          {3, 0x81},
+                                          {4, 0x30},
+                                          {5, 0x03},
+                                          {6, 0x90},
+                                          {11, 0x01},
+                                          {8, 0xC0},
+                                          {19, 0x7C},
+                                          {27, 0x64},
+                                          {28, 0x8F},
+                                          {34, 0x41}});
+        const QList<Step> every = {set("dialDetSignal", 3), check("radioNoiseGate_3", true),
+                                   set("dialDecay", 0),     set("dialAgcGain", 10),
+                                   set("dialGain", 5),      set("dialAtt", 2)};
+        QTest::newRow("mic amplifier off, on") << LiveCase{
+            .editor = Mic,
+            .record = newRec,
+            .steps = {check("boxAmp", false), settle(), check("boxAmp", true), settle()},
+            .frames = {codec({{18, 0xFF}}), codec({{16, 0x96}}), codec({{18, 0xF0}}),
+                       codec({{16, 0x16}})}};
+        QTest::newRow("rx amplifier off, on") << LiveCase{
+            .editor = Rx,
+            .record = newRec,
+            .steps = {check("boxAmp", false), settle(), check("boxAmp", true), settle()},
+            .frames = {codec({{17, 0xFF}}), codec({{15, 0x80}}), codec({{17, 0x4F}}),
+                       codec({{15, 0x00}})}};
+        QTest::newRow("mic AGC and back") << LiveCase{
+            .editor = Mic,
+            .record = newRec,
+            .steps = {click("radioAgc"), settle(), click("radioPga"), settle()},
+            .frames = {micAgcOn, codec({{29, 0xF3}}), codec({{22, 0x78}}), codec({{29, 0x73}})}};
+        QTest::newRow("rx AGC and back") << LiveCase{
+            .editor = Rx,
+            .record = newRec,
+            .steps = {click("radioAgc"), settle(), click("radioPga"), settle()},
+            .frames = {rxAgcOn, codec({{26, 0xF3}}), codec({{19, 0x78}}), codec({{26, 0x73}})}};
+        QTest::newRow("mic every group")
+            << LiveCase{.editor = Mic,
+                        .record = micAgc,
+                        .steps = every + QList<Step>{click("chkTxOn"), settle()},
+                        .frames = {ctl(0x84, 0x2E), codec({{18, 0xF2}}), codec({{16, 0x05}}),
+                                   codec({{29, 0xF0}}), codec({{30, 0x14}}), codec({{31, 0xCF}}),
+                                   codec({{35, 0x43}})}};
+        QTest::newRow("rx every group")
+            << LiveCase{.editor = Rx,
+                        .record = rxAgc,
+                        .steps = every + QList<Step>{click("chkRxOn"), settle()},
+                        .frames = {ctl(0x83, 0x1D), codec({{17, 0x2F}}), codec({{15, 0x05}}),
+                                   codec({{26, 0xF0}}), codec({{27, 0x14}}), codec({{28, 0xCF}}),
+                                   codec({{34, 0x43}})}};
+        QTest::newRow("mic attenuator, amplifier off")
+            << LiveCase{.editor = Mic,
+                        .record = R("0F 040073648F418000 009673648F418000"),
+                        .steps = {set("dialAtt", 3), settle()},
+                        .frames = {codec({{18, 0xF3}})}};
+        // Each move restarts the 250 ms, so moves 100 ms apart go out once, after the last.
+        QTest::newRow("moves within 250 ms")
+            << LiveCase{.editor = Mic,
+                        .record = micAgc,
+                        .steps = {set("dialAgcLvl", 2), pause(), set("dialAttack", 1), pause(),
+                                  set("dialDecay", 0), pause(), set("dialAgcLvl", 3), settle()},
+                        .frames = {codec({{29, 0xB4}})}};
+        QTest::newRow("reset sends the changed groups")
+            << LiveCase{.editor = Mic,
+                        .record = R("2A 040073648F418000 051673208F428000"),
+                        .steps = {click("bReset"), settle()},
+                        .frames = {ctl(0x84, 0x2E), codec({{18, 0xF0}}), codec({{30, 0x64}}),
+                                   codec({{35, 0x41}})}};
+        // The board heard "AGC on" and "amplifier off": the reset must switch both back.
+        QTest::newRow("reset after live switches")
+            << LiveCase{.editor = Mic,
+                        .record = newRec,
+                        .steps = {click("radioAgc"), settle(), check("boxAmp", false), settle(),
+                                  click("bReset"), settle()},
+                        .frames = {micAgcOn, codec({{29, 0xF3}}), codec({{18, 0xFF}}),
+                                   codec({{16, 0x96}}), codec({{18, 0xF0}}), codec({{22, 0x78}}),
+                                   codec({{16, 0x16}}), codec({{29, 0x73}})}};
+        QTest::newRow("mic noise threshold")
+            << LiveCase{.editor = Mic,
+                        .record = newRec,
+                        .steps = {set("dialNoiseLvl", 5), settle()},
+                        .frames = {codec({{31, 0x8B}})}};
+        QTest::newRow("noise gate 1 dB after off")
+            << LiveCase{.editor = Mic,
+                        .record = R("0F 040073648F418000 0016F364CF418000"),
+                        .steps = {click("radioNoiseGate_0"), settle()},
+                        .frames = {codec({{31, 0x0F}})}};
+        QTest::newRow("mic switching from none")
+            << LiveCase{.editor = Mic,
+                        .record = R("0A 040073648F418000 001673648F418000"),
+                        .steps = {click("chkPttOn"), settle(), check("boxOff", true), settle(),
+                                  click("chkPttOff"), settle()},
+                        .frames = {ctl(0x84, 0x0B), ctl(0x84, 0x0B), ctl(0x84, 0x0F)}};
+        QTest::newRow("rx switching from none")
+            << LiveCase{.editor = Rx,
+                        .record = R("05 040073648F418000 001673648F418000"),
+                        .steps = {click("chkRxOn"), settle(), check("boxOff", true), settle(),
+                                  click("chkRxOff"), settle()},
+                        .frames = {ctl(0x83, 0x15), ctl(0x83, 0x15), ctl(0x83, 0x55)}};
+        QTest::newRow("output rows in order")
+            << LiveCase{.editor = Out,
+                        .record = newRec,
+                        .steps = {set("dialTx3", 6), settle(), set("dialTx8", 7), set("dialTx3", 5),
+                                  set("dialRx8", 5), check("boxRx3", false), settle()},
+                        .frames = {codec({{63, 0x86}}), codec({{60, 0x00}}), codec({{46, 0x05}}),
+                                   codec({{63, 0x85}}), codec({{49, 0x07}})}};
+        QTest::newRow("output microphone off at pin 8")
+            << LiveCase{.editor = Out,
+                        .record = R("0F 040073648F418000 001673648F41808C"),
+                        .steps = {check("boxTx8", false), settle()},
+                        .frames = {codec({{49, 0x0C}})}};
+        QTest::newRow("leaving live control") << LiveCase{
+            .editor = Mic,
+            .record = newRec,
+            .steps = {set("dialGain", 40), click("bTest"), set("dialGain", 41), settle()}};
+        QTest::newRow("save within 250 ms")
+            << LiveCase{.editor = Mic,
+                        .record = newRec,
+                        .steps = {set("dialGain", 50), click("bSave"), settle()}};
+        QTest::newRow("close within 250 ms")
+            << LiveCase{.editor = Out,
+                        .record = newRec,
+                        .steps = {set("dialRx3", 50), click("bClose"), settle()}};
+    }
+    void liveControl()
+    {
+        QFETCH(LiveCase, c);
+        TQ275 r = record(c.record);
+        QPointer<TEditor> ed = open(c.editor, r);
+        run(ed, r, QList<Step>{click("bTest")} + c.steps);
+        QCOMPARE(written(), inHex(c.frames));
+        delete ed;
+    }
+
+    // Mode zero: each editor writes its defaults into the bytes it was given, OR-ing its
+    // switching bits, and closes unseen.
     void defaults()
     {
-        QFETCH(QByteArray, rec);
-        TQ275 r = record(rec);
+        TQ275 r = record(hex("F0") + QByteArray(19, '\xEE'));
         QList<QPointer<TEditor>> eds = {open(Rx, r, true, 0), open(Mic, r, true, 0),
                                         open(Out, r, true, 0)};
-        QTEST(bytes(r.bytes(), 20), "want");
+        QCOMPARE(bytes(r.bytes(), 20), hex("FF040073648F418000001673648F418000EEEEEE"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<TEditor> &e : eds)
             QVERIFY(e.isNull());

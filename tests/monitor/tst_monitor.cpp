@@ -31,153 +31,268 @@ struct Line {
     ~Line() { released = true; }
 };
 
-// "77:0A, 78": request frames, each a command and its data.
-static QByteArrayList frames(const QString &list)
+// A request frame; the board's answer with its data, or its refusal.
+QByteArray req(quint8 cmd, const char *data = "")
 {
-    QByteArrayList out;
-    for (const QString &f : list.split(", ", Qt::SkipEmptyParts))
-        out << TMemoryPort::requestFrame(f.left(2).toInt(nullptr, 16), hex(qPrintable(f.mid(3))));
-    return out;
+    return TMemoryPort::requestFrame(cmd, hex(data));
+}
+QByteArray ans(quint8 cmd, const char *data)
+{
+    return TMemoryPort::answerFrame(cmd, hex(data));
+}
+const QByteArray refusal = TMemoryPort::answerFrame(0x73, hex("01"));
+const char identity[] = "020F008012340123456789ABCDEF0FF00010";
+const char notSupported[] = "Не поддерживается";
+const char rest[] = "A6A7A8A9AAABACADAEAFB0B1B2B3B4B5"; // board data not the terminal's to read
+// The board data write: the six bytes the window edits, then the rest as it was read.
+QByteArray boardWrite(const char *head)
+{
+    return TMemoryPort::requestFrame(0x81, hex(head) + hex(rest));
 }
 
-// The board's answer: its data in hex, or "err" for the error answer.
-static QByteArray answer(quint8 c, const QString &d)
-{
-    return TMemoryPort::answerFrame(d == "err" ? 0x73 : c, hex(d == "err" ? "01" : qPrintable(d)));
-}
+// The information window: the identity answers of the board on successive reads, the
+// first six bytes of its board data, the mode, the edits, what the window then shows and
+// what "Записать" sends.
+struct InfoCase {
+    QByteArrayList idents;
+    QByteArray boardData;
+    int mode;
+    QList<Prop> edits = {}, shown = {};
+    QByteArrayList frames = {};
+};
+// The trace monitor: the board's answers to the polls in turn (none left: no trace data),
+// the steps, the log after the time stamps (newest first), the frames on the line and the
+// run button's text (its C is Latin, as the program has it).
+using TraceStep = std::function<void(Line &, Trace *)>;
+struct TraceCase {
+    QByteArrayList polls;
+    QList<TraceStep> steps;
+    QStringList lines = {};
+    QByteArrayList frames = {};
+    QString run = {};
+};
+Q_DECLARE_METATYPE(InfoCase)
+Q_DECLARE_METATYPE(TraceCase)
 
 class TstMonitor : public QObject
 {
     Q_OBJECT
 
-    static QStringList L(const QString &list) { return list.split(", ", Qt::SkipEmptyParts); }
+    // Trace steps: a check box or bRun clicked; the board has run out of records; a record
+    // that was on its way arrives; "Cтоп", after which the board's pause ends.
+    static TraceStep click(const char *name)
+    {
+        return [=](Line &, Trace *w) { w->findChild<QAbstractButton *>(name)->click(); };
+    }
+    static TraceStep idle()
+    {
+        return [](Line &line, Trace *) {
+            QVERIFY(waitFor([&] { return line.pausing.load(); }, 5000));
+        };
+    }
+    static TraceStep late()
+    {
+        return [](Line &line, Trace *) {
+            quint8 rec[4] = {3, 1, 0, 0}; // I2C, two data bytes
+            emit line.thread.traceRdy(rec);
+        };
+    }
+    static TraceStep stop()
+    {
+        return [](Line &line, Trace *w) {
+            click("bRun")(line, w);
+            line.released = true;
+        };
+    }
+    // The trace window after the steps.
+    QPointer<Trace> openTrace(Line &line, const QList<TraceStep> &steps)
+    {
+        QPointer<Trace> w = new Trace(nullptr, &line.thread);
+        for (const TraceStep &step : steps)
+            step(line, w);
+        return w;
+    }
+    // The frames on the line once as many as expected are there.
+    static QByteArrayList written(Line &line, const QByteArrayList &frames)
+    {
+        waitFor([&] { return line.port->writes().size() >= frames.size(); }, 5000);
+        QTest::qWait(50);
+        return line.port->writes();
+    }
 
 private slots:
-    // A row: the identities the board gives on successive reads ("err": refused) | the
-    // first six bytes of its board data | the mode | the edits | what the window shows
-    // (a label's text, or name.property) | the 0x81 frame "Записать" then sends (none: not
-    // pressed, and nothing may reach the line). $ID is the identity, $NO "Не поддерживается".
     void info_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("mode 1")
-            << "$ID | 0700DC070305 | 1 |  | sSoft=2.15, sNum=0007, sDate=05.03.2012, "
-               "sChipID=0x080, sChipRev=0x1234, sEsn=0x123456789ABCDEFFF0010, "
-               "spinNum.visible=false, eData.visible=false, bSave.visible=false | ";
+        QTest::addColumn<InfoCase>("c");
+        const auto date = [](int y, int m, int d) { return QVariant(QDate(y, m, d)); };
+        QTest::newRow("mode 1") << InfoCase{.idents = {ans(0x79, identity)},
+                                            .boardData = hex("0700DC070305"),
+                                            .mode = 1,
+                                            .shown = {{"sSoft", "text", "2.15"},
+                                                      {"sNum", "text", "0007"},
+                                                      {"sDate", "text", "05.03.2012"},
+                                                      {"sChipID", "text", "0x080"},
+                                                      {"sChipRev", "text", "0x1234"},
+                                                      {"sEsn", "text", "0x123456789ABCDEFFF0010"},
+                                                      {"spinNum", "visible", false},
+                                                      {"eData", "visible", false},
+                                                      {"bSave", "visible", false}}};
         QTest::newRow("mode 3, edits shown at once")
-            << "$ID | 0700DC070305 | 3 | spinNum=42, eData=2013-11-09 | sNum=0042, "
-               "sDate=09.11.2013, bSave.visible=true | 81:2A00DD070B09";
+            << InfoCase{.idents = {ans(0x79, identity)},
+                        .boardData = hex("0700DC070305"),
+                        .mode = 3,
+                        .edits = {{"spinNum", "value", 42}, {"eData", "date", date(2013, 11, 9)}},
+                        .shown = {{"sNum", "text", "0042"},
+                                  {"sDate", "text", "09.11.2013"},
+                                  {"bSave", "visible", true}},
+                        .frames = {boardWrite("2A00DD070B09")}};
         QTest::newRow("number above the spin box kept")
-            << "$ID | E110DC070305 | 3 | eData=2020-02-29 | spinNum=1000, sNum=4321 | "
-               "81:E110E407021D";
+            << InfoCase{.idents = {ans(0x79, identity)},
+                        .boardData = hex("E110DC070305"),
+                        .mode = 3,
+                        .edits = {{"eData", "date", date(2020, 2, 29)}},
+                        .shown = {{"spinNum", "value", 1000}, {"sNum", "text", "4321"}},
+                        .frames = {boardWrite("E110E407021D")}};
         QTest::newRow("date that is no date kept")
-            << "$ID | 0700DC070D28 | 10 | spinNum=8 | sDate=40.13.2012 | 81:0800DC070D28";
+            << InfoCase{.idents = {ans(0x79, identity)},
+                        .boardData = hex("0700DC070D28"),
+                        .mode = 10,
+                        .edits = {{"spinNum", "value", 8}},
+                        .shown = {{"sDate", "text", "40.13.2012"}},
+                        .frames = {boardWrite("0800DC070D28")}};
+        // A board without identity, and board data the thread still holds from another
+        // board: never written back.
         QTest::newRow("version 0")
-            << "0009008012340123456789ABCDEF0FF00010 | 0700DC070305 | 10 |  | sSoft=0.9, sNum=$NO, "
-               "sDate=$NO, sChipID=$NO, sChipRev=$NO, sEsn=$NO | ";
-        // The board data the thread still holds are another board's: never written back.
+            << InfoCase{.idents = {ans(0x79, "0009008012340123456789ABCDEF0FF00010")},
+                        .boardData = hex("0700DC070305"),
+                        .mode = 10,
+                        .shown = {{"sSoft", "text", "0.9"},
+                                  {"sNum", "text", notSupported},
+                                  {"sDate", "text", notSupported},
+                                  {"sChipID", "text", notSupported},
+                                  {"sChipRev", "text", notSupported},
+                                  {"sEsn", "text", notSupported}},
+                        .frames = {TMemoryPort::requestFrame(0x81, QByteArray(22, 0))}};
         QTest::newRow("refused after another board")
-            << "$ID, err | 0700DC070305 | 10 | spinNum=5, eData=2015-06-01 | sSoft=0.0, sNum=0005, "
-               "sEsn=$NO | 81:0500DF07060100000000000000000000000000000000";
+            << InfoCase{.idents = {ans(0x79, identity), refusal},
+                        .boardData = hex("0700DC070305"),
+                        .mode = 10,
+                        .edits = {{"spinNum", "value", 5}, {"eData", "date", date(2015, 6, 1)}},
+                        .shown = {{"sSoft", "text", "0.0"},
+                                  {"sNum", "text", "0005"},
+                                  {"sEsn", "text", notSupported}},
+                        .frames = {req(0x81, "0500DF07060100000000000000000000000000000000")}};
     }
     void info()
     {
-        QFETCH(QString, row);
-        const QStringList f = row.replace("$ID", "020F008012340123456789ABCDEF0FF00010")
-                                  .replace("$NO", "Не поддерживается")
-                                  .split(" | ");
-        const QString rest = "A6A7A8A9AAABACADAEAFB0B1B2B3B4B5"; // not the terminal's to read
-        const QMap<int, QString> board = {{0x80, f[1] + rest}, {0x76, newRecord().toHex()}};
-        QStringList idents = L(f[0]);
+        QFETCH(InfoCase, c);
+        QByteArrayList idents = c.idents;
         Line line([&](quint8 cmd, const QByteArray &) {
-            return answer(cmd, cmd == 0x79 ? idents.takeFirst() : board.value(cmd, "30"));
+            if (cmd == 0x79)
+                return idents.takeFirst();
+            if (cmd == 0x80)
+                return TMemoryPort::answerFrame(cmd, c.boardData + hex(rest));
+            return TMemoryPort::answerFrame(cmd, newRecord());
         });
-        for (int i = L(f[0]).size(); i > 0; --i)
+        for (int i = c.idents.size(); i > 0; --i)
             line.thread.postRead();
         QVERIFY(line.thread.wait(5000));
         line.port->clearRecord();
-        std::unique_ptr<Info> w(new Info(&line.thread, quint8(f[2].toInt())));
+        std::unique_ptr<Info> w(new Info(&line.thread, quint8(c.mode)));
         w->show();
-        for (const QString &e : L(f[3])) // spinNum=n or eData=yyyy-mm-dd
-            w->findChild<QObject *>(e.section('=', 0, 0))
-                ->setProperty(e.startsWith("spin") ? "value" : "date", e.section('=', 1));
-        QStringList got;
-        for (const QString &s : L(f[4])) { // a label's text, or "name.property"
-            const QString key = s.section('=', 0, 0), prop = key.section('.', 1);
-            QObject *o = w->findChild<QObject *>(key.section('.', 0, 0));
-            got << key + '=' + o->property(prop.isEmpty() ? "text" : qPrintable(prop)).toString();
-        }
-        QCOMPARE(got, L(f[4]));
-        if (!f[5].isEmpty())
-            w->findChild<QPushButton *>("bSave")->click();
+        for (const Prop &e : c.edits)
+            w->findChild<QObject *>(e.control)->setProperty(e.property, e.value);
+        QCOMPARE(propsOf(w.get(), c.shown), propsWanted(c.shown));
+        w->findChild<QPushButton *>("bSave")->click();
         QVERIFY(line.thread.wait(5000));
-        QCOMPARE(line.port->writes(), frames(f[5].size() == 15 ? f[5] + rest : f[5]));
+        QCOMPARE(line.port->writes(), c.frames);
     }
 
-    // A row: the board's answers to the polls in turn ("err": an error answer; none left: no
-    // trace data) | the steps (a check box name clicks it; "idle": the board has run out of
-    // records; "late": a record that was on its way arrives) | the log lines after their
-    // time, newest first | the frames on the line | the run button's text (its C is Latin,
-    // as the program has it).
     void trace_data()
     {
-        QTest::addColumn<QString>("row");
-        QTest::newRow("every channel, newest on top, stop")
-            << "0001, 0102, 020F10, 03FF | chkRad, chkI2C, chkRxP, chkTxP, start, idle, stop | "
-               "-> PROIS TxD=>0xFF; , -> PROIS RxD=>0x0F; 0x10; , -> I2C TxD=>0x02; , "
-               "-> RAD->Q275=>0x01;  | 77:0F, 78, 78, 78, 78, 78, 77:00 | Cтарт";
+        QTest::addColumn<TraceCase>("c");
+        const QList<TraceStep> all = {click("chkRad"), click("chkI2C"), click("chkRxP"),
+                                      click("chkTxP")};
+        QTest::newRow("every channel, newest on top, stop") << TraceCase{
+            .polls = {ans(0x78, "0001"), ans(0x78, "0102"), ans(0x78, "020F10"), ans(0x78, "03FF")},
+            .steps = all + QList<TraceStep>{click("bRun"), idle(), stop()},
+            .lines = {"-> PROIS TxD=>0xFF; ", "-> PROIS RxD=>0x0F; 0x10; ", "-> I2C TxD=>0x02; ",
+                      "-> RAD->Q275=>0x01; "},
+            .frames = {req(0x77, "0F"), req(0x78), req(0x78), req(0x78), req(0x78), req(0x78),
+                       req(0x77, "00")},
+            .run = "Cтарт"};
         QTest::newRow("record without data, channel error")
-            << "01, 071122, 0244 | chkRxP, start, idle | -> PROIS RxD=>0x44; , "
-               "-> ошибка канала=7 ; n=2 | 77:04, 78, 78, 78, 78 | Cтоп";
-        // Lines beyond the limit drop off the bottom ("...": the lines between).
-        QTest::newRow("no channel, many records") << " | start, flood | -> I2C TxD=>0x13; 0x8A; , "
-                                                     "..., -> I2C TxD=>0x00; 0x03;  | 77:00 | "
-                                                     "Cтоп";
-        QTest::newRow("link error") << "err | chkTxP, start |  | 77:08, 78, 77:00 | Cтарт";
+            << TraceCase{.polls = {ans(0x78, "01"), ans(0x78, "071122"), ans(0x78, "0244")},
+                         .steps = {click("chkRxP"), click("bRun"), idle()},
+                         .lines = {"-> PROIS RxD=>0x44; ", "-> ошибка канала=7 ; n=2"},
+                         .frames = {req(0x77, "04"), req(0x78), req(0x78), req(0x78), req(0x78)},
+                         .run = "Cтоп"};
+        QTest::newRow("link error")
+            << TraceCase{.polls = {refusal},
+                         .steps = {click("chkTxP"), click("bRun")},
+                         .frames = {req(0x77, "08"), req(0x78), req(0x77, "00")},
+                         .run = "Cтарт"};
         QTest::newRow("late record")
-            << " | chkI2C, start, idle, stop, late |  | 77:02, 78, 77:00 | Cтарт";
-        QTest::newRow("closing, tracing")
-            << " | chkRxP, start, idle, close |  | 77:04, 78, 77:00 | ";
-        QTest::newRow("closing idle") << " | chkRxP, close |  |  | ";
+            << TraceCase{.polls = {},
+                         .steps = {click("chkI2C"), click("bRun"), idle(), stop(), late()},
+                         .frames = {req(0x77, "02"), req(0x78), req(0x77, "00")},
+                         .run = "Cтарт"};
     }
     void trace()
     {
-        QFETCH(QString, row);
-        const QStringList f = row.split(" | ");
-        QStringList polls = L(f[0]);
+        QFETCH(TraceCase, c);
+        QByteArrayList polls = c.polls;
         Line line([&](quint8 cmd, const QByteArray &) {
-            return answer(cmd, cmd != 0x78 ? "30" : polls.isEmpty() ? "" : polls.takeFirst());
+            return cmd != 0x78       ? ans(cmd, "30")
+                   : polls.isEmpty() ? ans(cmd, "")
+                                     : polls.takeFirst();
         });
-        QPointer<Trace> w = new Trace(nullptr, &line.thread);
-        auto *run = w->findChild<QPushButton *>("bRun");
-        for (const QString &step : L(f[1])) {
-            if (step == "idle")
-                QVERIFY(waitFor([&] { return line.pausing.load(); }, 5000));
-            if (step == "close")
-                delete w;
-            if (step == "start" || step == "stop" || step.startsWith("chk"))
-                (step.startsWith("chk") ? w->findChild<QAbstractButton *>(step) : run)->click();
-            const int records = step == "late" ? 1 : step == "flood" ? Trace::MaxLines + 3 : 0;
-            for (int i = 0; i < records; ++i) {
-                quint8 rec[4] = {3, 1, quint8(i >> 8), quint8(i)}; // I2C, two data bytes
-                emit line.thread.traceRdy(rec);
-            }
-            line.released = line.released || step == "stop" || step == "close";
-        }
-        QVERIFY(waitFor([&] { return line.port->writes().size() >= frames(f[3]).size(); }, 5000));
-        QTest::qWait(50);
-        QCOMPARE(line.port->writes(), frames(f[3]));
-        if (!w)
-            return;
+        std::unique_ptr<Trace> w(openTrace(line, c.steps));
+        QCOMPARE(written(line, c.frames), c.frames);
         QStringList got =
             w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
         got.replaceInStrings(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d"), "");
-        if (got.size() == Trace::MaxLines)
-            got = QStringList{got.first(), "...", got.last()};
-        QCOMPARE(got, L(f[2]));
-        QCOMPARE(run->text(), f[4]);
-        QCOMPARE(w->findChild<QGroupBox *>("boxCh")->isEnabled(), f[4] != "Cтоп");
-        delete w;
+        QCOMPARE(got, c.lines);
+        QCOMPARE(w->findChild<QPushButton *>("bRun")->text(), c.run);
+        QCOMPARE(w->findChild<QGroupBox *>("boxCh")->isEnabled(), c.run != "Cтоп");
+    }
+
+    // Closing the monitor while it traces switches the board's trace off.
+    void traceClosing_data()
+    {
+        QTest::addColumn<TraceCase>("c");
+        QTest::newRow("tracing") << TraceCase{
+            .polls = {},
+            .steps = {click("chkRxP"), click("bRun"), idle()},
+            .frames = {req(0x77, "04"), req(0x78), req(0x77, "00")}};
+        QTest::newRow("idle") << TraceCase{.polls = {}, .steps = {click("chkRxP")}};
+    }
+    void traceClosing()
+    {
+        QFETCH(TraceCase, c);
+        Line line(
+            [&](quint8 cmd, const QByteArray &) { return ans(cmd, cmd == 0x78 ? "" : "30"); });
+        delete openTrace(line, c.steps);
+        line.released = true;
+        QCOMPARE(written(line, c.frames), c.frames);
+    }
+
+    // Lines beyond the limit drop off the bottom; with no channel the board traces nothing.
+    void traceLimit()
+    {
+        Line line([&](quint8 cmd, const QByteArray &) { return ans(cmd, "30"); });
+        std::unique_ptr<Trace> w(openTrace(line, {click("bRun")}));
+        for (int i = 0; i < Trace::MaxLines + 3; ++i) {
+            quint8 rec[4] = {3, 1, quint8(i >> 8), quint8(i)}; // I2C, two data bytes
+            emit line.thread.traceRdy(rec);
+        }
+        QCOMPARE(written(line, {req(0x77, "00")}), QByteArrayList{req(0x77, "00")});
+        const QStringList got =
+            w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(got.size(), int(Trace::MaxLines));
+        QCOMPARE(got.first().mid(8), "-> I2C TxD=>0x13; 0x8A; ");
+        QCOMPARE(got.last().mid(8), "-> I2C TxD=>0x00; 0x03; ");
+        QCOMPARE(w->findChild<QPushButton *>("bRun")->text(), "Cтоп");
     }
 };
 

@@ -1,0 +1,26 @@
+#include "windowcase.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+
+#include "modalresponder.h"
+#include "q275.h"
+#include "testsandbox.h"
+
+void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+    box.reset(new TestSandbox);
+    modal.reset(new ModalResponder);
+}
+
+void endWindowCase(Q275 *&w)
+{
+    if (!w)
+        return;
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    w->workArea()->closeAllSubWindows();
+    delete w;
+    w = nullptr;
+}

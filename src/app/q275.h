@@ -83,6 +83,18 @@ private:
     void applyMode();
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;
+    // The work windows, one maker per kind: the window, or null when there is nothing to open.
+    QWidget *makeRead(const QString &kind);
+    QWidget *makeTest(const QString &kind);
+    QWidget *makeWrite(const QString &kind);
+    QWidget *makeLoad(const QString &kind);
+    QWidget *makeEditor(const QString &kind);
+    QWidget *makeInfo(const QString &kind);
+    QWidget *makeTrace(const QString &kind);
+    QWidget *makeAbout(const QString &kind);
+    QWidget *makeHistory(const QString &kind);
+    // Reads a controller software file into romData; empty, or the reason it failed.
+    QString readRom(const QString &name);
     void buildNewRecord(TQ275 &rec);
     // Drops the record of a read whose window went without a result.
     void dropPendingRead();

@@ -60,12 +60,28 @@ const QString kOut = QStringLiteral("Выход адаптера");
 const QString kAbout = QStringLiteral("О программе");
 const QString kHistory = QStringLiteral("История плат");
 
-// Connects a work window's close request to the main window.
-template <class W> W *attach(W *w, Q275 *main)
+// The bytes of the configuration each channel editor works on: copied into workCopy when
+// the editor opens, and back into the configuration when it closes with success.
+struct EditorPart {
+    const QString &kind;
+    void (*copy)(TQ275 &dst, const TQ275 &src);
+};
+const EditorPart editorParts[] = {
+    {kRxIn, &TQ275::copyRxPart},
+    {kMicIn, &TQ275::copyMicPart},
+    {kOut, &TQ275::copyOutPart},
+};
+
+// The part of a window kind; null for a window that edits no bytes of the record.
+const EditorPart *editorPart(const QString &kind)
 {
-    QObject::connect(w, &W::reqClose, main, &Q275::closeWin);
-    return w;
+    for (const EditorPart &p : editorParts) {
+        if (p.kind == kind)
+            return &p;
+    }
+    return nullptr;
 }
+
 } // namespace
 
 Q275::Q275(QWidget *parent) : QMainWindow(parent)
@@ -137,92 +153,77 @@ QString Q275::currentFileName() const
 
 void Q275::createActions()
 {
-    auto make = [this](const QString &text, const char *icon, const QString &tip) {
-        QAction *a = new QAction(text, this);
-        if (icon)
-            a->setIcon(QIcon(QString::fromLatin1(icon)));
-        a->setStatusTip(tip);
-        return a;
+    // Every action of the window: what it reads, its icon, key, status tip and what it runs.
+    using Run = void (*)(Q275 *);
+    struct Row {
+        QAction *Q275::*action;
+        const char *text;
+        const char *icon;
+        QKeySequence::StandardKey key;
+        const char *tip;
+        Run run;
     };
-
-    createAct =
-        make(tr("&Создать"), ":/images/page.png", tr("Cоздать файл конфигурации устройства"));
-    createAct->setShortcuts(QKeySequence::New);
-    connect(createAct, &QAction::triggered, this, &Q275::create);
-
-    openAct = make(tr("&Открыть"), ":/images/open.png", tr("Открыть файл конфигурации устройства"));
-    openAct->setShortcuts(QKeySequence::Open);
-    connect(openAct, &QAction::triggered, this, &Q275::open);
-
-    saveAct =
-        make(tr("&Сохранить"), ":/images/save.png", tr("Сохранить файл конфигурации устройства"));
-    saveAct->setShortcuts(QKeySequence::Save);
-    saveAct->setEnabled(false);
-    connect(saveAct, &QAction::triggered, this, &Q275::save);
-
-    saveAsAct = make(tr("&Сохранить как"), ":/images/save_as.png",
-                     tr("Сохранить файл конфигурации устройства как..."));
-    saveAsAct->setShortcuts(QKeySequence::SaveAs);
-    saveAsAct->setEnabled(false);
-    connect(saveAsAct, &QAction::triggered, this, &Q275::saveAs);
-
-    historyAct = make(tr("&История плат..."), nullptr,
-                      tr("Конфигурации, прочитанные из плат и записанные в них"));
-    connect(historyAct, &QAction::triggered, this, &Q275::history);
+    static const Row rows[] = {
+        {&Q275::createAct, QT_TR_NOOP("&Создать"), ":/images/page.png", QKeySequence::New,
+         QT_TR_NOOP("Cоздать файл конфигурации устройства"), [](Q275 *w) { w->create(); }},
+        {&Q275::openAct, QT_TR_NOOP("&Открыть"), ":/images/open.png", QKeySequence::Open,
+         QT_TR_NOOP("Открыть файл конфигурации устройства"), [](Q275 *w) { w->open(); }},
+        {&Q275::saveAct, QT_TR_NOOP("&Сохранить"), ":/images/save.png", QKeySequence::Save,
+         QT_TR_NOOP("Сохранить файл конфигурации устройства"), [](Q275 *w) { w->save(); }},
+        {&Q275::saveAsAct, QT_TR_NOOP("&Сохранить как"), ":/images/save_as.png",
+         QKeySequence::SaveAs, QT_TR_NOOP("Сохранить файл конфигурации устройства как..."),
+         [](Q275 *w) { w->saveAs(); }},
+        {&Q275::historyAct, QT_TR_NOOP("&История плат..."), nullptr, QKeySequence::UnknownKey,
+         QT_TR_NOOP("Конфигурации, прочитанные из плат и записанные в них"),
+         [](Q275 *w) { w->history(); }},
+        {&Q275::shutAct, QT_TR_NOOP("&Закрыть..."), nullptr, QKeySequence::Close,
+         QT_TR_NOOP("Закрыть файл конфигурации устройства"), [](Q275 *w) { w->shut(); }},
+        {&Q275::exitAct, QT_TR_NOOP("&Выход"), nullptr, QKeySequence::Quit,
+         QT_TR_NOOP("Выйти из программы"), [](Q275 *w) { w->close(); }},
+        {&Q275::readAct, QT_TR_NOOP("&Прочитать"), ":/images/read.bmp", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Прочитать конфигурацию из устройства"), [](Q275 *w) { w->read(); }},
+        {&Q275::testAct, QT_TR_NOOP("&Проверить"), ":/images/test.bmp", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Проверить конфигурацию из устройства"), [](Q275 *w) { w->test(); }},
+        {&Q275::writeAct, QT_TR_NOOP("&Записать"), ":/images/write.bmp", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Записать конфигурацию в устройство"), [](Q275 *w) { w->write(); }},
+        {&Q275::userAct, QT_TR_NOOP("&Пользовательский"), nullptr, QKeySequence::UnknownKey,
+         QT_TR_NOOP("Установить пользовательский режим"), [](Q275 *w) { w->user(); }},
+        {&Q275::serviceAct, QT_TR_NOOP("&Сервис"), ":/images/service.bmp", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Установить сервисный режим"), [](Q275 *w) { w->service(); }},
+        {&Q275::portAct, QT_TR_NOOP("&СОМ Порт"), ":/images/connect.png", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Установка COM порта"), [](Q275 *w) { w->port(); }},
+        {&Q275::aboutAct, QT_TR_NOOP("&О программе"), ":/images/help.png", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Информация о версии программы"), [](Q275 *w) { w->about(); }},
+        {&Q275::closeAct, QT_TR_NOOP("Закрыть"), ":/images/delete.png", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Закрыть активное окно"), [](Q275 *w) { w->mdiArea->closeActiveSubWindow(); }},
+        {&Q275::closeAllAct, QT_TR_NOOP("Закрыть все"), ":/images/close.png",
+         QKeySequence::UnknownKey, QT_TR_NOOP("Закрыть все окна"),
+         [](Q275 *w) { w->mdiArea->closeAllSubWindows(); }},
+        {&Q275::tileAct, QT_TR_NOOP("Развернуть"), ":/images/win.png", QKeySequence::UnknownKey,
+         QT_TR_NOOP("Развернуть все окна"), [](Q275 *w) { w->mdiArea->tileSubWindows(); }},
+        {&Q275::cascadeAct, QT_TR_NOOP("Каскадом"), ":/images/multiple.png",
+         QKeySequence::UnknownKey, QT_TR_NOOP("Каскад окон"),
+         [](Q275 *w) { w->mdiArea->cascadeSubWindows(); }},
+    };
+    for (const Row &row : rows) {
+        QAction *a = new QAction(tr(row.text), this);
+        if (row.icon)
+            a->setIcon(QIcon(QString::fromLatin1(row.icon)));
+        if (row.key != QKeySequence::UnknownKey)
+            a->setShortcuts(row.key);
+        a->setStatusTip(tr(row.tip));
+        connect(a, &QAction::triggered, this, [this, run = row.run] { run(this); });
+        this->*row.action = a;
+    }
+    userAct->setCheckable(true);
+    userAct->setChecked(true);
+    setConfigActions(false);
 
     for (QAction *&a : recentActs) {
         a = new QAction(this);
         a->setVisible(false);
         connect(a, &QAction::triggered, this, &Q275::openRecentFile);
     }
-
-    shutAct = make(tr("&Закрыть..."), nullptr, tr("Закрыть файл конфигурации устройства"));
-    shutAct->setShortcuts(QKeySequence::Close);
-    connect(shutAct, &QAction::triggered, this, &Q275::shut);
-
-    exitAct = make(tr("&Выход"), nullptr, tr("Выйти из программы"));
-    exitAct->setShortcuts(QKeySequence::Quit);
-    connect(exitAct, &QAction::triggered, this, &QWidget::close);
-
-    readAct =
-        make(tr("&Прочитать"), ":/images/read.bmp", tr("Прочитать конфигурацию из устройства"));
-    connect(readAct, &QAction::triggered, this, &Q275::read);
-
-    testAct =
-        make(tr("&Проверить"), ":/images/test.bmp", tr("Проверить конфигурацию из устройства"));
-    testAct->setEnabled(false);
-    connect(testAct, &QAction::triggered, this, &Q275::test);
-
-    writeAct =
-        make(tr("&Записать"), ":/images/write.bmp", tr("Записать конфигурацию в устройство"));
-    writeAct->setEnabled(false);
-    connect(writeAct, &QAction::triggered, this, &Q275::write);
-
-    userAct = make(tr("&Пользовательский"), nullptr, tr("Установить пользовательский режим"));
-    userAct->setCheckable(true);
-    userAct->setChecked(true);
-    connect(userAct, &QAction::triggered, this, &Q275::user);
-
-    serviceAct = make(tr("&Сервис"), ":/images/service.bmp", tr("Установить сервисный режим"));
-    connect(serviceAct, &QAction::triggered, this, &Q275::service);
-
-    portAct = make(tr("&СОМ Порт"), ":/images/connect.png", tr("Установка COM порта"));
-    connect(portAct, &QAction::triggered, this, &Q275::port);
-
-    aboutAct = make(tr("&О программе"), ":/images/help.png", tr("Информация о версии программы"));
-    connect(aboutAct, &QAction::triggered, this, &Q275::about);
-
-    closeAct = make(tr("Закрыть"), ":/images/delete.png", tr("Закрыть активное окно"));
-    connect(closeAct, &QAction::triggered, mdiArea, &QMdiArea::closeActiveSubWindow);
-
-    closeAllAct = make(tr("Закрыть все"), ":/images/close.png", tr("Закрыть все окна"));
-    connect(closeAllAct, &QAction::triggered, mdiArea, &QMdiArea::closeAllSubWindows);
-
-    tileAct = make(tr("Развернуть"), ":/images/win.png", tr("Развернуть все окна"));
-    connect(tileAct, &QAction::triggered, mdiArea, &QMdiArea::tileSubWindows);
-
-    cascadeAct = make(tr("Каскадом"), ":/images/multiple.png", tr("Каскад окон"));
-    connect(cascadeAct, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
 }
 
 void Q275::createMenus()
@@ -672,6 +673,7 @@ void Q275::openItem(QTreeWidgetItem *item, int column)
 
 void Q275::openWin(QString mode)
 {
+    // At most one window of each kind: an open one is raised.
     const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
     for (QMdiSubWindow *sw : windows) {
         if (sw->windowTitle() == mode) {
@@ -680,109 +682,154 @@ void Q275::openWin(QString mode)
         }
     }
 
-    QWidget *w = nullptr;
-    if (mode == kRead) {
-        if (config && !askClose())
-            return;
-        // The record starts zero-filled; the Read window fills it when the board answers.
-        // It is kept only through closeWin(true): however else the window goes, the
-        // record goes with it.
-        config = std::make_unique<TQ275>();
-        w = attach(new Read(thread, config.get()), this);
-        const quint64 read = ++readSerial;
-        pendingRead = read;
-        disconnect(readGone);
-        readGone = connect(w, &QObject::destroyed, this, [this, read] {
-            if (pendingRead == read)
-                dropPendingRead();
-        });
-    } else if (mode == kTest) {
-        if (!config)
-            return;
-        TQ275 copy = *config;
-        for (QMdiSubWindow *sw : windows) {
-            const QString title = sw->windowTitle();
-            if (title == kRxIn) {
-                if (auto *ed = qobject_cast<TInpRx *>(sw->widget()))
-                    ed->Store(&copy.switching, copy.rx);
-            } else if (title == kMicIn) {
-                if (auto *ed = qobject_cast<TInpTx *>(sw->widget()))
-                    ed->Store(&copy.switching, copy.mic);
-            } else if (title == kOut) {
-                if (auto *ed = qobject_cast<TOutput *>(sw->widget()))
-                    ed->Store(copy.rx + 6, copy.mic + 6);
-            }
+    using Maker = TWorkWindow *(Q275::*)(const QString &kind);
+    const QPair<QString, Maker> makers[] = {
+        {kRead, &Q275::makeRead},       {kTest, &Q275::makeTest},
+        {kWrite, &Q275::makeWrite},     {tr("Загрузить ПО"), &Q275::makeLoad},
+        {kRxIn, &Q275::makeEditor},     {kMicIn, &Q275::makeEditor},
+        {kOut, &Q275::makeEditor},      {kInfo, &Q275::makeInfo},
+        {kTrace, &Q275::makeTrace},     {kAbout, &Q275::makeAbout},
+        {kHistory, &Q275::makeHistory},
+    };
+    TWorkWindow *w = nullptr;
+    for (const auto &[kind, make] : makers) {
+        if (kind == mode) {
+            w = (this->*make)(kind);
+            break;
         }
-        copy.updateChecksum();
-        w = attach(new TTest(thread, &copy), this);
-    } else if (mode == kWrite) {
-        if (!config)
-            return;
-        config->updateChecksum();
-        w = attach(new Write(thread, config.get()), this);
-    } else if (mode == tr("Загрузить ПО")) {
-        const QString name = QFileDialog::getOpenFileName(
-            this, tr("Открыть файл"), QString(), tr("ПО контроллера (*.rom);;Все файлы (*.*)"));
-        if (name.isEmpty())
-            return;
-        QFile file(name);
-        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
-            warn(tr("Файл ") + name + tr(" не удалось открыть."));
-            return;
-        }
-        const qint64 size = file.size();
-        if (size > INT_MAX) {
-            warn(tr("Файл ") + name + tr(" не удалось прочитать."));
-            return;
-        }
-        delete[] romData;
-        romData = new quint8[size > 0 ? size : 1];
-        const qint64 got = file.read(reinterpret_cast<char *>(romData), size);
-        romSize = int(qMax<qint64>(got, 0));
-        file.close();
-        if (got != size) {
-            delete[] romData;
-            romData = nullptr;
-            romSize = 0;
-            warn(tr("Файл ") + name + tr(" не удалось прочитать."));
-            return;
-        }
-        w = attach(new Load(thread, romData, romSize), this);
-        romData = nullptr; // the Load window owns the image now
-        romSize = 0;
-    } else if (mode == kRxIn) {
-        if (!config)
-            return;
-        TQ275::copyRxPart(workCopy, *config);
-        w = attach(new TInpRx(thread, &workCopy, workCopy.rx, svcMode), this);
-    } else if (mode == kMicIn) {
-        if (!config)
-            return;
-        TQ275::copyMicPart(workCopy, *config);
-        w = attach(new TInpTx(thread, &workCopy, workCopy.mic, svcMode), this);
-    } else if (mode == kOut) {
-        if (!config)
-            return;
-        TQ275::copyOutPart(workCopy, *config);
-        w = attach(new TOutput(thread, workCopy.rx + 6, workCopy.mic + 6, svcMode), this);
-    } else if (mode == kInfo) {
-        w = attach(new Info(thread, quint8(svcMode)), this);
-    } else if (mode == kTrace) {
-        w = attach(new Trace(this, thread), this);
-    } else if (mode == kAbout) {
-        w = attach(new About(this), this);
-    } else if (mode == kHistory) {
-        auto *h = attach(new History([this] { return config.get(); }), this);
-        connect(h, &History::openEntry, this, &Q275::openEntry);
-        w = h;
     }
     if (!w)
-        return;
+        return; // a group item of the tree, or a window that has nothing to work on
 
+    connect(w, &TWorkWindow::reqClose, this, &Q275::closeWin);
     w->setWindowTitle(mode);
     QMdiSubWindow *sw = mdiArea->addSubWindow(w);
     sw->show();
     sw->adjustSize();
+}
+
+// ---- the work windows, one maker per kind ----------------------------------------------------
+
+TWorkWindow *Q275::makeRead(const QString &)
+{
+    if (config && !askClose())
+        return nullptr;
+    // The record starts zero-filled; the Read window fills it when the board answers. It is
+    // kept only through closeWin(true): however else the window goes, the record goes with it.
+    config = std::make_unique<TQ275>();
+    TWorkWindow *w = new Read(thread, config.get());
+    const quint64 read = ++readSerial;
+    pendingRead = read;
+    disconnect(readGone);
+    readGone = connect(w, &QObject::destroyed, this, [this, read] {
+        if (pendingRead == read)
+            dropPendingRead();
+    });
+    return w;
+}
+
+TWorkWindow *Q275::makeTest(const QString &)
+{
+    if (!config)
+        return nullptr;
+    // The configuration with what the open editors show, saved or not.
+    TQ275 copy = *config;
+    const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sw : windows) {
+        const QString title = sw->windowTitle();
+        if (title == kRxIn) {
+            if (auto *ed = qobject_cast<TInpRx *>(sw->widget()))
+                ed->Store(&copy.switching, copy.rx);
+        } else if (title == kMicIn) {
+            if (auto *ed = qobject_cast<TInpTx *>(sw->widget()))
+                ed->Store(&copy.switching, copy.mic);
+        } else if (title == kOut) {
+            if (auto *ed = qobject_cast<TOutput *>(sw->widget()))
+                ed->Store(copy.rx + 6, copy.mic + 6);
+        }
+    }
+    copy.updateChecksum();
+    return new TTest(thread, &copy);
+}
+
+TWorkWindow *Q275::makeWrite(const QString &)
+{
+    if (!config)
+        return nullptr;
+    config->updateChecksum();
+    return new Write(thread, config.get());
+}
+
+TWorkWindow *Q275::makeLoad(const QString &)
+{
+    const QString name = QFileDialog::getOpenFileName(
+        this, tr("Открыть файл"), QString(), tr("ПО контроллера (*.rom);;Все файлы (*.*)"));
+    if (name.isEmpty())
+        return nullptr;
+    const QString problem = readRom(name);
+    if (!problem.isEmpty()) {
+        warn(tr("Файл ") + name + problem);
+        return nullptr;
+    }
+    TWorkWindow *w = new Load(thread, romData, romSize);
+    romData = nullptr; // the Load window owns the image now
+    romSize = 0;
+    return w;
+}
+
+QString Q275::readRom(const QString &name)
+{
+    QFile file(name);
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return tr(" не удалось открыть.");
+    const qint64 size = file.size();
+    if (size > INT_MAX)
+        return tr(" не удалось прочитать.");
+    delete[] romData;
+    romData = new quint8[size > 0 ? size : 1];
+    const qint64 got = file.read(reinterpret_cast<char *>(romData), size);
+    romSize = int(qMax<qint64>(got, 0));
+    if (got == size)
+        return QString();
+    delete[] romData;
+    romData = nullptr;
+    romSize = 0;
+    return tr(" не удалось прочитать.");
+}
+
+TWorkWindow *Q275::makeEditor(const QString &kind)
+{
+    if (!config)
+        return nullptr;
+    // The editor works on workCopy, which gets its part of the configuration first.
+    editorPart(kind)->copy(workCopy, *config);
+    if (kind == kRxIn)
+        return new TInpRx(thread, &workCopy, workCopy.rx, svcMode);
+    if (kind == kMicIn)
+        return new TInpTx(thread, &workCopy, workCopy.mic, svcMode);
+    return new TOutput(thread, workCopy.rx + 6, workCopy.mic + 6, svcMode);
+}
+
+TWorkWindow *Q275::makeInfo(const QString &)
+{
+    return new Info(thread, quint8(svcMode));
+}
+
+TWorkWindow *Q275::makeTrace(const QString &)
+{
+    return new Trace(this, thread);
+}
+
+TWorkWindow *Q275::makeAbout(const QString &)
+{
+    return new About(this);
+}
+
+TWorkWindow *Q275::makeHistory(const QString &)
+{
+    auto *h = new History([this] { return config.get(); });
+    connect(h, &History::openEntry, this, &Q275::openEntry);
+    return h;
 }
 
 QMdiSubWindow *Q275::requestingWindow() const
@@ -818,13 +865,8 @@ void Q275::closeWin(bool ok)
                 statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
         } else if (title == kWrite) {
             statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
-        } else if (config && (title == kRxIn || title == kMicIn || title == kOut)) {
-            if (title == kRxIn)
-                TQ275::copyRxPart(*config, workCopy);
-            else if (title == kMicIn)
-                TQ275::copyMicPart(*config, workCopy);
-            else
-                TQ275::copyOutPart(*config, workCopy);
+        } else if (const EditorPart *part = editorPart(title); part && config) {
+            part->copy(*config, workCopy);
             config->updateChecksum();
         }
     } else if (title == kRead) {

@@ -17,6 +17,7 @@ class QMenu;
 class QToolBar;
 class QTreeWidgetItem;
 class TThread;
+class TWorkWindow;
 
 // The terminal's main window: actions, menus, tool bars, the program log, the device
 // tree, the current configuration and its file, and the routing of every work window.
@@ -83,6 +84,18 @@ private:
     void applyMode();
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;
+    // The work windows, one maker per kind: the window, or null when there is nothing to open.
+    TWorkWindow *makeRead(const QString &kind);
+    TWorkWindow *makeTest(const QString &kind);
+    TWorkWindow *makeWrite(const QString &kind);
+    TWorkWindow *makeLoad(const QString &kind);
+    TWorkWindow *makeEditor(const QString &kind);
+    TWorkWindow *makeInfo(const QString &kind);
+    TWorkWindow *makeTrace(const QString &kind);
+    TWorkWindow *makeAbout(const QString &kind);
+    TWorkWindow *makeHistory(const QString &kind);
+    // Reads a controller software file into romData; empty, or the reason it failed.
+    QString readRom(const QString &name);
     // Drops the record of a read whose window went without a result.
     void dropPendingRead();
     // Asks the worker to end and waits a short while; false when it is still running.

@@ -57,6 +57,9 @@ Bits upTo(int code, int max, const Bits &bits)
     return code <= max ? bits : Bits();
 }
 
+using Row = ConfigText::Row;
+
+// One input channel: its keys and texts, its block, and the switching bits of its sources.
 struct Channel {
     const char *groupKey;
     QString group;
@@ -65,6 +68,169 @@ struct Channel {
     quint8 offFirst, offSecond;
     QString onFirstText, onSecondText, offFirstText, offSecondText;
 };
+
+// The source a pair of switching bits shows, as the editors fill their radio buttons: the
+// second source wins, and then its text tells nothing of the first source's bit.
+Row switchRow(quint8 sw, quint8 first, quint8 second, const QString &firstText,
+              const QString &secondText, const QString &noneText)
+{
+    Row r;
+    r.value = sw & second ? secondText : sw & first ? firstText : noneText;
+    r.bits = {{0, sw & second ? second : quint8(first | second)}};
+    return r;
+}
+
+// The settings of a channel block in the editors' units.
+QList<Row> blockRows(const quint8 *b, int at)
+{
+    using T = ConfigText;
+    const int agc = at + 2;
+    double agcDb = 0;
+    TScale::AgcLvlDb((b[2] >> 4) & 7, &agcDb);
+    static const char *const gates[4] = {
+        QT_TRANSLATE_NOOP("ConfigText", "1 дБ"), QT_TRANSLATE_NOOP("ConfigText", "2 дБ"),
+        QT_TRANSLATE_NOOP("ConfigText", "3 дБ"), QT_TRANSLATE_NOOP("ConfigText", "Откл.")};
+    // key, setting, value, the record bits the value tells
+    return {
+        {{},
+         "attenuator",
+         {},
+         T::tr("Аттенюатор"),
+         db(TScale::AttDb(qMin<int>(b[0], TScale::AttMax))),
+         upTo(b[0], TScale::AttMax, {{at, 0xFF}})},
+        {{}, "amplifier", {}, T::tr("Усилитель"), onOff(!(b[1] & 0x80)), {{at + 1, 0x80}}},
+        {{},
+         "amplifier_mode",
+         {},
+         T::tr("Режим усилителя"),
+         b[2] & 0x80 ? T::tr("АРУ") : T::tr("Постоянный"),
+         {{agc, 0x80}}},
+        {{},
+         "gain",
+         {},
+         T::tr("Усиление"),
+         db(TScale::GainDb(qMin<int>(b[1] & 0x7F, TScale::GainMax))),
+         upTo(b[1] & 0x7F, TScale::GainMax, {{at + 1, 0x7F}})},
+        {{}, "clip", {}, T::tr("Ограничение"), onOff(b[4] & 0x01), {{at + 4, 0x01}}},
+        {{}, "agc_level", {}, T::tr("Уровень выхода АРУ"), db(agcDb), {{agc, 0x70}}},
+        {{},
+         "agc_max_gain",
+         {},
+         T::tr("Макс. усиление АРУ"),
+         db(TScale::GainDb(qMin<int>(b[3] >> 1, TScale::GainMax))),
+         upTo(b[3] >> 1, TScale::GainMax, {{at + 3, 0xFE}})},
+        {{},
+         "attack",
+         {},
+         T::tr("Нарастание"),
+         ms(TScale::AttackText((b[2] >> 2) & 3)),
+         {{agc, 0x0C}}},
+        {{}, "decay", {}, T::tr("Спад"), ms(TScale::DecayText(b[2] & 3)), {{agc, 0x03}}},
+        {{},
+         "signal_delay",
+         {},
+         T::tr("Задержка сигнала"),
+         ms(TScale::SignalDetText(b[5] & 7)),
+         {{at + 5, 0x07}}},
+        {{},
+         "noise_delay",
+         {},
+         T::tr("Задержка шума"),
+         ms(TScale::NoiseDetText(b[5] >> 3)),
+         {{at + 5, 0xF8}}},
+        {{},
+         "noise_threshold",
+         {},
+         T::tr("Отсечка шума"),
+         level(TScale::NoiseLvlText((b[4] >> 1) & 0x1F)),
+         {{at + 4, 0x3E}}},
+        {{},
+         "noise_hysteresis",
+         {},
+         T::tr("Порог отсечки"),
+         T::tr(gates[b[4] >> 6]),
+         {{at + 4, 0xC0}}},
+    };
+}
+
+QList<Row> channelRows(const TQ275 &cfg, const Channel &c)
+{
+    QList<Row> rows = blockRows(cfg.bytes() + c.at, c.at);
+    Row on = switchRow(cfg.switching, c.onFirst, c.onSecond, c.onFirstText, c.onSecondText,
+                       ConfigText::tr("Нет"));
+    on.key = QStringLiteral("switch_on");
+    on.setting = ConfigText::tr("Включение канала");
+    Row off = switchRow(cfg.switching, c.offFirst, c.offSecond, c.offFirstText, c.offSecondText,
+                        ConfigText::tr("Откл."));
+    off.key = QStringLiteral("switch_off");
+    off.setting = ConfigText::tr("Выключение канала");
+    rows << on << off;
+    for (Row &r : rows) {
+        r.groupKey = QString::fromLatin1(c.groupKey);
+        r.group = c.group;
+    }
+    return rows;
+}
+
+// Each output of each channel: on or off, and its level.
+QList<Row> outputRows(const TQ275 &cfg)
+{
+    struct Output {
+        const char *key;
+        QString setting;
+        int at;
+    };
+    const Output outputs[4] = {
+        {"pin3_receiver", ConfigText::tr("Контакт № 3, приемник"), TQ275::RxOffset + 6},
+        {"pin3_microphone", ConfigText::tr("Контакт № 3, микрофон"), TQ275::MicOffset + 6},
+        {"pin8_receiver", ConfigText::tr("Контакт № 8, приемник"), TQ275::RxOffset + 7},
+        {"pin8_microphone", ConfigText::tr("Контакт № 8, микрофон"), TQ275::MicOffset + 7},
+    };
+    const QString group = ConfigText::tr("Выход адаптера");
+    const QString groupKey = QStringLiteral("output");
+    QList<Row> rows;
+    for (const Output &o : outputs) {
+        const quint8 b = cfg.bytes()[o.at];
+        rows.append({groupKey,
+                     QString::fromLatin1(o.key),
+                     group,
+                     o.setting,
+                     onOff(b & 0x80),
+                     {{o.at, 0x80}}});
+        rows.append({groupKey, QString::fromLatin1(o.key) + QStringLiteral("_level"), group,
+                     o.setting + ConfigText::tr(", уровень"),
+                     level(TScale::OutLvlText(qMin<int>(b & 0x7F, TScale::OutLvlOff))),
+                     upTo(b & 0x7F, TScale::OutLvlOff, {{o.at, 0x7F}})});
+    }
+    return rows;
+}
+
+// The bytes no editor shows.
+QList<Row> recordRows(const TQ275 &cfg)
+{
+    const QString group = ConfigText::tr("Запись");
+    const QString groupKey = QStringLiteral("record");
+    return {
+        {groupKey,
+         QStringLiteral("info_flag"),
+         group,
+         ConfigText::tr("Информация"),
+         hexByte(cfg.infoFlag),
+         {{17, 0xFF}}},
+        {groupKey,
+         QStringLiteral("spare"),
+         group,
+         ConfigText::tr("Резерв"),
+         hexByte(cfg.spare),
+         {{18, 0xFF}}},
+        {groupKey,
+         QStringLiteral("checksum"),
+         group,
+         ConfigText::tr("Контрольная сумма"),
+         hexByte(cfg.checksum),
+         {{19, 0xFF}}},
+    };
+}
 } // namespace
 
 QString ConfigText::Change::text() const
@@ -75,15 +241,6 @@ QString ConfigText::Change::text() const
 
 QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
 {
-    QList<Row> out;
-    const quint8 *r = cfg.bytes();
-    auto add = [&out](const char *groupKey, const QString &group, const char *key,
-                      const QString &setting, const QString &value,
-                      QList<QPair<int, quint8>> bits) {
-        out.append(
-            {QString::fromLatin1(groupKey), QString::fromLatin1(key), group, setting, value, bits});
-    };
-
     const Channel channels[2] = {
         {"receiver", tr("Вход приемника"), TQ275::RxOffset, 0x02, 0x10, 0x08, 0x40,
          tr("Детектора несущей"), tr("Разрешение аудио"), tr("Детектора несущей"),
@@ -91,78 +248,10 @@ QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
         {"microphone", tr("Вход микрофона"), TQ275::MicOffset, 0x01, 0x20, 0x04, 0x80,
          tr("Нажатия РТТ"), tr("Разрешение передачи"), tr("Отпускания РТТ"), tr("Запрет передачи")},
     };
-    for (const Channel &c : channels) {
-        const quint8 *b = r + c.at;
-        const int att = c.at, gain = c.at + 1, agc = c.at + 2, agcGain = c.at + 3, noise = c.at + 4,
-                  detect = c.at + 5;
-        auto row = [&](const char *key, const QString &setting, const QString &value,
-                       QList<QPair<int, quint8>> bits) {
-            add(c.groupKey, c.group, key, setting, value, bits);
-        };
-        row("attenuator", tr("Аттенюатор"), db(TScale::AttDb(qMin<int>(b[0], TScale::AttMax))),
-            upTo(b[0], TScale::AttMax, {{att, 0xFF}}));
-        row("amplifier", tr("Усилитель"), onOff(!(b[1] & 0x80)), {{gain, 0x80}});
-        row("amplifier_mode", tr("Режим усилителя"), b[2] & 0x80 ? tr("АРУ") : tr("Постоянный"),
-            {{agc, 0x80}});
-        row("gain", tr("Усиление"), db(TScale::GainDb(qMin<int>(b[1] & 0x7F, TScale::GainMax))),
-            upTo(b[1] & 0x7F, TScale::GainMax, {{gain, 0x7F}}));
-        row("clip", tr("Ограничение"), onOff(b[4] & 0x01), {{noise, 0x01}});
-        double agcDb = 0;
-        TScale::AgcLvlDb((b[2] >> 4) & 7, &agcDb);
-        row("agc_level", tr("Уровень выхода АРУ"), db(agcDb), {{agc, 0x70}});
-        row("agc_max_gain", tr("Макс. усиление АРУ"),
-            db(TScale::GainDb(qMin<int>(b[3] >> 1, TScale::GainMax))),
-            upTo(b[3] >> 1, TScale::GainMax, {{agcGain, 0xFE}}));
-        row("attack", tr("Нарастание"), ms(TScale::AttackText((b[2] >> 2) & 3)), {{agc, 0x0C}});
-        row("decay", tr("Спад"), ms(TScale::DecayText(b[2] & 3)), {{agc, 0x03}});
-        row("signal_delay", tr("Задержка сигнала"), ms(TScale::SignalDetText(b[5] & 7)),
-            {{detect, 0x07}});
-        row("noise_delay", tr("Задержка шума"), ms(TScale::NoiseDetText(b[5] >> 3)),
-            {{detect, 0xF8}});
-        row("noise_threshold", tr("Отсечка шума"), level(TScale::NoiseLvlText((b[4] >> 1) & 0x1F)),
-            {{noise, 0x3E}});
-        static const char *const gates[4] = {"1 дБ", "2 дБ", "3 дБ", "Откл."};
-        row("noise_hysteresis", tr("Порог отсечки"), tr(gates[b[4] >> 6]), {{noise, 0xC0}});
-        // As the editors fill their radio buttons: the second source wins, and then its
-        // text tells nothing of the first source's bit.
-        const quint8 sw = r[0];
-        row("switch_on", tr("Включение канала"),
-            sw & c.onSecond  ? c.onSecondText
-            : sw & c.onFirst ? c.onFirstText
-                             : tr("Нет"),
-            {{0, sw & c.onSecond ? c.onSecond : quint8(c.onFirst | c.onSecond)}});
-        row("switch_off", tr("Выключение канала"),
-            sw & c.offSecond  ? c.offSecondText
-            : sw & c.offFirst ? c.offFirstText
-                              : tr("Откл."),
-            {{0, sw & c.offSecond ? c.offSecond : quint8(c.offFirst | c.offSecond)}});
-    }
-
-    struct Output {
-        const char *key;
-        QString setting;
-        int at;
-    };
-    const Output outputs[4] = {
-        {"pin3_receiver", tr("Контакт № 3, приемник"), TQ275::RxOffset + 6},
-        {"pin3_microphone", tr("Контакт № 3, микрофон"), TQ275::MicOffset + 6},
-        {"pin8_receiver", tr("Контакт № 8, приемник"), TQ275::RxOffset + 7},
-        {"pin8_microphone", tr("Контакт № 8, микрофон"), TQ275::MicOffset + 7},
-    };
-    const QString outGroup = tr("Выход адаптера");
-    for (const Output &o : outputs) {
-        add("output", outGroup, o.key, o.setting, onOff(r[o.at] & 0x80), {{o.at, 0x80}});
-        add("output", outGroup, (QByteArray(o.key) + "_level").constData(),
-            o.setting + tr(", уровень"),
-            level(TScale::OutLvlText(qMin<int>(r[o.at] & 0x7F, TScale::OutLvlOff))),
-            upTo(r[o.at] & 0x7F, TScale::OutLvlOff, {{o.at, 0x7F}}));
-    }
-
-    const QString recGroup = tr("Запись");
-    add("record", recGroup, "info_flag", tr("Информация"), hexByte(cfg.infoFlag), {{17, 0xFF}});
-    add("record", recGroup, "spare", tr("Резерв"), hexByte(cfg.spare), {{18, 0xFF}});
-    add("record", recGroup, "checksum", tr("Контрольная сумма"), hexByte(cfg.checksum),
-        {{19, 0xFF}});
+    QList<Row> out;
+    for (const Channel &c : channels)
+        out << channelRows(cfg, c);
+    out << outputRows(cfg) << recordRows(cfg);
     return out;
 }
 

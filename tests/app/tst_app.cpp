@@ -15,6 +15,7 @@
 #include "testsandbox.h"
 #include "tmemoryport.h"
 #include "tthread.h"
+#include "windowcase.h"
 
 namespace
 {
@@ -39,7 +40,15 @@ QByteArray file(const QString &path, const QByteArray &data = QByteArray())
     return data.isNull() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A file to open: its bytes, or a special file in its place; what the program says.
+struct OpenCase {
+    QByteArray file;
+    QString said; // the whole log, or the warning ("%1": the file's path)
+    enum Special { None, Folder, Fifo } special = None;
+    QStringList state = QStringList(4, "");
+};
 } // namespace
+Q_DECLARE_METATYPE(OpenCase)
 
 class TstApp : public QObject
 {
@@ -109,22 +118,11 @@ class TstApp : public QObject
 private slots:
     void init()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
-        QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-        box.reset(new TestSandbox);
+        startWindowCase(box, modal);
         QSettings().clear();
-        modal.reset(new ModalResponder);
         (w = new Q275)->show();
     }
-    void cleanup()
-    {
-        if (w) {
-            w->setAttribute(Qt::WA_DeleteOnClose, false);
-            w->workArea()->closeAllSubWindows();
-            delete w;
-            w = nullptr;
-        }
-    }
+    void cleanup() { endWindowCase(w); }
 
     // The log, newest line first; create, save, edit, switch the mode, reopen, replace, close,
     // and the recent files.
@@ -229,49 +227,64 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!worker, 5000);
     }
 
-    void open_data()
+    // A file that opens: the record is shown (or found corrupt, after the file was opened).
+    void openRecord_data()
     {
-        QTest::addColumn<QByteArray>("data"); // "folder" stands for itself
-        QTest::addColumn<QString>("said");    // the whole log, or the warning
-        QTest::addColumn<QStringList>("state");
+        QTest::addColumn<OpenCase>("c");
         const QByteArray info = withChecksum(newRecord().replace(17, 1, "\x01"));
         const QString opened = "\nЗагружена конфигурация из файла: %1 (822 байт)\n";
-        QTest::newRow("info flag") << obd(info) << "Загружена конфигурация адаптера Q-275" + opened
-                                   << QStringList{info.toHex(), kTree + "|Информация", "", "write"};
+        QTest::newRow("info flag")
+            << OpenCase{.file = obd(info),
+                        .said = "Загружена конфигурация адаптера Q-275" + opened,
+                        .state = {info.toHex(), kTree + "|Информация", "", "write"}};
         QTest::newRow("record byte")
-            << obd(newRecord()).replace(807, 1, "0")
-            << "Конфигурация адаптера Q-275 повреждена" + opened << QStringList(4, "");
-        auto refused = [](const QString &row, const QByteArray &data, const char *warning) {
-            QTest::newRow(qPrintable(row)) << data << warning << QStringList(4, "");
-        };
-        refused("821 bytes", obd(newRecord()).left(821),
-                "Файл %1 не соответсвует типу устройства.");
-        refused("823 bytes", obd(newRecord()) + '0', "Файл %1 не соответсвует типу устройства.");
-        refused("folder", "folder", "Файл %1 не удалось открыть.");
-        refused("fifo", "fifo", "Файл %1 не соответсвует типу устройства."); // never opened
-        for (int at : {0, 5, 6, 7, 40, 67, 68})
-            refused(QString("header byte %1").arg(at), obd(newRecord()).replace(at, 1, "\x7f"),
-                    "Ошибка контрольной суммы заголовка файла");
+            << OpenCase{.file = obd(newRecord()).replace(807, 1, "0"),
+                        .said = "Конфигурация адаптера Q-275 повреждена" + opened};
     }
-    void open()
+    void openRecord()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(QString, said);
+        QFETCH(OpenCase, c);
         const QString path = box->filePath("c.obd");
-        if (data == "folder")
-            QVERIFY(QDir().mkdir(path));
-        else if (data == "fifo")
-            QVERIFY(::mkfifo(QFile::encodeName(path), 0644) == 0);
-        else
-            file(path, data);
+        file(path, c.file);
         modal->answerFile(path);
         act("&Открыть")->trigger();
-        QTEST(state(), "state");
-        const bool opened = said.endsWith("\n");
-        QCOMPARE(opened ? log() : asked().last(), said.replace("%1", path));
-        QCOMPARE(log().isEmpty(), !opened);
-        QCOMPARE(recent(), opened ? QStringList{path} : QStringList());
-        QCOMPARE(w->statusBar()->currentMessage(), opened ? "Файл открыт" : QString());
+        QCOMPARE(state(), c.state);
+        QCOMPARE(log(), QString(c.said).replace("%1", path));
+        QCOMPARE(recent(), QStringList{path});
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Файл открыт"));
+    }
+
+    // A file that does not open says why, and leaves no trace in the log or the recent files.
+    void openRefused_data()
+    {
+        QTest::addColumn<OpenCase>("c");
+        const QString wrongType = "Файл %1 не соответсвует типу устройства.";
+        QTest::newRow("821 bytes")
+            << OpenCase{.file = obd(newRecord()).left(821), .said = wrongType};
+        QTest::newRow("823 bytes") << OpenCase{.file = obd(newRecord()) + '0', .said = wrongType};
+        QTest::newRow("folder") << OpenCase{
+            .file = {}, .said = "Файл %1 не удалось открыть.", .special = OpenCase::Folder};
+        QTest::newRow("fifo") << OpenCase{
+            .file = {}, .said = wrongType, .special = OpenCase::Fifo}; // unopened
+        for (int at : {0, 5, 6, 7, 40, 67, 68})
+            QTest::addRow("header byte %d", at)
+                << OpenCase{.file = obd(newRecord()).replace(at, 1, "\x7f"),
+                            .said = "Ошибка контрольной суммы заголовка файла"};
+    }
+    void openRefused()
+    {
+        QFETCH(OpenCase, c);
+        const QString path = box->filePath("c.obd");
+        QVERIFY(c.special != OpenCase::Folder || QDir().mkdir(path));
+        QVERIFY(c.special != OpenCase::Fifo || ::mkfifo(QFile::encodeName(path), 0644) == 0);
+        if (c.special == OpenCase::None)
+            file(path, c.file);
+        modal->answerFile(path);
+        act("&Открыть")->trigger();
+        QCOMPARE(state(), QStringList(4, ""));
+        QCOMPARE(asked().last(), QString(c.said).replace("%1", path));
+        QVERIFY(log().isEmpty() && recent().isEmpty());
+        QCOMPARE(w->statusBar()->currentMessage(), QString());
     }
 
     // Windows open once per kind and close the one that asked, not the active one; a read

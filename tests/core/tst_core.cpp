@@ -15,6 +15,14 @@
 #include "tq275.h"
 #include "tscale.h"
 
+// One text of a scale: the scale as a function of its argument, the argument, the text.
+struct ScaleCase {
+    std::function<QString(double)> show;
+    double arg;
+    QString text;
+};
+Q_DECLARE_METATYPE(ScaleCase)
+
 class TstCore : public QObject
 {
     Q_OBJECT
@@ -27,6 +35,23 @@ class TstCore : public QObject
         for (const auto &e : edits)
             b[e.first] = char(e.second);
         return b;
+    }
+
+    static QByteArray earlier() { return "earlier bytes"; }
+    static QByteArray image() { return ObdFile::image(record(otherRecord())); }
+    // a.obd in dir with the earlier bytes, readable by its owner and group.
+    static QString writeEarlier(const QString &dir)
+    {
+        QFile f(dir + "/a.obd");
+        if (!f.open(QIODevice::WriteOnly) || f.write(earlier()) != earlier().size() ||
+            !f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup))
+            qFatal("cannot prepare %s", qPrintable(f.fileName()));
+        return f.fileName();
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private slots:
@@ -121,65 +146,122 @@ private slots:
         QTEST(raw(r), "cfg");
     }
 
-    // Each row: a scale and "argument:text" pairs. The dB and code scales read through Number,
-    // the AGC level as code/dB/step, the input level register in hex (a negative code: the
-    // amplifier is off).
+    // Each scale with arguments and the texts it gives. The dB and code scales read through
+    // Number, the AGC level as code/dB/step, the input level register in hex (a negative
+    // code: the amplifier is off).
     void scales_data()
     {
-        QTest::addColumn<QString>("scale");
-        QTest::addColumn<double>("arg");
-        QTest::addColumn<QString>("text");
-        const QStringList rows = {
-            "Attack 0:8 1:11 2:16 3:20 4:",
-            "Decay 0:100 1:200 2:400 3:500 -1:",
-            "NoiseLvl 0:Откл. 1:-30 7:-42 31:-90",
-            "SignalDet 0:0 1:0.5 2:1 7:32",
-            "NoiseDet 7:32 8:64 9:128 31:1536",
-            "OutLvl 0:0 1:-0.5 37:-18.5 38:-19.1 71:-35.6 72:-36.2 98:-49.2 99:-49.8 103:-51.8",
-            "OutLvl 104:-52.2 105:-52.7 116:-72.2 117:-78.3 118:Откл. 127:Откл.",
-            "Number 0.5:0.5 1536:1536 -19.1:-19.1 -0:0 -12:-12",
-            "AttDb 8:-12 3:-4.5",
-            "AttCode -12:8 -2:1 -1.4:0 -4.5:3",
-            "GainDb 119:59.5 22:11",
-            "GainCode 59.5:119 10.3:20 0.4:0 11:22",
-            "AgcLvlSnap -24:7/-24/4 -21:7/-24/4 -20.1:7/-24/4 -20:6/-20/3 -18:6/-20/3 -17:5/-17/3",
-            "AgcLvlSnap -15:5/-17/3 -14:4/-14/2 -13:4/-14/2 -11:3/-12/2 -9:2/-10/2 -8:1/-8/2",
-            "AgcLvlSnap -7:1/-8/2 -6:0/-5.5/2.5 -3:0/-5.5/2.5",
-            "AgcLvlDb 0:-5.5/2.5 1:-8/2 4:-14/2 5:-17/3 6:-20/3 7:-24/4 8: -1:",
-            "InpMic 4:f4 0:f0 8:f8 -4:ff",
-            "InpRx 4:4f 8:8f 0:f -4:ff"};
-        for (const QString &row : rows) {
-            const QStringList pairs = row.split(' ');
-            for (const QString &p : pairs.mid(1))
-                QTest::addRow("%s %s", qPrintable(pairs[0]), qPrintable(p))
-                    << pairs[0] << p.section(':', 0, 0).toDouble() << p.section(':', 1);
+        QTest::addColumn<ScaleCase>("c");
+        using Show = std::function<QString(double)>;
+        const auto byCode = [](QString (*text)(int)) {
+            return [text](double a) { return text(int(a)); };
+        };
+        const auto number = [](double (*db)(int)) {
+            return [db](double a) { return TScale::Number(db(int(a))); };
+        };
+        const auto code = [](int (*c)(double)) {
+            return [c](double a) { return QString::number(c(a)); };
+        };
+        const auto inputLevel = [](TScale::Channel ch) {
+            return [ch](double a) {
+                return QString::number(TScale::InpLvlReg(ch, qAbs(int(a)), a < 0), 16);
+            };
+        };
+        const Show agcSnap = [](double a) {
+            const TScale::AgcLvl l = TScale::AgcLvlSnap(a);
+            return QString("%1/%2/%3").arg(l.code).arg(l.db).arg(l.step);
+        };
+        const Show agcDb = [](double a) {
+            double db = 1, step = 1;
+            return TScale::AgcLvlDb(int(a), &db, &step) ? QString("%1/%2").arg(db).arg(step)
+                                                        : QString();
+        };
+        struct Scale {
+            const char *name;
+            Show show;
+            QList<QPair<double, QString>> texts; // argument, text
+        };
+        const Scale scales[] = {
+            {"Attack",
+             byCode(TScale::AttackText),
+             {{0, "8"}, {1, "11"}, {2, "16"}, {3, "20"}, {4, ""}}},
+            {"Decay",
+             byCode(TScale::DecayText),
+             {{0, "100"}, {1, "200"}, {2, "400"}, {3, "500"}, {-1, ""}}},
+            {"NoiseLvl",
+             byCode(TScale::NoiseLvlText),
+             {{0, "Откл."}, {1, "-30"}, {7, "-42"}, {31, "-90"}}},
+            {"SignalDet",
+             byCode(TScale::SignalDetText),
+             {{0, "0"}, {1, "0.5"}, {2, "1"}, {7, "32"}}},
+            {"NoiseDet",
+             byCode(TScale::NoiseDetText),
+             {{7, "32"}, {8, "64"}, {9, "128"}, {31, "1536"}}},
+            {"OutLvl",
+             byCode(TScale::OutLvlText),
+             {{0, "0"},
+              {1, "-0.5"},
+              {37, "-18.5"},
+              {38, "-19.1"},
+              {71, "-35.6"},
+              {72, "-36.2"},
+              {98, "-49.2"},
+              {99, "-49.8"},
+              {103, "-51.8"},
+              {104, "-52.2"},
+              {105, "-52.7"},
+              {116, "-72.2"},
+              {117, "-78.3"},
+              {118, "Откл."},
+              {127, "Откл."}}},
+            {"Number",
+             &TScale::Number,
+             {{0.5, "0.5"}, {1536, "1536"}, {-19.1, "-19.1"}, {-0.0, "0"}, {-12, "-12"}}},
+            {"AttDb", number(TScale::AttDb), {{8, "-12"}, {3, "-4.5"}}},
+            {"AttCode", code(TScale::AttCode), {{-12, "8"}, {-2, "1"}, {-1.4, "0"}, {-4.5, "3"}}},
+            {"GainDb", number(TScale::GainDb), {{119, "59.5"}, {22, "11"}}},
+            {"GainCode",
+             code(TScale::GainCode),
+             {{59.5, "119"}, {10.3, "20"}, {0.4, "0"}, {11, "22"}}},
+            {"AgcLvlSnap",
+             agcSnap,
+             {{-24, "7/-24/4"},
+              {-21, "7/-24/4"},
+              {-20.1, "7/-24/4"},
+              {-20, "6/-20/3"},
+              {-18, "6/-20/3"},
+              {-17, "5/-17/3"},
+              {-15, "5/-17/3"},
+              {-14, "4/-14/2"},
+              {-13, "4/-14/2"},
+              {-11, "3/-12/2"},
+              {-9, "2/-10/2"},
+              {-8, "1/-8/2"},
+              {-7, "1/-8/2"},
+              {-6, "0/-5.5/2.5"},
+              {-3, "0/-5.5/2.5"}}},
+            {"AgcLvlDb",
+             agcDb,
+             {{0, "-5.5/2.5"},
+              {1, "-8/2"},
+              {4, "-14/2"},
+              {5, "-17/3"},
+              {6, "-20/3"},
+              {7, "-24/4"},
+              {8, ""},
+              {-1, ""}}},
+            {"InpMic", inputLevel(TScale::Mic), {{4, "f4"}, {0, "f0"}, {8, "f8"}, {-4, "ff"}}},
+            {"InpRx", inputLevel(TScale::Rx), {{4, "4f"}, {8, "8f"}, {0, "f"}, {-4, "ff"}}},
+        };
+        for (const Scale &scale : scales) {
+            for (const auto &[arg, text] : scale.texts)
+                QTest::addRow("%s %g", scale.name, arg) << ScaleCase{scale.show, arg, text};
         }
     }
     void scales()
     {
-        QFETCH(QString, scale);
-        QFETCH(double, arg);
-        const QMap<QString, QString (*)(int)> byCode = {
-            {"Attack", TScale::AttackText},     {"Decay", TScale::DecayText},
-            {"NoiseLvl", TScale::NoiseLvlText}, {"SignalDet", TScale::SignalDetText},
-            {"NoiseDet", TScale::NoiseDetText}, {"OutLvl", TScale::OutLvlText}};
-        const int code = int(arg);
-        const TScale::AgcLvl l = TScale::AgcLvlSnap(arg);
-        double db = 1, step = 1;
-        const bool inTable = TScale::AgcLvlDb(code, &db, &step);
-        const TScale::Channel ch = scale == "InpRx" ? TScale::Rx : TScale::Mic;
-        const QString text =
-            byCode.contains(scale)  ? byCode[scale](code)
-            : scale == "AttDb"      ? TScale::Number(TScale::AttDb(code))
-            : scale == "GainDb"     ? TScale::Number(TScale::GainDb(code))
-            : scale == "AttCode"    ? QString::number(TScale::AttCode(arg))
-            : scale == "GainCode"   ? QString::number(TScale::GainCode(arg))
-            : scale == "AgcLvlSnap" ? QString("%1/%2/%3").arg(l.code).arg(l.db).arg(l.step)
-            : scale == "AgcLvlDb"   ? (inTable ? QString("%1/%2").arg(db).arg(step) : QString())
-            : scale.startsWith("Inp")
-                ? QString::number(TScale::InpLvlReg(ch, qAbs(code), code < 0), 16)
-                : TScale::Number(arg);
-        QTEST(text, "text");
+        QFETCH(ScaleCase, c);
+        QCOMPARE(c.show(c.arg), c.text);
     }
 
     // AGC switch-on: seven fixed pairs, then the channel's AGC switch, maximum gain, noise and
@@ -194,79 +276,99 @@ private slots:
         QCOMPARE(bytes(pairs, 22), hex("020003810430050306900B0108C0167C1E201F9A237B"));
     }
 
-    // A save writes every byte or leaves the earlier file as it was, byte for byte: a write
-    // cut short (a file size limit stands in for a full disk), a small filesystem filled up,
-    // a FIFO or a folder that is not there. In a folder that takes no new file the file is
-    // written in place. The file keeps its mode and owner; no temporary file stays behind.
-    void safeSave_data()
+    // A save writes every byte; the file keeps its mode and owner, and no temporary file stays.
+    void saveWritten()
     {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("result");
-        QTest::newRow("written") << "" << int(SafeSave::Saved);
-        QTest::newRow("write cut short") << "limit" << int(SafeSave::WriteFailed);
-        QTest::newRow("full filesystem") << "full" << int(SafeSave::WriteFailed);
-        QTest::newRow("folder takes no new file") << "locked" << int(SafeSave::Saved);
-        QTest::newRow("fifo") << "fifo" << int(SafeSave::OpenFailed);
-        QTest::newRow("no folder") << "none/" << int(SafeSave::OpenFailed);
-    }
-    void safeSave()
-    {
-        QFETCH(QString, how);
         QTemporaryDir tmp;
-        const QString dir = tmp.path(), path = dir + "/" + (how == "none/" ? how : "") + "a.obd";
+        const QString path = writeEarlier(tmp.path());
         const bool root = ::geteuid() == 0;
-        auto run = [](const QString &cmd, const QStringList &args) {
-            return QProcess::execute(cmd, args) == 0;
-        };
-        if (how == "full" &&
-            !(root && run("mount", {"-t", "tmpfs", "-o", "size=64k", "q275", dir})))
-            QSKIP("no small filesystem can be mounted here (it needs root)");
-        const QByteArray old = "earlier bytes", image = ObdFile::image(record(otherRecord()));
-        QFile f(path);
-        if (how == "fifo")
-            QVERIFY(::mkfifo(QFile::encodeName(path), 0644) == 0);
-        else if (how != "none/")
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size() &&
-                    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-        f.close();
-        if (root && how.isEmpty())
+        if (root)
             QVERIFY(::chown(QFile::encodeName(path), 1234, 1234) == 0);
-        QFile fill(dir + "/fill");
-        while (how == "full" && fill.open(QIODevice::Append | QIODevice::Unbuffered) &&
-               fill.write(QByteArray(4096, 'x')) == 4096)
-            fill.close(); // fill it up
-        if (how == "locked" &&
-            !(root ? run("chattr", {"+i", dir})
-                   : QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner)))
-            QSKIP("the folder cannot be locked here");
+        QCOMPARE(int(SafeSave::save(path, image())), int(SafeSave::Saved));
+        QCOMPARE(contents(path), image());
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.obd"});
+        QCOMPARE(int(QFile::permissions(path) & 0x7777),
+                 int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser |
+                     QFile::WriteUser));
+        QCOMPARE(QFileInfo(path).ownerId(), root ? 1234u : ::geteuid());
+    }
+
+    // A write cut short (a file size limit stands in for a full disk) leaves the earlier file
+    // as it was, byte for byte, and no temporary file behind.
+    void saveCutShort()
+    {
+        QTemporaryDir tmp;
+        const QString path = writeEarlier(tmp.path());
         struct rlimit was, cut = {100, RLIM_INFINITY};
         ::getrlimit(RLIMIT_FSIZE, &was);
         std::signal(SIGXFSZ, SIG_IGN);
-        if (how == "limit")
-            ::setrlimit(RLIMIT_FSIZE, &cut);
-        const int result = SafeSave::save(path, image);
+        ::setrlimit(RLIMIT_FSIZE, &cut);
+        const int result = SafeSave::save(path, image());
         ::setrlimit(RLIMIT_FSIZE, &was);
-        if (how == "locked")
-            root ? run("chattr", {"-i", dir})
-                 : QFile::setPermissions(dir,
-                                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QByteArray after;
-        if (how != "fifo" && f.open(QIODevice::ReadOnly))
-            after = f.readAll();
-        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
-        f.close();
+        QCOMPARE(result, int(SafeSave::WriteFailed));
+        QCOMPARE(contents(path), earlier());
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.obd"});
+    }
+
+    // The same on a small filesystem that is full.
+    void saveFullFilesystem()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.path();
+        if (::geteuid() != 0 ||
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "q275", dir}) != 0)
+            QSKIP("no small filesystem can be mounted here (it needs root)");
+        const QString path = writeEarlier(dir);
+        QFile fill(dir + "/fill");
+        while (fill.open(QIODevice::Append | QIODevice::Unbuffered) &&
+               fill.write(QByteArray(4096, 'x')) == 4096)
+            fill.close(); // fill it up
         fill.close();
-        if (how == "full")
-            QVERIFY(run("umount", {dir}));
-        QTEST(result, "result");
-        QCOMPARE(after, how == "none/" || how == "fifo" ? QByteArray() : result ? old : image);
-        QCOMPARE(left.filter(QRegularExpression("^a\\.obd|^fill")).size(), left.size());
-        if (how.isEmpty()) {
-            QCOMPARE(int(f.permissions() & 0x7777),
-                     int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser |
-                         QFile::WriteUser));
-            QCOMPARE(QFileInfo(path).ownerId(), root ? 1234u : ::geteuid());
-        }
+        const int result = SafeSave::save(path, image());
+        const QByteArray after = contents(path);
+        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(QProcess::execute("umount", {dir}) == 0);
+        QCOMPARE(result, int(SafeSave::WriteFailed));
+        QCOMPARE(after, earlier());
+        QCOMPARE(left, (QStringList{"a.obd", "fill"}));
+    }
+
+    // In a folder that takes no new file, a file the user may write is written in place.
+    void saveLockedFolder()
+    {
+        QTemporaryDir tmp;
+        const QString dir = tmp.path(), path = writeEarlier(dir);
+        const bool root = ::geteuid() == 0;
+        const auto lock = [&](bool on) {
+            return root ? QProcess::execute("chattr", {on ? "+i" : "-i", dir}) == 0
+                        : QFile::setPermissions(
+                              dir, QFile::ReadOwner | QFile::ExeOwner |
+                                       (on ? QFile::Permissions() : QFile::WriteOwner));
+        };
+        if (!lock(true))
+            QSKIP("the folder cannot be locked here");
+        const int result = SafeSave::save(path, image());
+        lock(false);
+        QCOMPARE(result, int(SafeSave::Saved));
+        QCOMPARE(contents(path), image());
+    }
+
+    // What cannot be written is never opened: a FIFO (it could hold the writer for ever), a
+    // file in a folder that is not there.
+    void saveRefused_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("fifo") << true;
+        QTest::newRow("no folder") << false;
+    }
+    void saveRefused()
+    {
+        QFETCH(bool, fifo);
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(fifo ? "a.obd" : "none/a.obd");
+        QVERIFY(!fifo || ::mkfifo(QFile::encodeName(path), 0644) == 0);
+        QCOMPARE(int(SafeSave::save(path, image())), int(SafeSave::OpenFailed));
+        QCOMPARE(QFileInfo(path).isFile(), false);
     }
 
     // Loading refuses what is not a regular file by what it is, before opening it: a FIFO

@@ -95,13 +95,13 @@ void TThread::requestStop()
 void TThread::getIdent(quint8 *ident)
 {
     QMutexLocker lock(&mutex);
-    std::memcpy(ident, identRecord, IdentSize);
+    std::memcpy(ident, identRecord, BoardIdentity::IdentSize);
 }
 
 void TThread::getInfo(quint8 *info)
 {
     QMutexLocker lock(&mutex);
-    std::memcpy(info, infoRecord, InfoSize);
+    std::memcpy(info, infoRecord, BoardIdentity::InfoSize);
 }
 
 // ------------------------------------------------------------------- the queue
@@ -348,7 +348,7 @@ int TThread::runTask(const Task &task)
         if (st == TLink::StatusOk) {
             emit mes(tr("Процесс загрузки информации выполнен"));
             QMutexLocker lock(&mutex);
-            std::memcpy(infoRecord, data, size_t(qMin<int>(len, InfoSize)));
+            std::memcpy(infoRecord, data, size_t(qMin<int>(len, BoardIdentity::InfoSize)));
         } else {
             link.reportStatus(st);
         }
@@ -393,7 +393,7 @@ void TThread::noIdentity()
 
 int TThread::readIdentity()
 {
-    qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
+    qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, BoardIdentity::IdentSize);
     if (r < 0)
         return TaskLineFailed;
     if (r == 0) {
@@ -403,16 +403,16 @@ int TThread::readIdentity()
     }
     {
         QMutexLocker lock(&mutex);
-        std::memcpy(identRecord, link.answerData(), IdentSize);
+        std::memcpy(identRecord, link.answerData(), BoardIdentity::IdentSize);
     }
-    r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
+    r = link.transact(TLink::CmdInfoRead, nullptr, 0, BoardIdentity::InfoSize);
     if (r < 0)
         return TaskLineFailed;
     if (r == 0) {
         noIdentity();
     } else {
         QMutexLocker lock(&mutex);
-        std::memcpy(infoRecord, link.answerData(), InfoSize);
+        std::memcpy(infoRecord, link.answerData(), BoardIdentity::InfoSize);
     }
     return TaskDone;
 }
@@ -446,8 +446,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
         return;
     TQ275 rec;
     std::memcpy(rec.bytes(), cfg, TQ275::Size);
-    quint8 ident[IdentSize];
-    quint8 info[InfoSize];
+    quint8 ident[BoardIdentity::IdentSize];
+    quint8 info[BoardIdentity::InfoSize];
     getIdent(ident);
     getInfo(info);
     QString path;

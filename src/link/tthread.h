@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "boardidentity.h"
 #include "tlink.h"
 #include "tq275.h"
 
@@ -24,8 +25,6 @@ class TThread : public QThread
     Q_OBJECT
 
 public:
-    enum { IdentSize = 18, InfoSize = 22 };
-
     enum TaskType {
         TaskReadCfg = 1,
         TaskTestCfg = 2,
@@ -179,8 +178,8 @@ private:
     int traceNext = 0;
 
     // Under the mutex.
-    quint8 identRecord[IdentSize] = {};
-    quint8 infoRecord[InfoSize] = {};
+    quint8 identRecord[BoardIdentity::IdentSize] = {};
+    quint8 infoRecord[BoardIdentity::InfoSize] = {};
 };
 
 #endif // TTHREAD_H

@@ -122,7 +122,7 @@ private slots:
         thread.setMode(1);
         thread.postRead();
         QVERIFY(thread.wait(5000));
-        quint8 id[TThread::IdentSize];
+        quint8 id[BoardIdentity::IdentSize];
         thread.getIdent(id);
         QCOMPARE(id[0], quint8(2)); // the board's software version: live control is offered
     }

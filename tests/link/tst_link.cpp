@@ -112,9 +112,9 @@ class TstLink : public QObject
     // The identity record, then the board data record.
     QByteArray records()
     {
-        quint8 b[TThread::IdentSize + TThread::InfoSize];
+        quint8 b[BoardIdentity::IdentSize + BoardIdentity::InfoSize];
         thread->getIdent(b);
-        thread->getInfo(b + TThread::IdentSize);
+        thread->getInfo(b + BoardIdentity::IdentSize);
         return bytes(b, sizeof b);
     }
 

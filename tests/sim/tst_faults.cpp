@@ -74,9 +74,9 @@ void post(TThread &t, Op op)
 // The identity and board data the terminal holds.
 QByteArray known(TThread &t)
 {
-    QByteArray r(40, 0);
+    QByteArray r(BoardIdentity::IdentSize + BoardIdentity::InfoSize, 0);
     t.getIdent(reinterpret_cast<quint8 *>(r.data()));
-    t.getInfo(reinterpret_cast<quint8 *>(r.data()) + 18);
+    t.getInfo(reinterpret_cast<quint8 *>(r.data()) + BoardIdentity::IdentSize);
     return r;
 }
 

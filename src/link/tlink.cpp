@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include "hextext.h"
+
 TLink::TLink(QObject *parent) : QObject(parent) {}
 
 TLink::~TLink()
@@ -153,12 +155,7 @@ void TLink::dump(const QString &prefix, const quint8 *data, int len)
 {
     if (len <= 0 || mode() <= 1)
         return;
-    QString line = prefix + QStringLiteral("=>");
-    for (int i = 0; i < len; ++i)
-        line += QStringLiteral("0x") +
-                QString::number(data[i], 16).toUpper().rightJustified(2, QLatin1Char('0')) +
-                QStringLiteral("; ");
-    log(line);
+    log(prefix + QStringLiteral("=>") + HexText::list(data, len));
 }
 
 // ----------------------------------------------------------------- transport

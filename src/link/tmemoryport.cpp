@@ -2,6 +2,8 @@
 
 #include <QMutexLocker>
 
+#include "ribframe.h"
+
 TMemoryPort::TMemoryPort() = default;
 
 void TMemoryPort::setResponder(Responder r)
@@ -113,57 +115,21 @@ void TMemoryPort::clearRecord()
 
 QByteArray TMemoryPort::answerFrame(quint8 id, const QByteArray &data)
 {
-    QByteArray packet;
-    packet.append(char(0x43));
-    packet.append(char(data.size() + 2));
-    packet.append(char(id));
-    packet.append(data);
-    quint8 sum = 0;
-    for (char c : packet)
-        sum += quint8(c);
-    packet.append(char(quint8(0x100 - sum)));
-
-    QByteArray frame;
-    frame.append(char(0xFF));
-    frame.append(char(0x8F));
-    frame.append(char(0x00));
-    frame.append(char(packet.size() + 1));
-    frame.append(packet);
-    sum = 0;
-    for (char c : frame)
-        sum += quint8(c);
-    frame.append(char(quint8(0xFF - sum)));
-    return frame;
+    return RibFrame::answer(id, data);
 }
 
 QByteArray TMemoryPort::requestFrame(quint8 cmd, const QByteArray &data)
 {
-    QByteArray frame;
-    frame.append(char(0xFF));
-    frame.append(char(0x2F));
-    frame.append(char(0x00));
-    frame.append(char(data.size() + 5));
-    frame.append(char(0x44));
-    frame.append(char(data.size() + 2));
-    frame.append(char(cmd));
-    frame.append(data);
-    quint8 sum = 0;
-    for (int i = 4; i < frame.size(); ++i)
-        sum += quint8(frame[i]);
-    frame.append(char(quint8(0x100 - sum)));
-    sum = 0;
-    for (char c : frame)
-        sum += quint8(c);
-    frame.append(char(quint8(0xFF - sum)));
-    return frame;
+    return RibFrame::request(cmd, reinterpret_cast<const quint8 *>(data.constData()),
+                             int(data.size()));
 }
 
 TMemoryPort::Responder TMemoryPort::rib(Board board)
 {
     return [board](const QByteArray &w) {
         QByteArray out = w;
-        if (w.size() >= 9 && quint8(w[0]) == 0xFF && quint8(w[1]) == 0x2F &&
-            quint8(w[3]) + 4 == w.size()) {
+        if (w.size() >= RibFrame::RequestOverhead && quint8(w[0]) == RibFrame::Start &&
+            quint8(w[1]) == RibFrame::RequestType && quint8(w[3]) + 4 == w.size()) {
             out.append(char(0x50));
             out.append(board(quint8(w[6]), w.mid(7, w.size() - 9)));
         }

@@ -8,16 +8,17 @@
 
 namespace
 {
-// Step results of the transport, inside a transaction.
+// Step results of the transport inside a transaction, numbered as the log lines show
+// them; the port layer's codes are the negative ones.
 enum Step : qint8 {
-    StepTimeout = 0,
-    StepAck = 1,
-    StepRetransmit = 2,
-    StepOk = 3,
-    StepShort = 10,
-    StepChecksum = 11,
-    StepNoPacket = 12,
-    StepEcho = 14
+    StepTimeout,    // nothing within the read time-out
+    StepAck,        // the RIB acknowledged the frame
+    StepRetransmit, // the RIB asked for the frame again
+    StepOk,         // the step succeeded
+    StepShort = 10, // echo or answer incomplete, or an answer packet too long or too short
+    StepChecksum,   // an answer frame or packet with a wrong sum
+    StepNoPacket,   // an answer that holds no board packet
+    StepEcho = 14   // the echo differs from the frame sent
 };
 
 // The status byte of a setting command's answer, what it means and the line that reports

@@ -137,6 +137,11 @@ private:
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
     int runTask(const Task &task);
+    int sendConfig(bool test, const quint8 *data, int len);
+    int writeInfo(const quint8 *data, int len);
+    // A codec or channel-control command, with its lines for a failed transfer and for success.
+    int control(quint8 cmd, const quint8 *data, int len, const QString &failed,
+                const QString &done);
     int readConfig();
     int readIdentity();
     void noIdentity();

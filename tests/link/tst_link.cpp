@@ -43,29 +43,13 @@ const Lines retry1 = Lines{"sleep 1000", retry.arg(1)} + attempt;
 // How the RIB gives back each frame written.
 enum Echo { Echoed, NoEcho, PartEcho, WrongOnce };
 
-// The in-memory line, where the n-th read or the n-th setting of the time-outs fails (0: none).
-// In one exchange the reads are the echo, the acknowledgement, the frame start, the frame type
-// and the zero byte; the settings are at the opening, the acknowledgement, the hunt for the frame
-// start and the rest of the header.
-struct LinePort : TMemoryPort {
-    int reads = 0, sets = 0, badRead = 0, badSet = 0;
-    qint64 read(quint8 *b, qint64 n) override
-    {
-        return ++reads == badRead ? -1 : TMemoryPort::read(b, n);
-    }
-    bool setTimeouts(quint32 r, quint32 w) override
-    {
-        return ++sets != badSet && TMemoryPort::setTimeouts(r, w);
-    }
-};
-
 } // namespace
 
 class TstLink : public QObject
 {
     Q_OBJECT
 
-    std::shared_ptr<LinePort> port;
+    std::shared_ptr<TMemoryPort> port;
     std::unique_ptr<TLink> link;
     std::unique_ptr<TThread> thread;
     std::unique_ptr<LinkRecorder> lrec, trec;
@@ -124,7 +108,7 @@ private slots:
         mode = 1;
         name = "ttyTEST";
         received.clear();
-        port = std::make_shared<LinePort>();
+        port = std::make_shared<TMemoryPort>();
         port->setResponder(TMemoryPort::rib([this](quint8 cmd, const QByteArray &data) {
             received << data;
             Bytes &a = answers[cmd];
@@ -260,12 +244,14 @@ private slots:
         const auto &[mode, fault, echo, replies, events, result] = c;
         this->mode = mode;
         port->setResponder(line(echo, replies));
-        port->setConfigureResult(fault.startsWith("configure") ? fault.mid(9).toInt() : 0);
-        port->badSet = fault.startsWith("set") ? fault.mid(3).toInt() : 0;
-        port->setOpenFails(fault == "open");
-        port->setWriteFails(fault == "write");
-        port->setWriteLimit(fault == "limit" ? 5 : -1);
-        port->badRead = fault.startsWith("read") ? fault.mid(4).toInt() : 0;
+        TMemoryPort::Faults f;
+        f.configureResult = fault.startsWith("configure") ? fault.mid(9).toInt() : 0;
+        f.failSetTimeouts = fault.startsWith("set") ? fault.mid(3).toInt() : 0;
+        f.openFails = fault == "open";
+        f.writeFails = fault == "write";
+        f.writeLimit = fault == "limit" ? 5 : -1;
+        f.failRead = fault.startsWith("read") ? fault.mid(4).toInt() : 0;
+        port->setFaults(f);
         name = fault == "name" ? QString() : name;
         QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(result));
         QCOMPARE(lrec->events().filter(QRegularExpression("^(?!recv|mes [RT]xd)")), events);

@@ -32,7 +32,7 @@ public:
     struct Faults {
         bool openFails = false;       // open() fails,
         OpenError openWhy = NotFound; // for this reason,
-        QString openText;             // in the system's words
+        QString openText{};           // in the system's words
         int failSetTimeouts = 0;      // the n-th setTimeouts() returns false (0: none)
         int configureResult = 0;      // configure() returns it (0, -5, -6)
         bool writeFails = false;      // write() returns -1

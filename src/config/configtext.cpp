@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "hextext.h"
 #include "obdfile.h"
 #include "tscale.h"
 
@@ -36,8 +37,7 @@ QString level(const QString &text)
 
 QString hexByte(quint8 b)
 {
-    return QStringLiteral("0x") +
-           QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return HexText::byte(b);
 }
 
 QByteArray image(const QByteArray &cfgOrFile)

@@ -2,6 +2,42 @@
 
 #include <QThread>
 
+#include <cstring>
+
+#include "hextext.h"
+
+namespace
+{
+// Step results of the transport inside a transaction, numbered as the log lines show
+// them; the port layer's codes are the negative ones.
+enum Step : qint8 {
+    StepTimeout,    // nothing within the read time-out
+    StepAck,        // the RIB acknowledged the frame
+    StepRetransmit, // the RIB asked for the frame again
+    StepOk,         // the step succeeded
+    StepShort = 10, // echo or answer incomplete, or an answer packet too long or too short
+    StepChecksum,   // an answer frame or packet with a wrong sum
+    StepNoPacket,   // an answer that holds no board packet
+    StepEcho = 14   // the echo differs from the frame sent
+};
+
+// The status byte of a setting command's answer, what it means and the line that reports
+// it. Any byte not listed means that the board's software does not know the command.
+struct StatusRow {
+    TLink::Status status;
+    char byte;
+    const char *line;
+};
+const StatusRow statusRows[] = {
+    {TLink::StatusOk, '0', nullptr},
+    {TLink::StatusChecksum, '1',
+     QT_TRANSLATE_NOOP("TLink", "Ошибка, контрольной суммы в пакете принятом адаптером Q-275")},
+    {TLink::StatusFailed, '2',
+     QT_TRANSLATE_NOOP("TLink", "Ошибка, выполнения команды адаптером Q-275")},
+    {TLink::StatusUnknown, 0,
+     QT_TRANSLATE_NOOP("TLink", "Команда на поддерживается версией адаптера Q-275")}};
+} // namespace
+
 TLink::TLink(QObject *parent) : QObject(parent) {}
 
 TLink::~TLink()
@@ -76,30 +112,7 @@ qint8 TLink::openPort()
     if (!port->open(name)) {
         // Nothing is open, so the port lines of the service modes do not apply; but the
         // technician needs to know why, in every mode.
-        QString system;
-        QString reason;
-        switch (port->openError(&system)) {
-        case TLinkPort::NoError:
-        case TLinkPort::NotFound:
-            reason = tr("порт не найден");
-            break;
-        case TLinkPort::Busy:
-            reason = tr("порт занят другой программой");
-            break;
-        case TLinkPort::NoAccess:
-            reason = tr("нет прав доступа");
-#ifdef Q_OS_LINUX
-            reason += tr(" — добавьте пользователя в группу dialout и войдите заново");
-#endif
-            break;
-        case TLinkPort::NotSerial:
-            reason = tr("это не последовательный порт");
-            break;
-        case TLinkPort::OtherError:
-            reason = system;
-            break;
-        }
-        log(tr("Не удалось открыть порт ") + name + QStringLiteral(": ") + reason);
+        log(tr("Не удалось открыть порт ") + name + QStringLiteral(": ") + openFailure());
         return -4;
     }
     // From here on the port stays open until the caller closes it with the
@@ -114,6 +127,31 @@ qint8 TLink::openPort()
     if (mode() > 1)
         log(tr("Открыт порт ") + openName);
     return 0;
+}
+
+// Why the port did not open, in the technician's words.
+QString TLink::openFailure() const
+{
+    QString system;
+    switch (port->openError(&system)) {
+    case TLinkPort::NoError:
+    case TLinkPort::NotFound:
+        break;
+    case TLinkPort::Busy:
+        return tr("порт занят другой программой");
+    case TLinkPort::NoAccess: {
+        QString reason = tr("нет прав доступа");
+#ifdef Q_OS_LINUX
+        reason += tr(" — добавьте пользователя в группу dialout и войдите заново");
+#endif
+        return reason;
+    }
+    case TLinkPort::NotSerial:
+        return tr("это не последовательный порт");
+    case TLinkPort::OtherError:
+        return system;
+    }
+    return tr("порт не найден");
 }
 
 qint8 TLink::setReadTimeout(quint32 ms)
@@ -153,68 +191,55 @@ void TLink::dump(const QString &prefix, const quint8 *data, int len)
 {
     if (len <= 0 || mode() <= 1)
         return;
-    QString line = prefix + QStringLiteral("=>");
-    for (int i = 0; i < len; ++i)
-        line += QStringLiteral("0x") +
-                QString::number(data[i], 16).toUpper().rightJustified(2, QLatin1Char('0')) +
-                QStringLiteral("; ");
-    log(line);
+    log(prefix + QStringLiteral("=>") + HexText::list(data, len));
 }
 
 // ----------------------------------------------------------------- transport
 
 qint8 TLink::sendFrame(quint8 cmd, const quint8 *data, int len)
 {
-    tx[0] = 0xFF;
-    tx[1] = 0x2F;
-    tx[2] = 0x00;
-    tx[3] = quint8(len + 5);
-    tx[4] = 0x44;
-    tx[5] = quint8(len + 2);
-    tx[6] = cmd;
-    quint8 packetSum = quint8(0x44 + len + 2 + cmd);
-    for (int i = 0; i < len; ++i) {
-        tx[7 + i] = data[i];
-        packetSum += data[i];
-    }
-    tx[7 + len] = quint8(0x100 - packetSum);
-    quint8 frameSum = 0;
-    for (int i = 0; i < 8 + len; ++i)
-        frameSum += tx[i];
-    tx[8 + len] = quint8(0xFF - frameSum);
-
-    const int size = len + 9;
+    sent = RibFrame::request(cmd, data, len);
+    const int size = int(sent.size());
+    const quint8 *frame = reinterpret_cast<const quint8 *>(sent.constData());
     emit sendMax(quint32(size));
     if (!isPortOpen())
         return -2;
-    const qint64 written = port->write(tx, size);
+    const qint64 written = port->write(frame, size);
     if (written < 0)
         return -2;
     emit sendCnt(quint32(written));
     if (written != size)
         return -2;
-    dump(QStringLiteral("Txd"), tx, size);
+    dump(QStringLiteral("Txd"), frame, size);
     return StepOk;
+}
+
+// Reads count bytes into the start of rx, each call asking for the bytes still missing, at
+// most count calls; with reportCount every call is followed by recvCnt with the total.
+int TLink::readBlock(int count, bool reportCount)
+{
+    int got = 0;
+    for (int call = 0; call < count && got < count; ++call) {
+        const int r = readBytes(rx + got, count - got);
+        if (r < 0)
+            return -1;
+        got += r;
+        if (reportCount)
+            emit recvCnt(got);
+    }
+    return got;
 }
 
 qint8 TLink::readEcho()
 {
     // The RIB sends every frame back as it was sent.
-    const int m = tx[3] + 4;
-    int got = 0;
-    for (int call = 0; call < m && got < m; ++call) {
-        const int r = readBytes(rx + got, m - got);
-        if (r < 0)
-            return -1;
-        got += r;
-    }
+    const int m = int(sent.size());
+    const int got = readBlock(m, false);
+    if (got < 0)
+        return -1;
     if (got < m)
         return StepShort;
-    for (int i = 0; i < m; ++i) {
-        if (rx[i] != tx[i])
-            return StepEcho;
-    }
-    return StepOk;
+    return std::memcmp(rx, sent.constData(), size_t(m)) == 0 ? StepOk : StepEcho;
 }
 
 qint8 TLink::readByte(quint8 &byte)
@@ -243,10 +268,10 @@ qint8 TLink::waitAck()
     return StepTimeout;
 }
 
-qint8 TLink::readAnswer()
+// Hunts for the header of an answer frame: StepOk with its length byte, or the step that
+// ended the hunt.
+qint8 TLink::findAnswerHeader(int &length)
 {
-    int length = 0;
-    bodyLength = 0;
     int seen = 0;           // bytes read while hunting, header bytes included
     bool haveStart = false; // a 0xFF that failed as a frame type may start the next frame
     quint8 b = 0;
@@ -264,7 +289,7 @@ qint8 TLink::readAnswer()
             do {
                 if ((r = next()) != StepOk)
                     return r;
-            } while (b != 0xFF);
+            } while (b != RibFrame::Start);
         }
         haveStart = false;
 
@@ -272,8 +297,8 @@ qint8 TLink::readAnswer()
             return -3;
         if ((r = next()) != StepOk)
             return r;
-        if (b != 0x8F) {
-            haveStart = b == 0xFF;
+        if (b != RibFrame::AnswerType) {
+            haveStart = b == RibFrame::Start;
             continue;
         }
         if ((r = next()) != StepOk)
@@ -285,31 +310,27 @@ qint8 TLink::readAnswer()
         if (b > 0x80)
             continue; // not a frame header after all: hunt for the next 0xFF
         length = b;
-        break;
+        return StepOk;
     }
+}
 
+qint8 TLink::readAnswer()
+{
+    bodyLength = 0;
+    int length = 0;
+    const qint8 found = findAnswerHeader(length);
+    if (found != StepOk)
+        return found;
     emit recvMax(length);
-    int got = 0;
-    for (int call = 0; call < length && got < length; ++call) {
-        const int r = readBytes(rx + got, length - got);
-        if (r < 0)
-            return -1;
-        got += r;
-        emit recvCnt(got);
-    }
+    const int got = readBlock(length, true);
+    if (got < 0)
+        return -1;
     // The packet check needs the body length: bytes past it are not the
     // board's and must never be taken as such.
     bodyLength = got;
-    qint8 result = StepOk;
-    if (got < length) {
-        result = StepShort;
-    } else {
-        quint8 sum = quint8(0x71 - length);
-        for (int i = 0; i < length; ++i)
-            sum -= rx[i];
-        if (sum != 0)
-            result = StepChecksum;
-    }
+    const qint8 result = got < length                         ? qint8(StepShort)
+                         : !RibFrame::answerSumOk(rx, length) ? qint8(StepChecksum)
+                                                              : qint8(StepOk);
     if (result != StepOk)
         log(tr("Ошибка приема данных от радиостанции: ") + QString::number(result));
     return result;
@@ -320,29 +341,87 @@ qint8 TLink::checkPacket(quint8 cmd, int minData)
     const int body = bodyLength;
     qint8 result = StepOk;
     const int n = rx[1];
-    if (body < 1 || rx[0] != 0x43) {
+    if (body < 1 || rx[0] != RibFrame::AnswerPacket) {
         result = StepNoPacket;
     } else if (n > 0x40 || n < 2 || n + 3 > body) {
         // Over 64, too short to hold an identifier, or longer than the frame
         // that carried it.
         result = StepShort;
+    } else if (!RibFrame::packetSumOk(rx)) {
+        result = StepChecksum;
     } else {
-        quint8 sum = quint8(0xBD - n);
-        for (int i = 2; i <= n + 1; ++i)
-            sum -= rx[i];
-        if (sum != 0) {
-            result = StepChecksum;
-        } else {
-            // An answer too short for what it must carry is a receive error:
-            // the bytes the board did not send are never read as its data.
-            const int data = n - 2;
-            if ((rx[2] == cmd && data < minData) || (rx[2] == AnsError && data < 1))
-                result = StepShort;
-        }
+        // An answer too short for what it must carry is a receive error:
+        // the bytes the board did not send are never read as its data.
+        const int data = n - 2;
+        if ((rx[2] == cmd && data < minData) || (rx[2] == AnsError && data < 1))
+            result = StepShort;
     }
     if (result != StepOk)
         log(tr("Ошибка приема данных от опциональной платы: ") + QString::number(result));
     return result;
+}
+
+// After a read step: once the work is to end, the attempt ends as failed, quietly; a port
+// failure ends it with its code.
+std::optional<TLink::Attempt> TLink::endsAttempt(qint8 step) const
+{
+    if (aborted())
+        return Attempt{Attempt::Failed};
+    if (step < 0)
+        return Attempt{Attempt::Failed, step};
+    return std::nullopt;
+}
+
+TLink::Attempt TLink::attempt(quint8 cmd, const quint8 *data, int len, int minData)
+{
+    qint8 r = openPort();
+    if (r >= 0)
+        r = sendFrame(cmd, data, len);
+    if (r < 0)
+        return {Attempt::Failed, r};
+    r = readEcho();
+    if (auto end = endsAttempt(r))
+        return *end;
+    if (r == StepShort) {
+        log(tr("Ошибка соединения с MOTOROLA RIB"));
+        return {Attempt::Failed, StepShort}; // no retransmission
+    }
+    if (r == StepEcho) {
+        log(tr("Ошибка передачи данных через MOTOROLA RIB"));
+        return {Attempt::Retry, StepEcho, PauseLong};
+    }
+    r = waitAck();
+    if (auto end = endsAttempt(r))
+        return *end;
+    if (r == StepRetransmit) {
+        log(tr("Запрос повторной передачи"));
+        return {Attempt::Retry, StepRetransmit, PauseShort};
+    }
+    if (r == StepTimeout) {
+        log(tr("Превышено время ожидания ACK"));
+        return {Attempt::Retry, StepTimeout, PauseLong};
+    }
+    return receive(cmd, minData);
+}
+
+// The answer to an acknowledged frame.
+TLink::Attempt TLink::receive(quint8 cmd, int minData)
+{
+    qint8 r = readAnswer();
+    if (auto end = endsAttempt(r))
+        return *end;
+    if (r == StepOk)
+        r = checkPacket(cmd, minData);
+    if (r != StepOk)
+        return {Attempt::Retry, r, PauseLong};
+    if (rx[2] == cmd)
+        return {Attempt::Answered};
+    if (rx[2] == AnsError) {
+        log(tr("Ошибка, код ответа опциональной платы: 0x") + QString::number(rx[3], 16));
+        return {Attempt::ErrorAnswer};
+    }
+    log(tr("Ошибка идентификатора пакета опциональной платы: ") + QString::number(rx[2]));
+    return {Attempt::Retry, 0, PauseLong};
 }
 
 qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int attempts)
@@ -354,102 +433,29 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int 
                 .arg(int(MaxData)));
         return -1;
     }
-
-    // Once the work is to end, the attempt under way ends as failed, quietly.
-    auto abandon = [this] {
-        if (!aborted())
-            return false;
-        closePort(0);
-        return true;
-    };
-    const int total = attempts;
-    for (;;) {
-        qint8 cause = 0;
-        int pauseMs = 0;
-
-        qint8 r = openPort();
-        if (r < 0) {
-            closePort(r);
+    for (int tried = 1;; ++tried) {
+        const Attempt a = attempt(cmd, data, len, minData);
+        switch (a.kind) {
+        case Attempt::Answered:
+            return 1; // the port stays open for the caller
+        case Attempt::ErrorAnswer:
+            closePort(0);
+            return 0;
+        case Attempt::Failed:
+            closePort(a.code);
             return -1;
+        case Attempt::Retry:
+            break;
         }
-        r = sendFrame(cmd, data, len);
-        if (r < 0) {
-            closePort(r);
-            return -1;
-        }
-        r = readEcho();
-        if (abandon())
-            return -1;
-        if (r < 0) {
-            closePort(r);
-            return -1;
-        }
-        if (r == StepShort) {
-            log(tr("Ошибка соединения с MOTOROLA RIB"));
-            closePort(StepShort);
-            return -1;
-        }
-        --attempts;
-
-        if (r == StepEcho) {
-            log(tr("Ошибка передачи данных через MOTOROLA RIB"));
-            cause = StepEcho;
-            pauseMs = 1000;
-        } else {
-            r = waitAck();
-            if (abandon())
-                return -1;
-            if (r < 0) {
-                closePort(r);
-                return -1;
-            }
-            if (r == StepRetransmit) {
-                log(tr("Запрос повторной передачи"));
-                cause = StepRetransmit;
-                pauseMs = 250;
-            } else if (r == StepTimeout) {
-                log(tr("Превышено время ожидания ACK"));
-                cause = StepTimeout;
-                pauseMs = 1000;
-            } else {
-                r = readAnswer();
-                if (abandon())
-                    return -1;
-                if (r < 0) {
-                    closePort(r);
-                    return -1;
-                }
-                if (r == StepOk)
-                    r = checkPacket(cmd, minData);
-                if (r != StepOk) {
-                    cause = r;
-                    pauseMs = 1000;
-                } else if (rx[2] == cmd) {
-                    return 1;
-                } else if (rx[2] == AnsError) {
-                    log(tr("Ошибка, код ответа опциональной платы: 0x") +
-                        QString::number(rx[3], 16));
-                    closePort(0);
-                    return 0;
-                } else {
-                    log(tr("Ошибка идентификатора пакета опциональной платы: ") +
-                        QString::number(rx[2]));
-                    cause = 0;
-                    pauseMs = 1000;
-                }
-            }
-        }
-
-        // Retry with a pause.
-        if (attempts == 0) {
-            closePort(cause);
+        if (tried >= attempts) {
+            closePort(a.code);
             return -1;
         }
         closePort(0);
-        pause(pauseMs);
+        pause(a.pauseMs);
         if (aborted())
             return -1;
-        log(tr("Повтор передачи - попытка=") + QString::number(total - attempts));
+        log(tr("Повтор передачи - попытка=") + QString::number(tried));
     }
 }
 
@@ -461,33 +467,17 @@ TLink::Status TLink::sendSetting(quint8 cmd, const quint8 *data, int len, int at
     if (r != 1)
         return r == 0 ? BoardError : LinkFailed;
     closePort(0);
-    switch (answerData()[0]) {
-    case 0x30:
-        return StatusOk;
-    case 0x31:
-        return StatusChecksum;
-    case 0x32:
-        return StatusFailed;
-    default:
-        return StatusUnknown;
+    for (const StatusRow &row : statusRows) {
+        if (row.status != StatusUnknown && quint8(row.byte) == answerData()[0])
+            return row.status;
     }
+    return StatusUnknown;
 }
 
 void TLink::reportStatus(Status status)
 {
-    switch (status) {
-    case StatusChecksum:
-        log(tr("Ошибка, контрольной суммы в пакете принятом адаптером Q-275"));
-        break;
-    case StatusFailed:
-        log(tr("Ошибка, выполнения команды адаптером Q-275"));
-        break;
-    case StatusUnknown:
-        log(tr("Команда на поддерживается версией адаптера Q-275"));
-        break;
-    case LinkFailed:
-    case BoardError:
-    case StatusOk:
-        break;
+    for (const StatusRow &row : statusRows) {
+        if (row.status == status && row.line)
+            log(tr(row.line));
     }
 }

@@ -1,12 +1,15 @@
 #ifndef TLINK_H
 #define TLINK_H
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "ribframe.h"
 #include "tlinkport.h"
 
 // The link to the option board as the worker thread uses it: the serial port
@@ -20,8 +23,11 @@ class TLink : public QObject
     Q_OBJECT
 
 public:
-    enum { TxSize = 256, RxSize = 512, MaxData = 247 };
+    enum { TxSize = 256, RxSize = 512, MaxData = TxSize - RibFrame::RequestOverhead };
     enum { ReadTimeoutShort = 250, ReadTimeoutLong = 1000, WriteTimeout = 2500 };
+    // The pauses before a frame is sent again: after a retransmission request, after any
+    // other failed attempt.
+    enum { PauseShort = 250, PauseLong = 1000 };
     // Bytes of noise that the wait for the acknowledgement and the hunt for an answer
     // frame skip before they count as a time-out: four longest frames and more. Without
     // a limit a line that chatters without pause would hold the worker for ever.
@@ -45,19 +51,6 @@ public:
         CmdMicCtl = 0x84
     };
 
-    // Step results of the transport.
-    enum Step : qint8 {
-        StepTimeout = 0,
-        StepAck = 1,
-        StepRetransmit = 2,
-        StepOk = 3,
-        StepShort = 10,
-        StepChecksum = 11,
-        StepNoPacket = 12,
-        StepEcho = 14
-    };
-
-    // Outcome of a setting command.
     // Outcome of a setting command. BoardError: the board sent its error answer (the
     // transaction logged its code); it counts as a failed transfer like LinkFailed.
     enum Status { LinkFailed, BoardError, StatusOk, StatusChecksum, StatusFailed, StatusUnknown };
@@ -118,17 +111,32 @@ signals:
     void recvCnt(qint32 cnt);
 
 private:
+    // What one sending of the frame came to. Retry: code is the step that failed and
+    // pauseMs the pause before the next attempt; Failed: code is what the port is closed
+    // with.
+    struct Attempt {
+        enum Kind { Answered, ErrorAnswer, Retry, Failed } kind;
+        qint8 code = 0;
+        int pauseMs = 0;
+    };
+
     int mode() const;
     bool aborted() const;
     void pause(int ms);
     void log(const QString &text);
+    QString openFailure() const;
 
+    Attempt attempt(quint8 cmd, const quint8 *data, int len, int minData);
+    Attempt receive(quint8 cmd, int minData);
+    std::optional<Attempt> endsAttempt(qint8 step) const;
     qint8 sendFrame(quint8 cmd, const quint8 *data, int len);
     qint8 readEcho();
     qint8 waitAck();
+    qint8 findAnswerHeader(int &length);
     qint8 readAnswer();
     qint8 checkPacket(quint8 cmd, int minData);
-    qint8 readByte(quint8 &byte); // StepOk, StepTimeout or -1
+    int readBlock(int count, bool reportCount); // -1 or the bytes read into rx
+    qint8 readByte(quint8 &byte);               // StepOk, StepTimeout or -1
 
     std::shared_ptr<TLinkPort> port;
     std::function<int()> modeSource;
@@ -138,7 +146,7 @@ private:
     QString openName;
     quint32 readTimeoutMs = ReadTimeoutShort;
     int bodyLength = 0; // body bytes of the last answer frame in rx
-    quint8 tx[TxSize] = {};
+    QByteArray sent;    // the request frame of the attempt under way
     quint8 rx[RxSize] = {};
 };
 

@@ -2,6 +2,8 @@
 
 #include <QMutexLocker>
 
+#include "ribframe.h"
+
 TMemoryPort::TMemoryPort() = default;
 
 void TMemoryPort::setResponder(Responder r)
@@ -16,50 +18,27 @@ void TMemoryPort::feed(const QByteArray &bytes)
     input.append(bytes);
 }
 
+void TMemoryPort::setFaults(const Faults &f)
+{
+    QMutexLocker l(&lock);
+    faults = f;
+    reads = settings = 0;
+}
+
 void TMemoryPort::setOpenFails(bool fails, OpenError why, const QString &text)
 {
     QMutexLocker l(&lock);
-    openFails = fails;
-    openWhy = why;
-    openText = text;
+    faults.openFails = fails;
+    faults.openWhy = why;
+    faults.openText = text;
 }
 
 TLinkPort::OpenError TMemoryPort::openError(QString *text) const
 {
     QMutexLocker l(&lock);
     if (text)
-        *text = openText;
-    return openWhy;
-}
-
-void TMemoryPort::setTimeoutsFail(bool fail)
-{
-    QMutexLocker l(&lock);
-    timeoutsFail = fail;
-}
-
-void TMemoryPort::setConfigureResult(int code)
-{
-    QMutexLocker l(&lock);
-    configureResult = code;
-}
-
-void TMemoryPort::setWriteFails(bool fails)
-{
-    QMutexLocker l(&lock);
-    writeFails = fails;
-}
-
-void TMemoryPort::setWriteLimit(int bytes)
-{
-    QMutexLocker l(&lock);
-    writeLimit = bytes;
-}
-
-void TMemoryPort::setReadFails(bool fails)
-{
-    QMutexLocker l(&lock);
-    readFails = fails;
+        *text = faults.openText;
+    return faults.openWhy;
 }
 
 // The observers hand out deep copies: the worker keeps appending to the
@@ -82,11 +61,7 @@ QList<QByteArray> TMemoryPort::writes() const
 
 QStringList TMemoryPort::events() const
 {
-    QMutexLocker l(&lock);
-    QStringList out;
-    for (const QString &e : log)
-        out << QString(e.constData(), e.size());
-    return out;
+    return log.lines();
 }
 
 QList<quint32> TMemoryPort::readTimeouts() const
@@ -113,59 +88,23 @@ void TMemoryPort::clearRecord()
 
 QByteArray TMemoryPort::answerFrame(quint8 id, const QByteArray &data)
 {
-    QByteArray packet;
-    packet.append(char(0x43));
-    packet.append(char(data.size() + 2));
-    packet.append(char(id));
-    packet.append(data);
-    quint8 sum = 0;
-    for (char c : packet)
-        sum += quint8(c);
-    packet.append(char(quint8(0x100 - sum)));
-
-    QByteArray frame;
-    frame.append(char(0xFF));
-    frame.append(char(0x8F));
-    frame.append(char(0x00));
-    frame.append(char(packet.size() + 1));
-    frame.append(packet);
-    sum = 0;
-    for (char c : frame)
-        sum += quint8(c);
-    frame.append(char(quint8(0xFF - sum)));
-    return frame;
+    return RibFrame::answer(id, data);
 }
 
 QByteArray TMemoryPort::requestFrame(quint8 cmd, const QByteArray &data)
 {
-    QByteArray frame;
-    frame.append(char(0xFF));
-    frame.append(char(0x2F));
-    frame.append(char(0x00));
-    frame.append(char(data.size() + 5));
-    frame.append(char(0x44));
-    frame.append(char(data.size() + 2));
-    frame.append(char(cmd));
-    frame.append(data);
-    quint8 sum = 0;
-    for (int i = 4; i < frame.size(); ++i)
-        sum += quint8(frame[i]);
-    frame.append(char(quint8(0x100 - sum)));
-    sum = 0;
-    for (char c : frame)
-        sum += quint8(c);
-    frame.append(char(quint8(0xFF - sum)));
-    return frame;
+    return RibFrame::request(cmd, reinterpret_cast<const quint8 *>(data.constData()),
+                             int(data.size()));
 }
 
 TMemoryPort::Responder TMemoryPort::rib(Board board)
 {
     return [board](const QByteArray &w) {
         QByteArray out = w;
-        if (w.size() >= 9 && quint8(w[0]) == 0xFF && quint8(w[1]) == 0x2F &&
-            quint8(w[3]) + 4 == w.size()) {
+        if (w.size() >= RibFrame::RequestOverhead && quint8(w[0]) == RibFrame::Start &&
+            quint8(w[1]) == RibFrame::RequestType && quint8(w[3]) + 4 == w.size()) {
             out.append(char(0x50));
-            out.append(board(quint8(w[6]), w.mid(7, w.size() - 9)));
+            out.append(board(quint8(w[6]), w.mid(7, w.size() - RibFrame::RequestOverhead)));
         }
         return out;
     };
@@ -174,8 +113,8 @@ TMemoryPort::Responder TMemoryPort::rib(Board board)
 bool TMemoryPort::open(const QString &name)
 {
     QMutexLocker l(&lock);
-    log << QStringLiteral("open %1").arg(name);
-    if (openFails || name.isEmpty())
+    log.add(QStringLiteral("open %1").arg(name));
+    if (faults.openFails || name.isEmpty())
         return false;
     opened = true;
     ++opens;
@@ -185,8 +124,8 @@ bool TMemoryPort::open(const QString &name)
 bool TMemoryPort::setTimeouts(quint32 readMs, quint32 writeMs)
 {
     QMutexLocker l(&lock);
-    log << QStringLiteral("timeouts %1 %2").arg(readMs).arg(writeMs);
-    if (timeoutsFail)
+    log.add(QStringLiteral("timeouts %1 %2").arg(readMs).arg(writeMs));
+    if (++settings == faults.failSetTimeouts)
         return false;
     readTimeout = readMs;
     return true;
@@ -195,22 +134,22 @@ bool TMemoryPort::setTimeouts(quint32 readMs, quint32 writeMs)
 int TMemoryPort::configure()
 {
     QMutexLocker l(&lock);
-    log << QStringLiteral("configure");
-    return configureResult;
+    log.add(QStringLiteral("configure"));
+    return faults.configureResult;
 }
 
 qint64 TMemoryPort::read(quint8 *buf, qint64 n)
 {
     QMutexLocker l(&lock);
     timeouts << readTimeout;
-    if (!opened || readFails) {
-        log << QStringLiteral("read %1=-1").arg(n);
+    if (++reads == faults.failRead || !opened) {
+        log.add(QStringLiteral("read %1=-1").arg(n));
         return -1;
     }
     const qint64 k = qMin<qint64>(n, input.size());
     std::copy(input.constBegin(), input.constBegin() + k, buf);
     input.remove(0, k);
-    log << QStringLiteral("read %1=%2").arg(n).arg(k);
+    log.add(QStringLiteral("read %1=%2").arg(n).arg(k));
     return k;
 }
 
@@ -220,15 +159,15 @@ qint64 TMemoryPort::write(const quint8 *buf, qint64 n)
     QByteArray block;
     {
         QMutexLocker l(&lock);
-        if (!opened || writeFails) {
-            log << QStringLiteral("write %1=-1").arg(n);
+        if (!opened || faults.writeFails) {
+            log.add(QStringLiteral("write %1=-1").arg(n));
             return -1;
         }
-        const qint64 k = writeLimit >= 0 ? qMin<qint64>(n, writeLimit) : n;
+        const qint64 k = faults.writeLimit >= 0 ? qMin<qint64>(n, faults.writeLimit) : n;
         block = QByteArray(reinterpret_cast<const char *>(buf), int(k));
         output.append(block);
         blocks << block;
-        log << QStringLiteral("write %1=%2").arg(n).arg(k);
+        log.add(QStringLiteral("write %1=%2").arg(n).arg(k));
         r = responder;
     }
     if (r) {
@@ -243,7 +182,7 @@ void TMemoryPort::close()
 {
     QMutexLocker l(&lock);
     if (opened)
-        log << QStringLiteral("close");
+        log.add(QStringLiteral("close"));
     opened = false;
     // Bytes still on the way are lost with the line, as on a real port.
     input.clear();

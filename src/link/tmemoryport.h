@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "eventlog.h"
 #include "tlinkport.h"
 
 // A serial line in memory, for running the link without a device. What the
@@ -27,15 +28,23 @@ public:
 
     TMemoryPort();
 
+    // What the line does wrong; by default nothing. The counts start at setFaults().
+    struct Faults {
+        bool openFails = false;       // open() fails,
+        OpenError openWhy = NotFound; // for this reason,
+        QString openText{};           // in the system's words
+        int failSetTimeouts = 0;      // the n-th setTimeouts() returns false (0: none)
+        int configureResult = 0;      // configure() returns it (0, -5, -6)
+        bool writeFails = false;      // write() returns -1
+        int writeLimit = -1;          // write() takes at most so many bytes (-1: all)
+        int failRead = 0;             // the n-th read() returns -1 (0: none)
+    };
+
     // --- the script
     void setResponder(Responder responder);
     void feed(const QByteArray &bytes); // appends bytes to what can be read
+    void setFaults(const Faults &faults);
     void setOpenFails(bool fails, OpenError why = NotFound, const QString &text = QString());
-    void setTimeoutsFail(bool fail);   // setTimeouts() returns false
-    void setConfigureResult(int code); // configure() returns code (0, -5, -6)
-    void setWriteFails(bool fails);    // write() returns -1
-    void setWriteLimit(int bytes);     // write() takes at most so many bytes (-1: all)
-    void setReadFails(bool fails);     // read() returns -1
 
     // --- what happened
     QByteArray written() const;          // every byte written, in order
@@ -72,17 +81,12 @@ private:
     QByteArray input;
     QByteArray output;
     QList<QByteArray> blocks;
-    QStringList log;
+    EventLog log;
     QList<quint32> timeouts;
     bool opened = false;
-    bool openFails = false;
-    OpenError openWhy = NotFound;
-    QString openText;
-    bool timeoutsFail = false;
-    int configureResult = 0;
-    bool writeFails = false;
-    int writeLimit = -1;
-    bool readFails = false;
+    Faults faults;
+    int reads = 0;    // read() calls since setFaults()
+    int settings = 0; // setTimeouts() calls since setFaults()
     quint32 readTimeout = 0;
     int opens = 0;
 };

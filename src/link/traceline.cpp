@@ -1,32 +1,20 @@
 #include "traceline.h"
 
+#include <iterator>
+
+#include "hextext.h"
+
 QString TraceLine::text(const quint8 *rec, const QString &stamp)
 {
+    // The four trace streams of the board, by channel number.
+    static const char *const channels[] = {"RAD->Q275=>", "I2C TxD=>", "PROIS RxD=>",
+                                           "PROIS TxD=>"};
     const int n = int(rec[0]) - 1;
     if (n <= 0)
         return QString();
-    QString line = stamp + QStringLiteral("-> ");
-    switch (rec[1]) {
-    case 0:
-        line += QStringLiteral("RAD->Q275=>");
-        break;
-    case 1:
-        line += QStringLiteral("I2C TxD=>");
-        break;
-    case 2:
-        line += QStringLiteral("PROIS RxD=>");
-        break;
-    case 3:
-        line += QStringLiteral("PROIS TxD=>");
-        break;
-    default:
+    const QString line = stamp + QStringLiteral("-> ");
+    if (size_t(rec[1]) >= std::size(channels))
         return line + tr("ошибка канала=") + QString::number(rec[1]) + QStringLiteral(" ; n=") +
                QString::number(n);
-    }
-    for (int i = 0; i < n; ++i) {
-        const quint8 b = rec[2 + i];
-        line += (b < 0x10 ? QStringLiteral("0x0") : QStringLiteral("0x")) +
-                QString::number(b, 16).toUpper() + QStringLiteral("; ");
-    }
-    return line;
+    return line + QLatin1String(channels[rec[1]]) + HexText::list(rec + 2, n);
 }

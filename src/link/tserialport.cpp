@@ -1,5 +1,6 @@
 #include "tserialport.h"
 
+#include <QCollator>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -12,34 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-
-namespace
-{
-// Splits "ttyUSB12" into "ttyUSB" and 12 so that ports sort as the user counts them.
-bool naturalLess(const QString &a, const QString &b)
-{
-    auto split = [](const QString &s, QString &head, qulonglong &num, bool &hasNum) {
-        int i = s.size();
-        while (i > 0 && s.at(i - 1).isDigit())
-            --i;
-        head = s.left(i);
-        hasNum = i < s.size();
-        num = hasNum ? s.mid(i).toULongLong() : 0;
-    };
-    QString ha, hb;
-    qulonglong na, nb;
-    bool da, db;
-    split(a, ha, na, da);
-    split(b, hb, nb, db);
-    if (ha != hb)
-        return ha < hb;
-    if (da != db)
-        return !da;
-    if (na != nb)
-        return na < nb;
-    return a < b;
-}
-} // namespace
 
 TSerialPort::TSerialPort() = default;
 
@@ -229,7 +202,11 @@ QStringList TSerialPort::candidates(const QString &current)
     // Pseudo-terminals and other lines the system does not enumerate.
     if (!current.isEmpty() && !names.contains(current))
         names << current;
-    std::sort(names.begin(), names.end(), naturalLess);
+    // In the order the user counts them: "ttyS2" before "ttyS10". Port names are Latin; a
+    // collator of the C locale would only compare code points.
+    QCollator order{QLocale(QLocale::English)};
+    order.setNumericMode(true);
+    std::sort(names.begin(), names.end(), order);
     // The current port must not fall off the end of a long list.
     if (!current.isEmpty() && names.indexOf(current) >= MaxListed) {
         names.removeAll(current);

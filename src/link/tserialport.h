@@ -23,7 +23,7 @@ public:
 
     enum { MaxListed = 100 };
     // The names worth trying: the ports the system reports plus the current
-    // name, without repeats, in natural order ("ttyS2" before "ttyS10").
+    // name, without repeats, in the order the user counts them ("ttyS2" before "ttyS10").
     static QStringList candidates(const QString &current);
     // True when the port can be opened for reading and writing right now,
     // i.e. no other program holds it. The port is closed again at once.

@@ -95,13 +95,13 @@ void TThread::requestStop()
 void TThread::getIdent(quint8 *ident)
 {
     QMutexLocker lock(&mutex);
-    std::memcpy(ident, identRecord, IdentSize);
+    std::memcpy(ident, identRecord, BoardIdentity::IdentSize);
 }
 
 void TThread::getInfo(quint8 *info)
 {
     QMutexLocker lock(&mutex);
-    std::memcpy(info, infoRecord, InfoSize);
+    std::memcpy(info, infoRecord, BoardIdentity::InfoSize);
 }
 
 // ------------------------------------------------------------------- the queue
@@ -302,6 +302,28 @@ static int outcome(qint8 transactResult)
                                  : TThread::TaskLineFailed;
 }
 
+namespace
+{
+// The codec and channel-control commands: the task, its command and its lines for a failed
+// transfer and for the board's "0".
+struct ControlCommand {
+    int type;
+    quint8 cmd;
+    const char *failed;
+    const char *done;
+};
+const ControlCommand controlCommands[] = {
+    {TThread::TaskCodec, TLink::CmdCodec,
+     QT_TRANSLATE_NOOP("TThread", "Ошибка в передаче команд кодека"),
+     QT_TRANSLATE_NOOP("TThread", "Передача команд кодека выполнена успешно")},
+    {TThread::TaskRxCtl, TLink::CmdRxCtl,
+     QT_TRANSLATE_NOOP("TThread", "Ошибка в передаче команд управления канала приемника"),
+     QT_TRANSLATE_NOOP("TThread", "Передача команд управления выполнена успешно")},
+    {TThread::TaskMicCtl, TLink::CmdMicCtl,
+     QT_TRANSLATE_NOOP("TThread", "Ошибка в передаче команд управления канала микрофона"),
+     QT_TRANSLATE_NOOP("TThread", "Передача команд управления выполнена успешно")}};
+} // namespace
+
 int TThread::runTask(const Task &task)
 {
     // The data as the task carries it; null for a refused task, which the
@@ -317,70 +339,71 @@ int TThread::runTask(const Task &task)
     case TaskIdent:
         return readIdentity();
     case TaskTestCfg:
-    case TaskSaveCfg: {
-        const bool test = task.type == TaskTestCfg;
-        const TLink::Status st =
-            link.sendSetting(test ? TLink::CmdTestCfg : TLink::CmdSaveCfg, data, len);
-        if (st == TLink::StatusOk) {
-            if (test) {
-                emit testStp();
-                emit mes(tr("Загрузка тестовой конфигурации выполнена"));
-            } else {
-                emit saveStp();
-                emit mes(tr("Процесс загрузки конфигурации выполнен"));
-                keepCopy(data, BoardHistory::Write);
-            }
-        } else {
-            if (test)
-                emit testErr();
-            else
-                emit saveErr();
-            link.reportStatus(st);
-        }
-        return outcome(st);
-    }
+    case TaskSaveCfg:
+        return sendConfig(task.type == TaskTestCfg, data, len);
     case TaskTrace:
         return traceSwitch(data, len);
     case TaskTracePoll:
         return tracePoll();
-    case TaskInfoWrite: {
-        const TLink::Status st = link.sendSetting(TLink::CmdInfoWrite, data, len);
-        if (st == TLink::StatusOk) {
-            emit mes(tr("Процесс загрузки информации выполнен"));
-            QMutexLocker lock(&mutex);
-            std::memcpy(infoRecord, data, size_t(qMin<int>(len, InfoSize)));
-        } else {
-            link.reportStatus(st);
-        }
+    case TaskInfoWrite:
+        return writeInfo(data, len);
+    }
+    for (const ControlCommand &c : controlCommands) {
+        if (c.type == task.type)
+            return control(c.cmd, data, len, tr(c.failed), tr(c.done));
+    }
+    return TaskDone; // unknown types run nothing
+}
+
+// A configuration for the board to try (test) or to store.
+int TThread::sendConfig(bool test, const quint8 *data, int len)
+{
+    const TLink::Status st =
+        link.sendSetting(test ? TLink::CmdTestCfg : TLink::CmdSaveCfg, data, len);
+    if (st != TLink::StatusOk) {
+        if (test)
+            emit testErr();
+        else
+            emit saveErr();
+        link.reportStatus(st);
         return outcome(st);
     }
-    case TaskCodec:
-    case TaskRxCtl:
-    case TaskMicCtl: {
-        const quint8 cmd = task.type == TaskCodec   ? TLink::CmdCodec
-                           : task.type == TaskRxCtl ? TLink::CmdRxCtl
-                                                    : TLink::CmdMicCtl;
-        const TLink::Status st = link.sendSetting(cmd, data, len);
-        if (st == TLink::LinkFailed || st == TLink::BoardError) {
-            if (task.type == TaskCodec)
-                emit mes(tr("Ошибка в передаче команд кодека"));
-            else if (task.type == TaskRxCtl)
-                emit mes(tr("Ошибка в передаче команд управления канала приемника"));
-            else
-                emit mes(tr("Ошибка в передаче команд управления канала микрофона"));
-        } else if (st == TLink::StatusOk) {
-            if (task.type == TaskCodec)
-                emit mes(tr("Передача команд кодека выполнена успешно"));
-            else
-                emit mes(tr("Передача команд управления выполнена успешно"));
-        } else {
-            link.reportStatus(st);
-        }
+    if (test) {
+        emit testStp();
+        emit mes(tr("Загрузка тестовой конфигурации выполнена"));
+    } else {
+        emit saveStp();
+        emit mes(tr("Процесс загрузки конфигурации выполнен"));
+        keepCopy(data, BoardHistory::Write);
+    }
+    return TaskDone;
+}
+
+int TThread::writeInfo(const quint8 *data, int len)
+{
+    const TLink::Status st = link.sendSetting(TLink::CmdInfoWrite, data, len);
+    if (st != TLink::StatusOk) {
+        link.reportStatus(st);
         return outcome(st);
     }
-    default:
-        return TaskDone; // unknown types run nothing
-    }
+    emit mes(tr("Процесс загрузки информации выполнен"));
+    // An information window opened later shows what was written.
+    QMutexLocker lock(&mutex);
+    std::memcpy(infoRecord, data, size_t(qMin<int>(len, BoardIdentity::InfoSize)));
+    return TaskDone;
+}
+
+int TThread::control(quint8 cmd, const quint8 *data, int len, const QString &failed,
+                     const QString &done)
+{
+    const TLink::Status st = link.sendSetting(cmd, data, len);
+    if (st == TLink::LinkFailed || st == TLink::BoardError)
+        emit mes(failed);
+    else if (st == TLink::StatusOk)
+        emit mes(done);
+    else
+        link.reportStatus(st);
+    return outcome(st);
 }
 
 // The board refused its identity or board data: it counts as one without identity.
@@ -393,7 +416,7 @@ void TThread::noIdentity()
 
 int TThread::readIdentity()
 {
-    qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, IdentSize);
+    qint8 r = link.transact(TLink::CmdIdent, nullptr, 0, BoardIdentity::IdentSize);
     if (r < 0)
         return TaskLineFailed;
     if (r == 0) {
@@ -403,16 +426,16 @@ int TThread::readIdentity()
     }
     {
         QMutexLocker lock(&mutex);
-        std::memcpy(identRecord, link.answerData(), IdentSize);
+        std::memcpy(identRecord, link.answerData(), BoardIdentity::IdentSize);
     }
-    r = link.transact(TLink::CmdInfoRead, nullptr, 0, InfoSize);
+    r = link.transact(TLink::CmdInfoRead, nullptr, 0, BoardIdentity::InfoSize);
     if (r < 0)
         return TaskLineFailed;
     if (r == 0) {
         noIdentity();
     } else {
         QMutexLocker lock(&mutex);
-        std::memcpy(infoRecord, link.answerData(), InfoSize);
+        std::memcpy(infoRecord, link.answerData(), BoardIdentity::InfoSize);
     }
     return TaskDone;
 }
@@ -446,8 +469,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
         return;
     TQ275 rec;
     std::memcpy(rec.bytes(), cfg, TQ275::Size);
-    quint8 ident[IdentSize];
-    quint8 info[InfoSize];
+    quint8 ident[BoardIdentity::IdentSize];
+    quint8 info[BoardIdentity::InfoSize];
     getIdent(ident);
     getInfo(info);
     QString path;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "boardidentity.h"
 #include "tlink.h"
 #include "tq275.h"
 
@@ -24,8 +25,6 @@ class TThread : public QThread
     Q_OBJECT
 
 public:
-    enum { IdentSize = 18, InfoSize = 22 };
-
     enum TaskType {
         TaskReadCfg = 1,
         TaskTestCfg = 2,
@@ -138,6 +137,11 @@ private:
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
     int runTask(const Task &task);
+    int sendConfig(bool test, const quint8 *data, int len);
+    int writeInfo(const quint8 *data, int len);
+    // A codec or channel-control command, with its lines for a failed transfer and for success.
+    int control(quint8 cmd, const quint8 *data, int len, const QString &failed,
+                const QString &done);
     int readConfig();
     int readIdentity();
     void noIdentity();
@@ -179,8 +183,8 @@ private:
     int traceNext = 0;
 
     // Under the mutex.
-    quint8 identRecord[IdentSize] = {};
-    quint8 infoRecord[InfoSize] = {};
+    quint8 identRecord[BoardIdentity::IdentSize] = {};
+    quint8 infoRecord[BoardIdentity::InfoSize] = {};
 };
 
 #endif // TTHREAD_H

@@ -2,9 +2,26 @@
 // table of command lines with their exit status, output and what reached the board.
 #include <QtTest>
 
+#include "linktexts.h"
 #include "obdfile.h"
 #include "simharness.h"
 #include "testkit.h"
+
+using namespace LinkText;
+using Files = QMap<QString, QByteArray>;
+
+// A command line against a new board, and what comes of it.
+struct CliCase {
+    QStringList board{}; // simulator options, then control lines
+    QStringList args{};  // PORT and DIR stand for the board's line and the folder; a last
+                         // ">FILE" sends stdout there
+    int status = 0;
+    QStringList err{};     // lines stderr must hold (a quiet run writes no other)
+    QByteArray commands{}; // command bytes on the line, in order
+    Files files{};         // files in the folder afterwards
+    Files records{};       // the board's records afterwards
+};
+Q_DECLARE_METATYPE(CliCase)
 
 class TstCli : public QObject
 {
@@ -52,158 +69,177 @@ class TstCli : public QObject
         return ObdFile::image(*reinterpret_cast<const TQ275 *>(cfg.constData()));
     }
 
-private slots:
-    void init() { sim.reset(new SimHarness); } // a board of its own, as new
-
-    void runs_data()
+    // Runs the row's command line against a new board with the files o.obd (a valid
+    // configuration), old.obd, short.obd and corrupt.obd in the folder; out is its stdout.
+    void run(const CliCase &c, QString &out)
     {
-        QTest::addColumn<QStringList>("board"); // simulator options, then control lines
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out");         // stdout, whole (RE: a regular expression)
-        QTest::addColumn<QString>("err");         // a line stderr must hold
-        QTest::addColumn<QByteArray>("commands"); // command bytes on the line, in order
-        const QString ident = "0103008000033A001F000D51333032383934";
-        const QString bad = QString::fromLatin1(withChecksum(newRecord()).toHex());
-        QTest::newRow("read")
-            << QStringList() << QStringList{"read", "-p", "PORT", "-o", "DIR/a.obd", "-q"} << 0
-            << "Конфигурация адаптера Q-275, (822 байт) записана в файл: DIR/a.obd\n"
-            << "" << hex("798076");
-        QTest::newRow("read, record corrupt")
-            << QStringList{"--config", "0F040073648F418000001673648F4180000000E4"}
-            << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd", "-q"} << 2 << ""
-            << "q275-cli: Конфигурация адаптера Q-275 повреждена" << hex("798076");
-        QTest::newRow("read, no echo")
-            << QStringList{"--fault", "no-echo"}
-            << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd", "-q", "-v"} << 1 << ""
-            << "q275-cli: Ошибка соединения с MOTOROLA RIB" << hex("79"); // not a port line
-        QTest::newRow("test, line closed")
-            << QStringList{"--fault", "close"}
-            << QStringList{"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"} << 1 << ""
-            << "q275-cli: Ошибка. Загрузка конфигурации прервана." << hex("74");
-        QTest::newRow("read, error answer")
-            << QStringList{"--fault", "error,cmd=76"}
-            << QStringList{"read", "-p", "PORT", "-o", "DIR/old.obd"} << 2 << ""
-            << "Ошибка, код ответа опциональной платы: 0x5" << hex("798076");
-        QTest::newRow("read, port missing")
-            << QStringList() << QStringList{"read", "-p", "DIR/none", "-o", "DIR/old.obd", "-q"}
-            << 1 << ""
-            << "q275-cli: Не удалось открыть порт DIR/none: порт не найден" << QByteArray();
-        QTest::newRow("info --json")
-            << QStringList() << QStringList{"info", "-p", "PORT", "--json"} << 0
-            << "{\"date\":\"2011-03-15\",\"model\":\"Q-275\",\"processor_id\":\"0x080\","
-               "\"processor_rev\":\"0x03\",\"processor_sn\":\"0x3A01F0D51333032383934\","
-               "\"serial\":\"0275\",\"version\":\"1.3\"}\n"
-            << "" << hex("7980");
-        QTest::newRow("info, no identity")
-            << QStringList{"--no-identity"} << QStringList{"info", "-p", "PORT", "-q"} << 0
-            << "Модель: Q-275\nВерсия ПО: 0.0\nСер. номер: Не поддерживается\n"
-               "Дата: Не поддерживается\nПроцессор ID: Не поддерживается\n"
-               "Процессор REV: Не поддерживается\nПроцессор S/N: Не поддерживается\n"
-            << "" << hex("79");
-        QTest::newRow("test") << QStringList()
-                              << QStringList{"test", "-p", "PORT", "-i", "DIR/o.obd"} << 0
-                              << "Проверка конфигурации адаптера Q-275 выполнена.\n"
-                              << "Загрузка тестовой конфигурации выполнена" << hex("74");
-        QTest::newRow("write, refused")
-            << QStringList{"--fault", "status=2,cmd=75"}
-            << QStringList{"write", "-p", "PORT", "-i", "DIR/o.obd", "-q"} << 2 << ""
-            << "q275-cli: Ошибка, выполнения команды адаптером Q-275" << hex("798075");
-        QTest::newRow("write, short file")
-            << QStringList() << QStringList{"write", "-p", "PORT", "-i", "DIR/short.obd"} << 3 << ""
-            << "q275-cli: Файл DIR/short.obd не соответсвует типу устройства." << QByteArray();
-        QTest::newRow("show, corrupt file")
-            << QStringList() << QStringList{"show", "DIR/corrupt.obd"} << 3 << ""
-            << "q275-cli: Конфигурация адаптера Q-275 повреждена" << QByteArray();
-        QTest::newRow("show")
-            << QStringList() << QStringList{"show", "DIR/o.obd"} << 0
-            << "RE:^Вход приемника · Аттенюатор: -12\\.0 дБ\n(.*\n){14}Вход микрофона · "
-               "Аттенюатор: 0\\.0 дБ\n(.*\n)+Запись · Контрольная сумма: 0x[0-9A-F]{2}\n$"
-            << "" << QByteArray();
-        QTest::newRow("show --json")
-            << QStringList() << QStringList{"show", "--json", "DIR/o.obd"} << 0
-            << "RE:\"microphone\": \\{\n(.*\n)*        \"gain\": \"11\\.0 дБ\",\n(.*\n)*"
-               "    \"output\": \\{\n        \"pin3_microphone\": \"Вкл\\.\",\n"
-            << "" << QByteArray();
-        QTest::newRow("trace") << QStringList{"--trace-rate", "0", "trace 01 0A FF",
-                                              "trace 07 01 02"}
-                               << QStringList{"trace", "-p",     "PORT", "--seconds",
-                                              "1",     "--mask", "0x3",  "-q"}
-                               << 0
-                               << "RE:^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
-                                  "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$"
-                               << "" << hex("7778787877");
-        QTest::newRow("trace, output full") // the board is switched off all the same
-            << QStringList{"--trace-rate", "0", "trace 01 0A FF"}
-            << QStringList{"trace", "-p", "PORT", "--seconds", "30", "-q", ">/dev/full"} << 3 << ""
-            << "q275-cli: Стандартный вывод не удалось записать." << hex("777877");
-        QTest::newRow("show, output full")
-            << QStringList() << QStringList{"show", "DIR/o.obd", ">/dev/full"} << 3 << ""
-            << "q275-cli: Стандартный вывод не удалось записать." << QByteArray();
-        QTest::newRow("seconds beyond a timer")
-            << QStringList() << QStringList{"trace", "--seconds", "2147484"} << 3 << ""
-            << "q275-cli: число секунд должно быть целым от 0 до 2147483: 2147484" << QByteArray();
-        QTest::newRow("option without its value")
-            << QStringList() << QStringList{"read", "-o"} << 3 << ""
-            << "q275-cli: параметру -o нужно значение" << QByteArray();
-        QTest::newRow("unknown option")
-            << QStringList() << QStringList{"read", "--bogus"} << 3 << ""
-            << "q275-cli: неизвестный параметр: --bogus" << QByteArray();
-        QTest::newRow("no port") << QStringList() << QStringList{"info"} << 3 << ""
-                                 << "q275-cli: порт не задан: укажите -p ПОРТ или запишите его в "
-                                    "Q275.ini"
-                                 << QByteArray();
-        QTest::newRow("help") << QStringList() << QStringList{"--help"} << 0
-                              << "RE:^Использование: q275-cli КОМАНДА"
-                              << "" << QByteArray();
-        QTest::newRow("command help")
-            << QStringList() << QStringList{"trace", "--help"} << 0
-            << "RE:^Использование: q275-cli trace .*\n(.*\n)*  --seconds N"
-            << "" << QByteArray();
-    }
-    void runs()
-    {
-        QFETCH(QStringList, board);
-        QFETCH(QStringList, args);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        QFETCH(QByteArray, commands);
-        out.replace(QStringLiteral("DIR"), dir.path());
-        err.replace(QStringLiteral("DIR"), dir.path());
         QStringList options, controls;
-        for (const QString &s : board)
+        for (const QString &s : c.board)
             (s.contains(' ') ? controls : options) << s;
         QVERIFY2(sim->start(options), qPrintable(sim->error()));
-        for (const QString &c : controls)
-            QVERIFY(sim->control(c));
+        for (const QString &line : controls)
+            QVERIFY2(sim->control(line), qPrintable(line));
         const QByteArray other = image(otherRecord());
         put("o.obd", other);
         put("old.obd", "earlier bytes");
         put("short.obd", other.left(821));
         put("corrupt.obd", other.left(821) + char(other[821] + 1));
-
-        QString gotOut, gotErr;
-        QTEST(cli(args, &gotOut, &gotErr), "status");
-        if (out.startsWith(QLatin1String("RE:")))
-            QVERIFY2(QRegularExpression(out.mid(3)).match(gotOut).hasMatch(), qPrintable(gotOut));
-        else
-            QCOMPARE(gotOut, out);
-        if (err.isEmpty())
-            QVERIFY2(gotErr.isEmpty() || !args.contains("-q"), qPrintable(gotErr));
-        else
-            QVERIFY2(gotErr.split('\n').contains(err), qPrintable(gotErr));
+        QString err;
+        QCOMPARE(cli(c.args, &out, &err), c.status);
+        // The lines stderr must hold; a quiet run writes no other.
+        const QStringList errLines = err.split('\n', Qt::SkipEmptyParts);
+        for (QString line : c.err)
+            QVERIFY2(errLines.contains(line.replace("DIR", dir.path())), qPrintable(err));
+        QVERIFY2(!c.args.contains("-q") || errLines.size() == c.err.size(), qPrintable(err));
         QByteArray sent;
-        for (quint8 c : sim->commands())
-            sent += char(c);
-        QCOMPARE(sent.toHex(), commands.toHex());
-        // A failed read leaves the earlier file as it was; a good one writes the board's.
+        for (quint8 cmd : sim->commands())
+            sent += char(cmd);
+        QCOMPARE(sent.toHex(), c.commands.toHex());
+        // A failed read leaves the earlier file as it was; the files and the board's records
+        // hold what the row says.
         QCOMPARE(file("old.obd"), QByteArray("earlier bytes"));
-        if (QTest::currentDataTag() == QLatin1String("read"))
-            QCOMPARE(file("a.obd"), image(sim->record("config")));
-        if (QTest::currentDataTag() == QLatin1String("test")) {
-            QCOMPARE(sim->record("test"), other.mid(ObdFile::HeaderSize));
-            QCOMPARE(sim->record("config"), newRecord());
-        }
+        for (auto it = c.files.cbegin(); it != c.files.cend(); ++it)
+            QVERIFY2(file(it.key()) == it.value(), qPrintable(it.key()));
+        for (auto it = c.records.cbegin(); it != c.records.cend(); ++it)
+            QVERIFY2(sim->record(it.key()) == it.value(), qPrintable(it.key()));
+        out.replace(dir.path(), "DIR");
+    }
+
+private slots:
+    void init() { sim.reset(new SimHarness); } // a board of its own, as new
+
+    // Command lines with their whole output.
+    void runs_data()
+    {
+        QTest::addColumn<CliCase>("c");
+        QTest::addColumn<QString>("out");
+        const auto add = [](const char *row, const CliCase &c, const QString &out = {}) {
+            QTest::newRow(row) << c << out;
+        };
+        const QString readStopped = "q275-cli: Ошибка. Чтение конфигурации прервано.";
+        add("read",
+            {.args = {"read", "-p", "PORT", "-o", "DIR/a.obd", "-q"},
+             .commands = hex("798076"),
+             .files = {{"a.obd", image(newRecord())}}},
+            "Конфигурация адаптера Q-275, (822 байт) записана в файл: DIR/a.obd\n");
+        add("read, record corrupt",
+            {.board = {"--config", "0F040073648F418000001673648F4180000000E4"},
+             .args = {"read", "-p", "PORT", "-o", "DIR/old.obd", "-q"},
+             .status = 2,
+             .err = {"q275-cli: Конфигурация адаптера Q-275 повреждена"},
+             .commands = hex("798076")});
+        add("read, no echo", // not a port line
+            {.board = {"--fault", "no-echo"},
+             .args = {"read", "-p", "PORT", "-o", "DIR/old.obd", "-q", "-v"},
+             .status = 1,
+             .err = {"q275-cli: " + noRib, readStopped},
+             .commands = hex("79")});
+        add("test, line closed", {.board = {"--fault", "close"},
+                                  .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+                                  .status = 1,
+                                  .err = {"q275-cli: Ошибка. Загрузка конфигурации прервана."},
+                                  .commands = hex("74")});
+        add("read, error answer", {.board = {"--fault", "error,cmd=76"},
+                                   .args = {"read", "-p", "PORT", "-o", "DIR/old.obd"},
+                                   .status = 2,
+                                   .err = {errorAnswer.arg(5)},
+                                   .commands = hex("798076")});
+        add("read, port missing",
+            {.args = {"read", "-p", "DIR/none", "-o", "DIR/old.obd", "-q"},
+             .status = 1,
+             .err = {"q275-cli: " + noOpen.arg("DIR/none", notFound), readStopped}});
+        add("info --json", {.args = {"info", "-p", "PORT", "--json"}, .commands = hex("7980")},
+            "{\"date\":\"2011-03-15\",\"model\":\"Q-275\",\"processor_id\":\"0x080\","
+            "\"processor_rev\":\"0x03\",\"processor_sn\":\"0x3A01F0D51333032383934\","
+            "\"serial\":\"0275\",\"version\":\"1.3\"}\n");
+        add("info, no identity",
+            {.board = {"--no-identity"},
+             .args = {"info", "-p", "PORT", "-q"},
+             .commands = hex("79")},
+            "Модель: Q-275\nВерсия ПО: 0.0\nСер. номер: Не поддерживается\n"
+            "Дата: Не поддерживается\nПроцессор ID: Не поддерживается\n"
+            "Процессор REV: Не поддерживается\nПроцессор S/N: Не поддерживается\n");
+        add("test",
+            {.args = {"test", "-p", "PORT", "-i", "DIR/o.obd"},
+             .err = {testDone},
+             .commands = hex("74"),
+             .records = {{"test", otherRecord()}, {"config", newRecord()}}},
+            "Проверка конфигурации адаптера Q-275 выполнена.\n");
+        add("write, refused",
+            {.board = {"--fault", "status=2,cmd=75"},
+             .args = {"write", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+             .status = 2,
+             .err = {"q275-cli: " + status2, "q275-cli: Ошибка. Запись конфигурации прервана."},
+             .commands = hex("798075")});
+        add("write, short file",
+            {.args = {"write", "-p", "PORT", "-i", "DIR/short.obd"},
+             .status = 3,
+             .err = {"q275-cli: Файл DIR/short.obd не соответсвует типу устройства."}});
+        add("show, corrupt file", {.args = {"show", "DIR/corrupt.obd"},
+                                   .status = 3,
+                                   .err = {"q275-cli: Конфигурация адаптера Q-275 повреждена"}});
+        add("trace, output full", // the board is switched off all the same
+            {.board = {"--trace-rate", "0", "trace 01 0A FF"},
+             .args = {"trace", "-p", "PORT", "--seconds", "30", "-q", ">/dev/full"},
+             .status = 3,
+             .err = {"q275-cli: Стандартный вывод не удалось записать."},
+             .commands = hex("777877")});
+        add("show, output full", {.args = {"show", "DIR/o.obd", ">/dev/full"},
+                                  .status = 3,
+                                  .err = {"q275-cli: Стандартный вывод не удалось записать."}});
+        add("seconds beyond a timer",
+            {.args = {"trace", "--seconds", "2147484"},
+             .status = 3,
+             .err = {"q275-cli: число секунд должно быть целым от 0 до 2147483: 2147484"}});
+        add("option without its value", {.args = {"read", "-o"},
+                                         .status = 3,
+                                         .err = {"q275-cli: параметру -o нужно значение"}});
+        add("unknown option", {.args = {"read", "--bogus"},
+                               .status = 3,
+                               .err = {"q275-cli: неизвестный параметр: --bogus"}});
+        add("no port",
+            {.args = {"info"},
+             .status = 3,
+             .err = {"q275-cli: порт не задан: укажите -p ПОРТ или запишите его в Q275.ini"}});
+    }
+    void runs()
+    {
+        QFETCH(CliCase, c);
+        QString out;
+        run(c, out);
+        QTEST(out, "out");
+    }
+
+    // Command lines whose output is checked by a regular expression.
+    void matches_data()
+    {
+        QTest::addColumn<CliCase>("c");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("show")
+            << CliCase{.args = {"show", "DIR/o.obd"}}
+            << "^Вход приемника · Аттенюатор: -12\\.0 дБ\n(.*\n){14}Вход микрофона · "
+               "Аттенюатор: 0\\.0 дБ\n(.*\n)+Запись · Контрольная сумма: 0x[0-9A-F]{2}\n$";
+        QTest::newRow("show --json")
+            << CliCase{.args = {"show", "--json", "DIR/o.obd"}}
+            << "\"microphone\": \\{\n(.*\n)*        \"gain\": \"11\\.0 дБ\",\n(.*\n)*"
+               "    \"output\": \\{\n        \"pin3_microphone\": \"Вкл\\.\",\n";
+        QTest::newRow("trace")
+            << CliCase{.board = {"--trace-rate", "0", "trace 01 0A FF", "trace 07 01 02"},
+                       .args = {"trace", "-p", "PORT", "--seconds", "1", "--mask", "0x3", "-q"},
+                       .commands = hex("7778787877")}
+            << "^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
+               "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$";
+        QTest::newRow("help") << CliCase{.args = {"--help"}} << "^Использование: q275-cli КОМАНДА";
+        QTest::newRow("command help") << CliCase{.args = {"trace", "--help"}}
+                                      << "^Использование: q275-cli trace .*\n(.*\n)*  --seconds N";
+    }
+    void matches()
+    {
+        QFETCH(CliCase, c);
+        QFETCH(QString, pattern);
+        QString out;
+        run(c, out);
+        QVERIFY2(QRegularExpression(pattern).match(out).hasMatch(), qPrintable(out));
     }
 
     // A changed file written into the board is what the next read brings back, and both

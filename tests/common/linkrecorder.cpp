@@ -37,23 +37,17 @@ LinkRecorder::LinkRecorder(TLink *link)
 
 void LinkRecorder::add(const QString &event)
 {
-    QMutexLocker l(&lock);
-    list << QString(event.constData(), event.size()); // a deep copy for the other thread
+    log.add(event);
 }
 
 void LinkRecorder::clear()
 {
-    QMutexLocker l(&lock);
-    list.clear();
+    log.clear();
 }
 
 QStringList LinkRecorder::events() const
 {
-    QMutexLocker l(&lock);
-    QStringList out;
-    for (const QString &e : list)
-        out << QString(e.constData(), e.size());
-    return out;
+    return log.lines();
 }
 
 QStringList LinkRecorder::outcome() const

@@ -1,11 +1,12 @@
 #ifndef LINKRECORDER_H
 #define LINKRECORDER_H
 
-#include <QMutex>
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
+
+#include "eventlog.h"
 
 class TLink;
 class TThread;
@@ -35,8 +36,7 @@ public:
     std::function<void(int)> pauses(std::function<void(int)> then = nullptr);
 
 private:
-    mutable QMutex lock;
-    QStringList list;
+    EventLog log;
 };
 
 #endif // LINKRECORDER_H

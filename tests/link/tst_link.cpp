@@ -9,6 +9,7 @@
 
 #include "fuzzharness.h"
 #include "linkrecorder.h"
+#include "linktexts.h"
 #include "testkit.h"
 #include "tlink.h"
 #include "tmemoryport.h"
@@ -20,52 +21,66 @@ using Lines = QStringList;
 using Board = QMap<quint8, Bytes>; // the board's answers to each command, in turn (the last stays)
 using Post = std::function<void(TThread *, const quint8 *)>; // posts, given the caller's bytes
 using namespace std::placeholders;
-// The rows of the tables, named where they are taken apart.
-using LineCase = std::tuple<int, QString, int, Bytes, Lines, int>;
-using TaskCase = std::tuple<Board, Post, QByteArray, QByteArray, Lines, QByteArray>;
-Q_DECLARE_METATYPE(LineCase)
-Q_DECLARE_METATYPE(TaskCase)
+using namespace LinkText;
 
 namespace
 {
-const QString ident0 = "mes Адаптер Q-275 версия 0.0";
-const QString readDone = "mes Процесс чтения конфигурации выполнен";
-const QString boardError = "mes Ошибка, код ответа опциональной платы: 0x";
-const QString packetError = "mes Ошибка приема данных от опциональной платы: ";
-const QString portError = "mes Ошибка порта ttyTEST: ", portClosed = "mes Закрыт порт ttyTEST";
-const QString noPort = "mes Не удалось открыть порт ttyTEST: порт не найден";
-const QString tooBig =
-    "mes Команда 0x%1 не передана: данные не помещаются в кадр (%2 байт, не более 247)";
-const Lines attempt = {"sendMax 9", "sendCnt 9"};
-const QString retry = "mes Повтор передачи - попытка=%1";
-const Lines retry1 = Lines{"sleep 1000", retry.arg(1)} + attempt;
-
 // How the RIB gives back each frame written.
 enum Echo { Echoed, NoEcho, PartEcho, WrongOnce };
 
-// The in-memory line, where the n-th read or the n-th setting of the time-outs fails (0: none).
-// In one exchange the reads are the echo, the acknowledgement, the frame start, the frame type
-// and the zero byte; the settings are at the opening, the acknowledgement, the hunt for the frame
-// start and the rest of the header.
-struct LinePort : TMemoryPort {
-    int reads = 0, sets = 0, badRead = 0, badSet = 0;
-    qint64 read(quint8 *b, qint64 n) override
-    {
-        return ++reads == badRead ? -1 : TMemoryPort::read(b, n);
-    }
-    bool setTimeouts(quint32 r, quint32 w) override
-    {
-        return ++sets != badSet && TMemoryPort::setTimeouts(r, w);
-    }
+// A transaction of command 0x79 (18 bytes of answer data) on a line that misbehaves.
+struct LineCase {
+    Echo echo = Echoed;
+    Bytes replies{}; // what follows the echo of each frame (the last one again for later frames)
+    TMemoryPort::Faults faults{};
+    bool emptyName = false; // no port name at all
+    int mode = 1;
+    Lines events{}; // the link's signals and lines, without the dumps and the receive counts
+    int result = -1;
 };
 
+// Tasks posted to the worker with the caller's bytes, which the caller changes right after.
+struct TaskCase {
+    Board board{};
+    bool portAbsent = false;
+    Post post{};
+    QByteArray data{};
+    QByteArray written{};                   // every frame on the line
+    Lines outcome{};                        // the signals and lines, without the progress signals
+    QByteArray records = QByteArray(40, 0); // the identity and board data the thread keeps
+};
+
+// A setting task, posted with data: its frame and its outcomes.
+struct SettingCase {
+    Post post{};
+    QByteArray data{};
+    QByteArray frame{};
+    Lines ok{}, failed{}, refused{}; // status "0", a line that fails, before the status line
+};
+
+QString mes(const QString &line)
+{
+    return "mes " + line;
+}
+
+const QString noPort = mes(noOpen.arg("ttyTEST", notFound));
+const QString portClosed = mes(closed.arg("ttyTEST"));
+const Lines attempt = {"sendMax 9", "sendCnt 9"};
+const Lines retry1 = Lines{"sleep 1000", mes(retry.arg(1))} + attempt;
+// The port failing with code, in a service mode.
+Lines portFails(int code)
+{
+    return {mes(portError.arg("ttyTEST").arg(code)), portClosed};
+}
 } // namespace
+Q_DECLARE_METATYPE(LineCase)
+Q_DECLARE_METATYPE(TaskCase)
 
 class TstLink : public QObject
 {
     Q_OBJECT
 
-    std::shared_ptr<LinePort> port;
+    std::shared_ptr<TMemoryPort> port;
     std::unique_ptr<TLink> link;
     std::unique_ptr<TThread> thread;
     std::unique_ptr<LinkRecorder> lrec, trec;
@@ -93,11 +108,11 @@ class TstLink : public QObject
     {
         Lines out = frame + cause;
         for (int i = 1; i <= 9; ++i)
-            out << "sleep 1000" << retry.arg(i) << frame << cause;
+            out << "sleep 1000" << mes(retry.arg(i)) << frame << cause;
         return out;
     }
     // The RIB's echo, then the next reply (the last one again for every later frame).
-    static TMemoryPort::Responder line(int echo, const Bytes &replies)
+    static TMemoryPort::Responder line(Echo echo, const Bytes &replies)
     {
         auto n = std::make_shared<int>(0);
         return [=](const QByteArray &w) {
@@ -107,14 +122,25 @@ class TstLink : public QObject
             return back + replies.value(qMin((*n)++, int(replies.size()) - 1));
         };
     }
+    // The transaction of the row, with the result it must come to.
+    void transact(const LineCase &c, int result)
+    {
+        mode = c.mode;
+        name = c.emptyName ? QString() : name;
+        port->setResponder(line(c.echo, c.replies));
+        port->setFaults(c.faults);
+        QCOMPARE(link->transact(0x79, nullptr, 0, BoardIdentity::IdentSize), qint8(result));
+        QCOMPARE(lrec->events().filter(QRegularExpression("^(?!recv|mes [RT]xd)")), c.events);
+        QCOMPARE(link->isPortOpen(), result == 1); // open for the caller only after an answer
+    }
     void status(quint8 cmd, char s) { answers[cmd] = {ans(cmd, QByteArray(1, s))}; }
     bool finish() { return thread->wait(20000); }
     // The identity record, then the board data record.
     QByteArray records()
     {
-        quint8 b[TThread::IdentSize + TThread::InfoSize];
+        quint8 b[BoardIdentity::IdentSize + BoardIdentity::InfoSize];
         thread->getIdent(b);
-        thread->getInfo(b + TThread::IdentSize);
+        thread->getInfo(b + BoardIdentity::IdentSize);
         return bytes(b, sizeof b);
     }
 
@@ -124,7 +150,7 @@ private slots:
         mode = 1;
         name = "ttyTEST";
         received.clear();
-        port = std::make_shared<LinePort>();
+        port = std::make_shared<TMemoryPort>();
         port->setResponder(TMemoryPort::rib([this](quint8 cmd, const QByteArray &data) {
             received << data;
             Bytes &a = answers[cmd];
@@ -177,106 +203,122 @@ private slots:
         link->dump("Txd", frame, 4);
         const QString sent = "xd=>0xFF; 0x2F; 0x00; 0x05; 0x44; 0x02; 0x78; 0x42; 0xCC; ";
         QCOMPARE(lrec->events(),
-                 (Lines{tooBig.arg(82).arg(248), "mes Открыт порт ttyTEST", "sendMax 9",
+                 (Lines{mes(tooBig.arg(82).arg(248)), mes(opened.arg("ttyTEST")), "sendMax 9",
                         "sendCnt 9", "mes T" + sent, "mes R" + sent, "mes Rxd=>0x50; ", "recvCnt 0",
                         "mes Rxd=>0xFF; ", "mes Rxd=>0x8F; ", "mes Rxd=>0x00; ", "mes Rxd=>0x05; ",
                         "recvMax 5", "mes Rxd=>0x43; 0x02; 0x78; 0x43; 0x6C; ", "recvCnt 5",
                         "mes Rxd=>0x0A; 0xA0; ", portClosed}));
     }
 
-    void transactions_data()
+    // Transactions that end with the board's answer, at the first attempt or after a retry.
+    void answered_data()
     {
         QTest::addColumn<LineCase>("c");
-        auto add = [](const char *row, int mode, const QString &fault, int echo,
-                      const Bytes &replies, const Lines &events, int result) {
-            QTest::newRow(row) << LineCase{mode, fault, echo, replies, events, result};
-        };
         const QByteArray ack = hex("50"), good = ans(0x79, counting(18, 0x10));
-        const Lines rib = {"mes Ошибка соединения с MOTOROLA RIB"};
-        const Lines noAck = {"mes Превышено время ожидания ACK"};
-        const Lines opened = Lines{"mes Открыт порт ttyTEST"} + attempt;
-        // The line and the RIB, in user mode.
-        add("RIB never echoes", 1, "", NoEcho, {}, attempt + rib, -1);
-        add("incomplete echo", 1, "", PartEcho, {}, attempt + rib, -1);
-        add("echo differs", 1, "", WrongOnce, {ack + good},
-            attempt + Lines{"mes Ошибка передачи данных через MOTOROLA RIB"} + retry1, 1);
-        add("no acknowledgement", 1, "", Echoed, {}, tenTimes(noAck), -1);
-        add("stray bytes, then 0x60", 1, "", Echoed, {hex("1122ff60"), hex("3350") + good},
-            attempt + Lines{"mes Запрос повторной передачи", "sleep 250", retry.arg(1)} + attempt,
-            1);
+        QTest::newRow("echo differs") << LineCase{.echo = WrongOnce,
+                                                  .replies = {ack + good},
+                                                  .events = attempt + Lines{mes(badEcho)} + retry1};
+        QTest::newRow("stray bytes, then 0x60") << LineCase{
+            .replies = {hex("1122ff60"), hex("3350") + good},
+            .events = attempt + Lines{mes(resend), "sleep 250", mes(retry.arg(1))} + attempt};
         // Header bytes without their start byte are skipped, before and after the refused header.
-        add("length over 0x80", 1, "", Echoed, {hex("508f0005ff8f00818f0005") + good}, attempt, 1);
-        add("second 0xFF before the type", 1, "", Echoed, {hex("50ff") + good}, attempt, 1);
-        const QByteArray noise(TLink::NoiseLimit + 10, 0x11), starts(noise.size(), char(0xFF));
-        add("endless noise before the ack", 1, "", Echoed, {noise}, tenTimes(noAck), -1);
-        add("endless noise while hunting", 1, "", Echoed, {ack + starts}, tenTimes({}), -1);
-        add("radio never answers", 1, "", Echoed, {ack}, tenTimes({}), -1);
-        add("wrong identifier ten times", 1, "", Echoed, {ack + ans(0x12, counting(18, 0x10))},
-            tenTimes({"mes Ошибка идентификатора пакета опциональной платы: 18"}), -1);
-        add("packet of 64", 1, "", Echoed, {ack + ans(0x79, counting(62, 0x10))}, attempt, 1);
-        add("error answer", 1, "", Echoed, {ack + ans(0x73, hex("0b"))},
-            attempt + Lines{boardError + "b"}, 0);
+        QTest::newRow("length over 0x80")
+            << LineCase{.replies = {hex("508f0005ff8f00818f0005") + good}, .events = attempt};
+        QTest::newRow("second 0xFF before the type")
+            << LineCase{.replies = {hex("50ff") + good}, .events = attempt};
+        QTest::newRow("packet of 64")
+            << LineCase{.replies = {ack + ans(0x79, counting(62, 0x10))}, .events = attempt};
         // A bad answer, then a good one.
         QByteArray frameSum = good, packetSum = good;
         frameSum.back() += 1;
         packetSum[8] += 1;
         packetSum.back() -= 1;
-        const QString radio = "mes Ошибка приема данных от радиостанции: ";
         const QList<std::tuple<const char *, QByteArray, QString>> bad = {
-            {"bad frame checksum", frameSum, radio + "11"},
-            {"body incomplete", good.left(12), radio + "10"},
-            {"bad packet checksum", packetSum, packetError + "11"},
-            {"packet not starting 0x43", hex("ff8f0005420278436d"), packetError + "12"},
-            {"packet length over 64", hex("ff8f0005434179036c"), packetError + "10"},
-            {"packet length 1", hex("ff8f00044301bc6d"), packetError + "10"},
-            {"answer too short", ans(0x79, counting(10, 1)), packetError + "10"},
-            {"packet longer than its frame", hex("ff8f0009431479010203040589"), packetError + "10"},
-            {"error answer without its code", ans(0x73, {}), packetError + "10"}};
+            {"bad frame checksum", frameSum, radio.arg(11)},
+            {"body incomplete", good.left(12), radio.arg(10)},
+            {"bad packet checksum", packetSum, packet.arg(11)},
+            {"packet not starting 0x43", hex("ff8f0005420278436d"), packet.arg(12)},
+            {"packet length over 64", hex("ff8f0005434179036c"), packet.arg(10)},
+            {"packet length 1", hex("ff8f00044301bc6d"), packet.arg(10)},
+            {"answer too short", ans(0x79, counting(10, 1)), packet.arg(10)},
+            {"packet longer than its frame", hex("ff8f0009431479010203040589"), packet.arg(10)},
+            {"error answer without its code", ans(0x73, {}), packet.arg(10)}};
         for (const auto &[row, frame, why] : bad)
-            add(row, 1, "", Echoed, {ack + frame, ack + good}, attempt + Lines{why} + retry1, 1);
-        // The port, in the service modes and below.
-        add("settings, mode 2", 2, "configure-6", Echoed, {}, {portError + "-6", portClosed}, -1);
-        add("settings, mode 1", 1, "configure-6", Echoed, {}, {}, -1);
-        add("line state, mode 2", 2, "configure-5", Echoed, {}, {portError + "-5", portClosed}, -1);
-        const Lines set = opened + Lines{portError + "-3", portClosed};
-        add("time-outs at opening, mode 2", 2, "set1", Echoed, {}, set.mid(3), -1);
-        add("time-outs at the hunt", 2, "set3", Echoed, {ack + good}, set, -1);
-        add("time-outs in the header", 2, "set4", Echoed, {ack + good}, set, -1);
-        add("absent", 2, "open", Echoed, {}, {noPort}, -1);
-        add("empty name", 2, "name", Echoed, {}, {"mes Не удалось открыть порт : порт не найден"},
-            -1);
-        const Lines sent = opened.mid(0, 2), write = {portError + "-2", portClosed};
-        add("write fails", 2, "write", Echoed, {}, sent + write, -1);
-        add("short write", 2, "limit", Echoed, {}, sent + Lines{"sendCnt 5"} + write, -1);
-        const Lines read = opened + Lines{portError + "-1", portClosed};
-        add("read fails at the echo", 2, "read1", Echoed, {ack + good}, read, -1);
-        add("read fails at the acknowledgement", 2, "read2", Echoed, {ack + good}, read, -1);
-        add("read fails at the frame type", 2, "read4", Echoed, {ack + good}, read, -1);
-        add("read fails at the zero byte", 2, "read5", Echoed, {ack + good}, read, -1);
+            QTest::newRow(row) << LineCase{.replies = {ack + frame, ack + good},
+                                           .events = attempt + Lines{mes(why)} + retry1};
     }
-    void transactions()
+    void answered()
     {
         QFETCH(LineCase, c);
-        const auto &[mode, fault, echo, replies, events, result] = c;
-        this->mode = mode;
-        port->setResponder(line(echo, replies));
-        port->setConfigureResult(fault.startsWith("configure") ? fault.mid(9).toInt() : 0);
-        port->badSet = fault.startsWith("set") ? fault.mid(3).toInt() : 0;
-        port->setOpenFails(fault == "open");
-        port->setWriteFails(fault == "write");
-        port->setWriteLimit(fault == "limit" ? 5 : -1);
-        port->badRead = fault.startsWith("read") ? fault.mid(4).toInt() : 0;
-        name = fault == "name" ? QString() : name;
-        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(result));
-        QCOMPARE(lrec->events().filter(QRegularExpression("^(?!recv|mes [RT]xd)")), events);
-        QCOMPARE(link->isPortOpen(), result == 1);
-        if (result == 1)
-            QCOMPARE(bytes(link->answerData(), 18), counting(18, 0x10));
-        // The echo is read with one call per missing byte at most.
-        if (echo == NoEcho || echo == PartEcho)
-            QCOMPARE(port->events().filter("read"), echo == NoEcho
-                                                        ? Lines(9, "read 9=0")
-                                                        : Lines{"read 9=5"} + Lines(8, "read 4=0"));
+        transact(c, 1);
+        QCOMPARE(bytes(link->answerData(), 18), counting(18, 0x10));
+    }
+
+    // Transactions that fail, on the line or the RIB, the radio or the port, and the board's
+    // error answer.
+    void failures_data()
+    {
+        QTest::addColumn<LineCase>("c");
+        const QByteArray ack = hex("50"), good = ans(0x79, counting(18, 0x10));
+        const Lines ackLost = {mes(noAck)};
+        const auto add = [](const char *row, const LineCase &c) { QTest::newRow(row) << c; };
+        // The line and the RIB, in user mode.
+        add("no acknowledgement", {.events = tenTimes(ackLost)});
+        const QByteArray noise(TLink::NoiseLimit + 10, 0x11), starts(noise.size(), char(0xFF));
+        add("endless noise before the ack", {.replies = {noise}, .events = tenTimes(ackLost)});
+        add("endless noise while hunting", {.replies = {ack + starts}, .events = tenTimes({})});
+        add("radio never answers", {.replies = {ack}, .events = tenTimes({})});
+        add("wrong identifier ten times", {.replies = {ack + ans(0x12, counting(18, 0x10))},
+                                           .events = tenTimes({mes(packetId.arg(18))})});
+        add("error answer", {.replies = {ack + ans(0x73, hex("0b"))},
+                             .events = attempt + Lines{mes(errorAnswer.arg("b"))},
+                             .result = 0});
+        // The port, in a service mode, on a line that would answer well.
+        const auto port = [&](const char *row, LineCase c) {
+            c.mode = 2, c.replies = {ack + good}, add(row, c);
+        };
+        const Lines opening = Lines{mes(opened.arg("ttyTEST"))} + attempt;
+        const auto inExchange = [&](int code) { return opening + portFails(code); };
+        port("settings", {.faults = {.configureResult = -6}, .events = portFails(-6)});
+        add("settings, user mode", {.faults = {.configureResult = -6}});
+        port("line state", {.faults = {.configureResult = -5}, .events = portFails(-5)});
+        port("time-outs at opening", {.faults = {.failSetTimeouts = 1}, .events = portFails(-3)});
+        port("time-outs at the hunt", {.faults = {.failSetTimeouts = 3}, .events = inExchange(-3)});
+        port("time-outs in the header",
+             {.faults = {.failSetTimeouts = 4}, .events = inExchange(-3)});
+        port("absent", {.faults = {.openFails = true}, .events = {noPort}});
+        port("empty name", {.emptyName = true, .events = {mes(noOpen.arg("", notFound))}});
+        const Lines sent = opening.mid(0, 2);
+        port("write fails", {.faults = {.writeFails = true}, .events = sent + portFails(-2)});
+        port("short write",
+             {.faults = {.writeLimit = 5}, .events = sent + Lines{"sendCnt 5"} + portFails(-2)});
+        port("read fails at the echo", {.faults = {.failRead = 1}, .events = inExchange(-1)});
+        port("read fails at the acknowledgement",
+             {.faults = {.failRead = 2}, .events = inExchange(-1)});
+        port("read fails at the frame type", {.faults = {.failRead = 4}, .events = inExchange(-1)});
+        port("read fails at the zero byte", {.faults = {.failRead = 5}, .events = inExchange(-1)});
+    }
+    void failures()
+    {
+        QFETCH(LineCase, c);
+        transact(c, c.result);
+    }
+
+    // An echo that stays incomplete fails the transaction at once, without a retry, after one
+    // read call per missing byte at most.
+    void incompleteEcho_data()
+    {
+        QTest::addColumn<int>("echo");
+        QTest::addColumn<Lines>("reads"); // the port's read calls
+        QTest::newRow("RIB never echoes") << int(NoEcho) << Lines(9, "read 9=0");
+        QTest::newRow("echo cut short")
+            << int(PartEcho) << Lines{"read 9=5"} + Lines(8, "read 4=0");
+    }
+    void incompleteEcho()
+    {
+        QFETCH(int, echo);
+        transact({.echo = Echo(echo), .events = attempt + Lines{mes(noRib)}}, -1);
+        QTEST(port->events().filter("read"), "reads");
     }
 
     // -------------------------------------------------------------- the worker
@@ -293,7 +335,7 @@ private slots:
         QCOMPARE(trec->events(),
                  (frame + Lines{"recvMax 23", "recvCnt 23"} + frame +
                   Lines{"recvMax 27", "recvCnt 27"} + frame +
-                  Lines{"recvMax 25", "recvCnt 25", "readCfg " + cfg.toHex(), readDone}));
+                  Lines{"recvMax 25", "recvCnt 25", "readCfg " + cfg.toHex(), mes(readDone)}));
         QCOMPARE(port->written(), req(0x79) + req(0x80) + req(0x76));
         QCOMPARE(port->openCount(), 1); // one opening for the three commands
         QCOMPARE(records(), counting(40, 1));
@@ -302,143 +344,179 @@ private slots:
     void tasks_data()
     {
         QTest::addColumn<TaskCase>("c");
-        const auto add = [](const QString &row, const Board &board, const Post &post,
-                            const QByteArray &data, const QByteArray &written, const Lines &out,
-                            const QByteArray &recs) {
-            QTest::newRow(qPrintable(row)) << TaskCase{board, post, data, written, out, recs};
+        const auto add = [](const QString &row, const TaskCase &c) {
+            QTest::newRow(qPrintable(row)) << c;
         };
         const QByteArray none(40, 0);
-        // A read after a first one that got the identity 01.., the board data 13.. and the
+        // A second read, after a first that got the identity 01.., the board data 13.. and the
         // configuration 80..; the second answers are 21.., 60.. and A0..
         const Post twoReads = [](TThread *t, const quint8 *) { t->postRead(), t->postRead(); };
-        const Lines second = {"readCfg " + counting(20, 0xA0).toHex(), readDone};
-        const auto read = [&](const char *row, const Bytes &a79, const Bytes &a80, const Bytes &a76,
-                              const QByteArray &frames, const Lines &out, const QByteArray &recs) {
-            add(row,
-                {{0x79, Bytes{ans(0x79, counting(18, 1))} + a79},
-                 {0x80, Bytes{ans(0x80, counting(22, 19))} + a80},
-                 {0x76, Bytes{ans(0x76, counting(20, 0x80))} + a76}},
-                twoReads, {}, req(0x79) + req(0x80) + req(0x76) + frames,
-                Lines{"readCfg " + counting(20, 0x80).toHex(), readDone} + out, recs);
+        const Lines second = {"readCfg " + counting(20, 0xA0).toHex(), mes(readDone)};
+        const auto read = [&](const char *row, TaskCase c) {
+            c.board[0x79].prepend(ans(0x79, counting(18, 1)));
+            c.board[0x80].prepend(ans(0x80, counting(22, 19)));
+            c.board[0x76].prepend(ans(0x76, counting(20, 0x80)));
+            c.post = twoReads;
+            c.written.prepend(req(0x79) + req(0x80) + req(0x76));
+            c.outcome = Lines{"readCfg " + counting(20, 0x80).toHex(), mes(readDone)} + c.outcome;
+            add(row, c);
         };
         const auto refused = [](char code) { return Bytes{ans(0x73, QByteArray(1, code))}; };
         const auto noVersion = [](QByteArray r) { return r.replace(0, 2, hex("0000")); };
         const Bytes id = {ans(0x79, counting(18, 0x21))}, cfg = {ans(0x76, counting(20, 0xA0))};
-        read("identity refused", refused(1), {}, cfg, req(0x79) + req(0x76),
-             Lines{boardError + "1", ident0} + second, noVersion(counting(40, 1)));
-        read("board data refused", id, refused(2), cfg, req(0x79) + req(0x80) + req(0x76),
-             Lines{boardError + "2", ident0} + second,
-             noVersion(counting(18, 0x21) + counting(22, 19)));
-        read("configuration refused", id, {ans(0x80, counting(22, 0x60))}, refused(4),
-             req(0x79) + req(0x80) + req(0x76), {boardError + "4", "readErr"},
-             counting(18, 0x21) + counting(22, 0x60));
-        read("configuration of 19 bytes", refused(1), {}, {ans(0x76, counting(19, 0xA0))},
-             req(0x79) + req(0x76).repeated(10),
-             Lines{boardError + "1", ident0} + tenTimes({packetError + "10"}, {}) +
-                 Lines{"readErr"},
-             noVersion(counting(40, 1)));
-        add("read, no port", {}, twoReads, {}, {}, {noPort, "readErr", noPort, "readErr"}, none);
+        read("identity refused", {.board = {{0x79, refused(1)}, {0x76, cfg}},
+                                  .written = req(0x79) + req(0x76),
+                                  .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} + second,
+                                  .records = noVersion(counting(40, 1))});
+        read("board data refused",
+             {.board = {{0x79, id}, {0x80, refused(2)}, {0x76, cfg}},
+              .written = req(0x79) + req(0x80) + req(0x76),
+              .outcome = Lines{mes(errorAnswer.arg(2)), mes(noIdent)} + second,
+              .records = noVersion(counting(18, 0x21) + counting(22, 19))});
+        read("configuration refused",
+             {.board = {{0x79, id}, {0x80, {ans(0x80, counting(22, 0x60))}}, {0x76, refused(4)}},
+              .written = req(0x79) + req(0x80) + req(0x76),
+              .outcome = {mes(errorAnswer.arg(4)), "readErr"},
+              .records = counting(18, 0x21) + counting(22, 0x60)});
+        read("configuration of 19 bytes",
+             {.board = {{0x79, refused(1)}, {0x76, {ans(0x76, counting(19, 0xA0))}}},
+              .written = req(0x79) + req(0x76).repeated(10),
+              .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} +
+                         tenTimes({mes(packet.arg(10))}, {}) + Lines{"readErr"},
+              .records = noVersion(counting(40, 1))});
+        add("read, no port", {.portAbsent = true,
+                              .post = twoReads,
+                              .outcome = {noPort, "readErr", noPort, "readErr"}});
 
         // Every setting task with every status, then on a line that cannot be opened.
         const QList<QPair<char, QString>> refusals = {
-            {'1', "mes Ошибка, контрольной суммы в пакете принятом адаптером Q-275"},
-            {'2', "mes Ошибка, выполнения команды адаптером Q-275"},
-            {'3', "mes Команда на поддерживается версией адаптера Q-275"},
-            {'\0', "mes Команда на поддерживается версией адаптера Q-275"}};
-        const auto setting = [&](const char *kind, const Post &post, const QByteArray &data,
-                                 const QByteArray &frame, const Lines &ok, const Lines &failed,
-                                 const Lines &refused) {
-            const quint8 cmd = quint8(frame[6]);
-            const QByteArray kept = cmd == 0x81 ? QByteArray(18, 0) + data : none;
+            {'1', status1}, {'2', status2}, {'3', statusOther}, {'\0', statusOther}};
+        const auto setting = [&](const char *kind, const SettingCase &s) {
+            const quint8 cmd = quint8(s.frame[6]);
             const QString row = QString(kind) + ", ";
-            add(row + "status 0x30", {{cmd, {ans(cmd, "0")}}}, post, data, frame, ok, kept);
-            for (const auto &[s, why] : refusals)
-                add(row + "status 0x" + QString::number(s, 16),
-                    {{cmd, {ans(cmd, QByteArray(1, s))}}}, post, data, frame, refused + Lines{why},
-                    none);
-            add(row + "link failure", {}, post, data, {}, Lines{noPort} + failed, none);
+            TaskCase c{.post = s.post, .data = s.data, .written = s.frame, .outcome = s.ok};
+            c.board = {{cmd, {ans(cmd, "0")}}};
+            c.records = cmd == 0x81 ? QByteArray(18, 0) + s.data : none;
+            add(row + "status 0x30", c);
+            c.records = none;
+            for (const auto &[st, why] : refusals) {
+                c.board = {{cmd, {ans(cmd, QByteArray(1, st))}}};
+                c.outcome = s.refused + Lines{mes(why)};
+                add(row + "status 0x" + QString::number(st, 16), c);
+            }
+            add(row + "link failure", {.portAbsent = true,
+                                       .post = s.post,
+                                       .data = s.data,
+                                       .outcome = Lines{noPort} + s.failed});
         };
         const QByteArray cfg20 = counting(20, 0x30), info = counting(22, 0x50);
-        const Lines ctl = {"mes Передача команд управления выполнена успешно"};
-        setting("test", std::bind(&TThread::postTest, _1, _2, 20), cfg20, req(0x74, cfg20),
-                {"testStp", "mes Загрузка тестовой конфигурации выполнена"}, {"testErr"},
-                {"testErr"});
-        setting("save", std::bind(&TThread::postSave, _1, _2, 20), cfg20, req(0x75, cfg20),
-                {"saveStp", "mes Процесс загрузки конфигурации выполнен"}, {"saveErr"},
-                {"saveErr"});
-        setting("board data", std::bind(&TThread::postInfo, _1, _2, 22), info, req(0x81, info),
-                {"mes Процесс загрузки информации выполнен"}, {}, {});
-        setting("codec", std::bind(&TThread::postCodec, _1, _2, 1), hex("1678"),
-                hex("ff2f0008440582011678a6c9"), {"mes Передача команд кодека выполнена успешно"},
-                {"mes Ошибка в передаче команд кодека"}, {});
+        const Lines ctl = {mes(controlDone)};
         const Post rx = &TThread::postRxCtl;
-        const Lines rxFailed = {"mes Ошибка в передаче команд управления канала приемника"};
-        setting("receiver", rx, hex("5a"), req(0x83, hex("5a")), ctl, rxFailed, {});
-        setting("microphone", &TThread::postMicCtl, hex("a5"), req(0x84, hex("a5")), ctl,
-                {"mes Ошибка в передаче команд управления канала микрофона"}, {});
+        // clang-format off
+        const std::pair<const char *, SettingCase> settings[] = {
+            {"test", {.post = std::bind(&TThread::postTest, _1, _2, 20), .data = cfg20,
+                      .frame = req(0x74, cfg20), .ok = {"testStp", mes(testDone)},
+                      .failed = {"testErr"}, .refused = {"testErr"}}},
+            {"save", {.post = std::bind(&TThread::postSave, _1, _2, 20), .data = cfg20,
+                      .frame = req(0x75, cfg20), .ok = {"saveStp", mes(saveDone)},
+                      .failed = {"saveErr"}, .refused = {"saveErr"}}},
+            {"board data", {.post = std::bind(&TThread::postInfo, _1, _2, 22), .data = info,
+                            .frame = req(0x81, info), .ok = {mes(infoDone)}}},
+            {"codec", {.post = std::bind(&TThread::postCodec, _1, _2, 1), .data = hex("1678"),
+                       .frame = hex("ff2f0008440582011678a6c9"), .ok = {mes(codecDone)},
+                       .failed = {mes(codecFailed)}}},
+            {"receiver", {.post = rx, .data = hex("5a"), .frame = req(0x83, hex("5a")), .ok = ctl,
+                          .failed = {mes(rxFailed)}}},
+            {"microphone", {.post = &TThread::postMicCtl, .data = hex("a5"),
+                            .frame = req(0x84, hex("a5")), .ok = ctl, .failed = {mes(micFailed)}}}};
+        // clang-format on
+        for (const auto &[kind, s] : settings)
+            setting(kind, s);
         // An error answer is a link failure; an answer without its status byte is retried.
-        add("receiver, error answer", {{0x83, {ans(0x73, hex("07"))}}}, rx, hex("5a"),
-            req(0x83, hex("5a")), Lines{boardError + "7"} + rxFailed, none);
-        add("receiver, no status byte", {{0x83, {ans(0x83, {}), ans(0x83, "0")}}}, rx, hex("5a"),
-            req(0x83, hex("5a")) + req(0x83, hex("5a")),
-            Lines{packetError + "10", "sleep 1000", retry.arg(1)} + ctl, none);
+        add("receiver, error answer", {.board = {{0x83, {ans(0x73, hex("07"))}}},
+                                       .post = rx,
+                                       .data = hex("5a"),
+                                       .written = req(0x83, hex("5a")),
+                                       .outcome = {mes(errorAnswer.arg(7)), mes(rxFailed)}});
+        add("receiver, no status byte",
+            {.board = {{0x83, {ans(0x83, {}), ans(0x83, "0")}}},
+             .post = rx,
+             .data = hex("5a"),
+             .written = req(0x83, hex("5a")).repeated(2),
+             .outcome = Lines{mes(packet.arg(10)), "sleep 1000", mes(retry.arg(1))} + ctl});
         // Control flags that are missing are no flags: nothing goes out.
-        const Post noFlags = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); };
-        add("microphone, no flags", {}, noFlags, {}, {},
-            {tooBig.arg(84).arg(-1), "mes Ошибка в передаче команд управления канала микрофона"},
-            none);
+        add("microphone, no flags",
+            {.post = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); },
+             .outcome = {mes(tooBig.arg(84).arg(-1)), mes(micFailed)}});
         // Oversized tasks are refused; 247 bytes make the largest frame, 256 bytes.
         const QByteArray pairs(2 * 124, '\x01');
-        const Post oversized = [pairs](TThread *t, const quint8 *) {
-            t->postCodec(u8(pairs), 124), t->postTest(u8(pairs), 248), t->postCodec(u8(pairs), 123);
-        };
-        add("oversized", {{0x82, {ans(0x82, "0")}}}, oversized, {},
-            req(0x82, hex("7b") + pairs.left(246)),
-            {tooBig.arg(82).arg(249), "mes Ошибка в передаче команд кодека",
-             tooBig.arg(74).arg(248), "testErr", "mes Передача команд кодека выполнена успешно"},
-            none);
+        add("oversized", {.board = {{0x82, {ans(0x82, "0")}}},
+                          .post =
+                              [pairs](TThread *t, const quint8 *) {
+                                  t->postCodec(u8(pairs), 124), t->postTest(u8(pairs), 248),
+                                      t->postCodec(u8(pairs), 123);
+                              },
+                          .written = req(0x82, hex("7b") + pairs.left(246)),
+                          .outcome = {mes(tooBig.arg(82).arg(249)), mes(codecFailed),
+                                      mes(tooBig.arg(74).arg(248)), "testErr", mes(codecDone)}});
 
         // The trace switch, its polls and the pause after an empty one.
-        const auto trace = [&](const char *row, int mask, char status, const Bytes &polls,
-                               const QByteArray &written, const Lines &outcome) {
-            // Mask 3 is switched off again during the pause; with mask 4 a reader asks for the
-            // next poll after each record, as the trace window does.
-            const Post post = [this, mask](TThread *t, const quint8 *) {
-                if (mask == 3)
-                    t->setSleepFunction(trec->pauses([t](int) { t->postTrace(0); }));
-                if (mask == 4) // two more records asked for, then the reader stops
-                    connect(
-                        t, &TThread::traceRdy, t,
-                        [t, n = std::make_shared<int>(0)] { (*n)++ < 2 && t->postTracePoll(); },
-                        Qt::DirectConnection);
-                mask < 0 ? t->postTracePoll() : t->postTrace(mask);
-            };
-            add(row, {{0x77, {ans(0x77, QByteArray(1, status))}}, {0x78, polls}}, post, {}, written,
-                outcome, none);
+        const auto board = [](char status, const Bytes &polls) {
+            return Board{{0x77, {ans(0x77, QByteArray(1, status))}}, {0x78, polls}};
         };
-        const QByteArray on = req(0x77, hex("01")), empty = ans(0x78, {});
-        trace("trace record", 0x105, '0', {ans(0x78, hex("010203"))},
-              req(0x77, hex("05")) + req(0x78), {"traceRdy 03010203"});
-        trace("trace, empty poll", 1, '0', {empty, ans(0x78, hex("0a0b"))},
-              on + req(0x78).repeated(2), {"sleep 15000", "traceRdy 020a0b"});
-        trace("trace off during the pause", 3, '0', {empty},
-              req(0x77, hex("03")) + req(0x78) + req(0x77, hex("00")), {"sleep 15000"});
-        trace("trace refused", 1, '2', {}, on,
-              {"traceErr", "mes Ошибка, выполнения команды адаптером Q-275"});
-        trace("trace, poll error answer", 1, '0', {ans(0x73, hex("09"))}, on + req(0x78),
-              {boardError + "9", "traceErr"});
-        trace("trace, poll while off", -1, '0', {}, {}, {});
-        trace("trace, records in turn", 4, '0',
-              {ans(0x78, hex("010203")), ans(0x78, hex("0405")), ans(0x78, hex("06"))},
-              req(0x77, hex("04")) + req(0x78).repeated(3),
-              {"traceRdy 03010203", "traceRdy 020405", "traceRdy 0106"});
+        const auto on = [](int mask) -> Post {
+            return [mask](TThread *t, const quint8 *) { t->postTrace(mask); };
+        };
+        const Post offInPause = [this](TThread *t, const quint8 *) {
+            t->setSleepFunction(trec->pauses([t](int) { t->postTrace(0); }));
+            t->postTrace(3);
+        };
+        // A reader asks for the next poll after each record, as the trace window does: two
+        // more records, then it stops.
+        const Post reader = [](TThread *t, const quint8 *) {
+            connect(
+                t, &TThread::traceRdy, t,
+                [t, n = std::make_shared<int>(0)] { (*n)++ < 2 && t->postTracePoll(); },
+                Qt::DirectConnection);
+            t->postTrace(4);
+        };
+        const QByteArray trace1 = req(0x77, hex("01")), empty = ans(0x78, {});
+        add("trace record", {.board = board('0', {ans(0x78, hex("010203"))}),
+                             .post = on(0x105),
+                             .written = req(0x77, hex("05")) + req(0x78),
+                             .outcome = {"traceRdy 03010203"}});
+        add("trace, empty poll", {.board = board('0', {empty, ans(0x78, hex("0a0b"))}),
+                                  .post = on(1),
+                                  .written = trace1 + req(0x78).repeated(2),
+                                  .outcome = {"sleep 15000", "traceRdy 020a0b"}});
+        add("trace off during the pause",
+            {.board = board('0', {empty}),
+             .post = offInPause,
+             .written = req(0x77, hex("03")) + req(0x78) + req(0x77, hex("00")),
+             .outcome = {"sleep 15000"}});
+        add("trace refused", {.board = board('2', {}),
+                              .post = on(1),
+                              .written = trace1,
+                              .outcome = {"traceErr", mes(status2)}});
+        add("trace, poll error answer", {.board = board('0', {ans(0x73, hex("09"))}),
+                                         .post = on(1),
+                                         .written = trace1 + req(0x78),
+                                         .outcome = {mes(errorAnswer.arg(9)), "traceErr"}});
+        add("trace, poll while off",
+            {.board = board('0', {}),
+             .post = [](TThread *t, const quint8 *) { t->postTracePoll(); }});
+        add("trace, records in turn",
+            {.board = board(
+                 '0', {ans(0x78, hex("010203")), ans(0x78, hex("0405")), ans(0x78, hex("06"))}),
+             .post = reader,
+             .written = req(0x77, hex("04")) + req(0x78).repeated(3),
+             .outcome = {"traceRdy 03010203", "traceRdy 020405", "traceRdy 0106"}});
     }
     void tasks()
     {
         QFETCH(TaskCase, c);
-        const auto &[board, post, data, written, outcome, records] = c;
-        answers = board;
-        port->setOpenFails(board.isEmpty());
+        answers = c.board;
+        port->setOpenFails(c.portAbsent);
         // Queued here, where they run after the worker has made all its records: the record
         // each pointer signal carries must still be its own.
         LinkRecorder late(thread.get(), Qt::QueuedConnection);
@@ -449,16 +527,16 @@ private slots:
                 go.acquire();
             return p;
         });
-        QByteArray mine(data.constData(), data.size());
-        post(thread.get(), u8(mine));
+        QByteArray mine(c.data.constData(), c.data.size());
+        c.post(thread.get(), u8(mine));
         mine.fill('\x77');
         go.release();
         QVERIFY(finish());
-        QCOMPARE(trec->outcome(), outcome);
-        QCOMPARE(port->written(), written);
-        QCOMPARE(this->records(), records);
+        QCOMPARE(trec->outcome(), c.outcome);
+        QCOMPARE(port->written(), c.written);
+        QCOMPARE(this->records(), c.records);
         QCoreApplication::processEvents();
-        QCOMPARE(late.outcome(), outcome.filter(QRegularExpression("^(?!sleep)")));
+        QCOMPARE(late.outcome(), c.outcome.filter(QRegularExpression("^(?!sleep)")));
     }
 
     // Closing ends a pause at once: the trace's long one, after which the board left tracing
@@ -535,7 +613,7 @@ private slots:
         port->setOpenFails(true, TLinkPort::OpenError(why), "Input/output error");
         QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
         QFETCH(QString, line);
-        QCOMPARE(lrec->lines(), Lines{"Не удалось открыть порт ttyTEST: " + line});
+        QCOMPARE(lrec->lines(), Lines{noOpen.arg("ttyTEST", line)});
     }
 
     void restartUnderLoad()

@@ -5,45 +5,76 @@
 #include <QtTest>
 
 #include "linkrecorder.h"
+#include "linktexts.h"
 #include "simharness.h"
 #include "testkit.h"
 #include "tmemoryport.h"
 #include "tthread.h"
 
+using namespace LinkText;
+
 namespace
 {
-enum Op { Read, Ident, Write, Test, Codec, Poll };
-const char *const kName[] = {"read", "ident", "write", "test", "codec", "poll"};
-const quint8 kCmd[] = {0x76, 0x79, 0x75, 0x74, 0x82, 0x78};
-
-const QString kRib = "Ошибка соединения с MOTOROLA RIB";
-const QString kEcho = "Ошибка передачи данных через MOTOROLA RIB";
-const QString kNak = "Запрос повторной передачи";
-const QString kAck = "Превышено время ожидания ACK";
-const QString kRadio = "Ошибка приема данных от радиостанции: ";
-const QString kBoard = "Ошибка приема данных от опциональной платы: ";
-const QString kCode = "Ошибка, код ответа опциональной платы: 0x";
-const QString kId = "Ошибка идентификатора пакета опциональной платы: ";
-const QString kSt1 = "Ошибка, контрольной суммы в пакете принятом адаптером Q-275";
-const QString kSt2 = "Ошибка, выполнения команды адаптером Q-275";
-const QString kStX = "Команда на поддерживается версией адаптера Q-275";
-const QString kNoIdent = "Адаптер Q-275 версия 0.0";
-const QString kOpen = "Открыт порт N", kClosed = "Закрыт порт N";
-
-// What each operation gives when its command got through, and when the line failed.
-const QStringList kReadOk = {"readCfg " + newRecord().toHex(),
-                             "Процесс чтения конфигурации выполнен"};
-const QStringList kOk[] = {kReadOk,
-                           kReadOk,
-                           {"saveStp", "Процесс загрузки конфигурации выполнен"},
-                           {"testStp", "Загрузка тестовой конфигурации выполнена"},
-                           {"Передача команд кодека выполнена успешно"},
-                           {}};
-const QStringList kFailed[] = {
-    {"readErr"}, {"readErr"}, {"saveErr"}, {"testErr"}, {"Ошибка в передаче команд кодека"},
-    {"traceErr"}};
-
 const QByteArray kWrite = otherRecord(0x21), kTest = otherRecord(0x33), kCodec = hex("011678");
+const QStringList readOk = {"readCfg " + newRecord().toHex(), readDone};
+
+using Records = QMap<QString, QByteArray>; // the board's records by name
+
+// One piece of work the terminal does on the line.
+struct Operation {
+    const char *name;
+    quint8 cmd; // the command the simulator's fault acts on
+    std::function<void(TThread &)> post;
+    QByteArray data;        // the request data of its command
+    QStringList ok, failed; // what it gives when its command got through, and when the line failed
+    const char *before = "", *after = ""; // the commands it sends before and after its own
+    // What the board's records become when it carries the command out.
+    std::function<void(Records &)> carriedOut = [](Records &) {};
+    // The work once more on a healthy line, and whether it went well.
+    std::function<void(TThread &)> again{};
+    std::function<bool(const QStringList &)> healthy{};
+};
+
+enum Op { Read, Ident, Write, Test, Codec, Poll };
+const auto read = [](TThread &t) { t.postRead(); };
+const auto save = [](TThread &t) { t.postSave(u8(kWrite), 20); };
+const auto test = [](TThread &t) { t.postTest(u8(kTest), 20); };
+const auto codec = [](TThread &t) { t.postCodec(u8(kCodec) + 1, 1); };
+const auto exactly = [](const QStringList &ok) {
+    return [ok](const QStringList &got) { return got == ok; };
+};
+const QStringList saved = {"saveStp", saveDone}, tested = {"testStp", testDone};
+// clang-format off
+const Operation kOps[] = {
+    {.name = "read", .cmd = 0x76, .post = read, .data = {}, .ok = readOk, .failed = {"readErr"},
+     .before = "7980", .again = read, .healthy = exactly(readOk)},
+    {.name = "ident", .cmd = 0x79, .post = read, .data = {}, .ok = readOk, .failed = {"readErr"},
+     .after = "8076", .again = read, .healthy = exactly(readOk)},
+    {.name = "write", .cmd = 0x75, .post = save, .data = kWrite, .ok = saved, .failed = {"saveErr"},
+     .carriedOut = [](Records &r) { r["config"] = kWrite; }, .again = save, .healthy = exactly(saved)},
+    {.name = "test", .cmd = 0x74, .post = test, .data = kTest, .ok = tested, .failed = {"testErr"},
+     .carriedOut = [](Records &r) { r["test"] = kTest; }, .again = test, .healthy = exactly(tested)},
+    {.name = "codec", .cmd = 0x82, .post = codec, .data = kCodec, .ok = {codecDone},
+     .failed = {codecFailed}, .carriedOut = [](Records &r) { r["codec"][0x16] = 0x78; },
+     .again = codec, .healthy = exactly({codecDone})},
+    // The records 02b1b2b3b4, 03c1c2 and 00d1 wait on the board; each poll it answered took
+    // one, whether its answer arrived or not. A failed poll ends the chain of polls: tracing
+    // starts anew.
+    {.name = "poll", .cmd = 0x78, .post = [](TThread &t) { t.postTracePoll(); }, .data = {},
+     .ok = {"traceRdy 0303c1c2"}, .failed = {"traceErr"},
+     .again = [](TThread &t) { t.postTrace(1); },
+     .healthy = [](const QStringList &l) { return l.size() == 1 && l[0].startsWith("traceRdy "); }}};
+// clang-format on
+
+// A row: what the work comes to under the fault.
+struct FaultCase {
+    QStringList events{}; // log lines and signals, in order
+    QByteArray cmds{};    // the commands of the frames on the line
+    QList<int> pauses{};
+    bool done = false;         // the board carried the command out
+    bool identityLost = false; // the board told it has no identity
+    int mode = 1;
+};
 
 // n attempts that fail alike, each but the tenth followed by the retry line.
 QStringList tries(const QStringList &each, int n)
@@ -52,31 +83,17 @@ QStringList tries(const QStringList &each, int n)
     for (int i = 1; i <= n; ++i) {
         l << each;
         if (i < 10)
-            l << "Повтор передачи - попытка=" + QString::number(i);
+            l << retry.arg(i);
     }
     return l;
-}
-
-void post(TThread &t, Op op)
-{
-    if (op == Read || op == Ident)
-        t.postRead();
-    else if (op == Write)
-        t.postSave(u8(kWrite), 20);
-    else if (op == Test)
-        t.postTest(u8(kTest), 20);
-    else if (op == Codec)
-        t.postCodec(u8(kCodec) + 1, 1);
-    else
-        t.postTracePoll();
 }
 
 // The identity and board data the terminal holds.
 QByteArray known(TThread &t)
 {
-    QByteArray r(40, 0);
+    QByteArray r(BoardIdentity::IdentSize + BoardIdentity::InfoSize, 0);
     t.getIdent(reinterpret_cast<quint8 *>(r.data()));
-    t.getInfo(reinterpret_cast<quint8 *>(r.data()) + 18);
+    t.getInfo(reinterpret_cast<quint8 *>(r.data()) + BoardIdentity::IdentSize);
     return r;
 }
 
@@ -93,148 +110,165 @@ QStringList seen(const LinkRecorder &rec, const QString &port, QList<int> &pause
     return l;
 }
 } // namespace
+Q_DECLARE_METATYPE(FaultCase)
 
 class TstFaults : public QObject
 {
     Q_OBJECT
 
-    // cmds: the commands of the frames on the line, in hexadecimal.
-    void row(Op op, const char *fault, const QStringList &events, const char *cmds,
-             const QList<int> &pauses = {}, bool done = false, int mode = 1)
+    // The row of the operation with the simulator's fault (none: a healthy line).
+    static void add(Op op, const char *fault, const FaultCase &c)
     {
-        QTest::addRow("%s%s %s", mode > 1 ? "service " : "", kName[op], fault)
-            << int(op) << QString(fault) << events << hex(cmds) << pauses << done << mode;
+        QTest::addRow("%s%s %s", c.mode > 1 ? "service " : "", kOps[op].name, fault)
+            << int(op) << QString(fault) << c;
+    }
+    // The fault costs one attempt, with its line and pause; the second gets through.
+    static void retried(Op op, const char *fault, const QStringList &cause, int pause = 1000)
+    {
+        const Operation &o = kOps[op];
+        add(op, fault,
+            {.events = tries(cause, 1) + o.ok,
+             .cmds = hex(o.before) + QByteArray(2, char(o.cmd)) + hex(o.after),
+             .pauses = {pause},
+             .done = true});
+    }
+    // Every one of the ten attempts fails alike.
+    static void always(Op op, const char *fault, const QString &cause, int pause = 1000)
+    {
+        const Operation &o = kOps[op];
+        add(op, fault,
+            {.events = tries({cause}, 10) + o.failed,
+             .cmds = hex(o.before) + QByteArray(10, char(o.cmd)),
+             .pauses = QList<int>(9, pause)});
     }
     // A setting the board refused: the error signal first, then the status line.
-    QStringList refused(Op op, const QString &s)
+    static void refused(Op op, const char *fault, const QString &status)
     {
-        return (op == Codec ? QStringList() : QStringList(kFailed[op])) << s;
+        add(op, fault,
+            {.events = (op == Codec ? QStringList() : kOps[op].failed) + QStringList{status},
+             .cmds = QByteArray(1, char(kOps[op].cmd))});
     }
 
 private slots:
     void matrix_data()
     {
         QTest::addColumn<int>("op");
-        QTest::addColumn<QString>("fault");      // acts on the operation's command
-        QTest::addColumn<QStringList>("events"); // log lines and signals, in order
-        QTest::addColumn<QByteArray>("cmds");    // the commands of the frames on the line
-        QTest::addColumn<QList<int>>("pauses");
-        QTest::addColumn<bool>("done"); // the board carried the command out
-        QTest::addColumn<int>("mode");
-        const QList<int> one = {1000}, nine(9, 1000), quick(9, 250);
-        const char *read10 = "798076767676767676767676", *ident10 = "79797979797979797979";
+        QTest::addColumn<QString>("fault"); // acts on the operation's command
+        QTest::addColumn<FaultCase>("c");
         // A read: the fault on the configuration, after identity and board data.
-        row(Read, "no-ack", tries({kAck}, 1) + kReadOk, "79807676", one);
-        row(Read, "bad-frame-sum,always", tries({kRadio + "11"}, 10) + kFailed[Read], read10, nine);
-        row(Read, "garble", {kCode + "2", "readErr"}, "798076");
-        row(Read, "short", tries({kBoard + "10"}, 1) + kReadOk, "79807676", one);
-        row(Read, "corrupt-packet", tries({kBoard + "11"}, 1) + kReadOk, "79807676", one);
-        row(Read, "long-len=FF", kReadOk, "798076");
+        retried(Read, "no-ack", {noAck});
+        always(Read, "bad-frame-sum,always", radio.arg(11));
+        add(Read, "garble", {.events = {errorAnswer.arg(2), "readErr"}, .cmds = hex("798076")});
+        retried(Read, "short", {packet.arg(10)});
+        retried(Read, "corrupt-packet", {packet.arg(11)});
+        add(Read, "long-len=FF", {.events = readOk, .cmds = hex("798076")});
         // The identity: a board without one is read on, without its board data.
-        row(Ident, "error", QStringList{kCode + "5", kNoIdent} + kReadOk, "7976");
-        row(Ident, "error=1F", QStringList{kCode + "1f", kNoIdent} + kReadOk, "7976");
-        row(Ident, "wrong-id,always", tries({kId + "122"}, 10) + kFailed[Ident], ident10, nine);
-        row(Ident, "bad-packet-sum", tries({kBoard + "11"}, 1) + kReadOk, "79798076", one);
-        row(Ident, "stray", kReadOk, "798076");
+        const QStringList lost = QStringList{noIdent} + readOk;
+        for (const char *code : {"5", "1f"})
+            add(Ident, code == QString("5") ? "error" : "error=1F",
+                {.events = QStringList{errorAnswer.arg(code)} + lost,
+                 .cmds = hex("7976"),
+                 .identityLost = true});
+        always(Ident, "wrong-id,always", packetId.arg(122));
+        retried(Ident, "bad-packet-sum", {packet.arg(11)});
+        add(Ident, "stray", {.events = readOk, .cmds = hex("798076")});
         // A write; the board may have carried it out although its answer was lost.
-        row(Write, "nak", tries({kNak}, 1) + kOk[Write], "7575", {250}, true);
-        row(Write, "nak,always", tries({kNak}, 10) + kFailed[Write], "75757575757575757575", quick);
-        row(Write, "status=1", refused(Write, kSt1), "75");
-        row(Write, "status=2", refused(Write, kSt2), "75");
-        row(Write, "garble", refused(Write, kSt1), "75");
-        row(Write, "no-answer", tries({}, 1) + kOk[Write], "7575", one, true);
-        row(Write, "corrupt", tries({kRadio + "11"}, 1) + kOk[Write], "7575", one, true);
-        row(Write, "bad-echo", tries({kEcho}, 1) + kOk[Write], "7575", one, true);
+        retried(Write, "nak", {resend}, 250);
+        always(Write, "nak,always", resend, 250);
+        refused(Write, "status=1", status1);
+        refused(Write, "status=2", status2);
+        refused(Write, "garble", status1);
+        retried(Write, "no-answer", {});
+        retried(Write, "corrupt", {radio.arg(11)});
+        retried(Write, "bad-echo", {badEcho});
         // A test.
-        row(Test, "status=33", refused(Test, kStX), "74");
-        row(Test, "truncated", tries({kRadio + "10"}, 1) + kOk[Test], "7474", one, true);
-        row(Test, "wrong-id=84", tries({kId + "132"}, 1) + kOk[Test], "7474", one, true);
-        row(Test, "bad-echo=0,always", tries({kEcho}, 10) + kFailed[Test], "74747474747474747474",
-            nine);
-        row(Test, "long-len", kOk[Test], "74", {}, true);
+        refused(Test, "status=33", statusOther);
+        retried(Test, "truncated", {radio.arg(10)});
+        retried(Test, "wrong-id=84", {packetId.arg(132)});
+        always(Test, "bad-echo=0,always", badEcho);
+        add(Test, "long-len", {.events = tested, .cmds = hex("74"), .done = true});
         // A codec command.
-        row(Codec, "error", QStringList{kCode + "5"} + kFailed[Codec], "82");
-        row(Codec, "status=2", refused(Codec, kSt2), "82");
-        row(Codec, "status=FF", refused(Codec, kStX), "82");
-        row(Codec, "no-ack", tries({kAck}, 1) + kOk[Codec], "8282", one, true);
-        row(Codec, "nak,always", tries({kNak}, 10) + kFailed[Codec], "82828282828282828282", quick);
-        // A trace poll, with the records 02b1b2b3b4, 03c1c2 and 00d1 waiting on the board. Each
-        // poll the board answered took one, whether its answer arrived or not; an empty one is
-        // followed by the long pause and the next poll.
-        const QString second = "traceRdy 0303c1c2";
-        row(Poll, "short", {"traceRdy 0202b1"}, "78");
-        row(Poll, "short=0", {second}, "7878", {15000});
-        row(Poll, "short-echo", {kRib, "traceErr"}, "78");
-        row(Poll, "no-answer", tries({}, 1) << second, "7878", one);
-        row(Poll, "bad-frame-sum", tries({kRadio + "11"}, 1) << second, "7878", one);
-        row(Poll, "wrong-id,always", tries({kId + "121"}, 10) + kFailed[Poll],
-            "78787878787878787878", nine);
-        row(Poll, "stray", {"traceRdy 0502b1b2b3b4"}, "78");
+        add(Codec, "error",
+            {.events = QStringList{errorAnswer.arg(5), codecFailed}, .cmds = hex("82")});
+        refused(Codec, "status=2", status2);
+        refused(Codec, "status=FF", statusOther);
+        retried(Codec, "no-ack", {noAck});
+        always(Codec, "nak,always", resend, 250);
+        // A trace poll; an empty answer is followed by the long pause and the next poll.
+        add(Poll, "short", {.events = {"traceRdy 0202b1"}, .cmds = hex("78")});
+        add(Poll, "short=0", {.events = kOps[Poll].ok, .cmds = hex("7878"), .pauses = {15000}});
+        add(Poll, "short-echo", {.events = {noRib, "traceErr"}, .cmds = hex("78")});
+        retried(Poll, "no-answer", {});
+        retried(Poll, "bad-frame-sum", {radio.arg(11)});
+        always(Poll, "wrong-id,always", packetId.arg(121));
+        add(Poll, "stray", {.events = {"traceRdy 0502b1b2b3b4"}, .cmds = hex("78")});
         // In a service mode the port's own lines: a hung-up line is a failed read (-1); an
         // incomplete echo closes with the transport's code, which is not a port error.
-        row(Write, "", QStringList{kOpen, kClosed} + kOk[Write], "75", {}, true, 2);
-        row(Ident, "close", {kOpen, "Ошибка порта N: -1", kClosed, "readErr"}, "79", {}, false, 2);
-        row(Read, "no-echo", {kOpen, kRib, kClosed, "readErr"}, "798076", {}, false, 2);
-        row(Write, "nak",
-            QStringList{kOpen, kNak, kClosed, "Повтор передачи - попытка=1", kOpen, kClosed} +
-                kOk[Write],
-            "7575", {250}, true, 2);
+        const QString open = opened.arg("N"), shut = closed.arg("N");
+        add(Write, "",
+            {.events = QStringList{open, shut} + saved,
+             .cmds = hex("75"),
+             .done = true,
+             .mode = 2});
+        add(Ident, "close",
+            {.events = {open, portError.arg("N").arg(-1), shut, "readErr"},
+             .cmds = hex("79"),
+             .mode = 2});
+        add(Read, "no-echo",
+            {.events = {open, noRib, shut, "readErr"}, .cmds = hex("798076"), .mode = 2});
+        add(Write, "nak",
+            {.events = QStringList{open, resend, shut, retry.arg(1), open, shut} + saved,
+             .cmds = hex("7575"),
+             .pauses = {250},
+             .done = true,
+             .mode = 2});
     }
     void matrix()
     {
         QFETCH(int, op);
         QFETCH(QString, fault);
-        QFETCH(QStringList, events);
-        QFETCH(QByteArray, cmds);
-        QFETCH(QList<int>, pauses);
-        QFETCH(bool, done);
-        QFETCH(int, mode);
+        QFETCH(FaultCase, c);
+        const Operation &o = kOps[op];
         SimHarness sim;
         QVERIFY2(sim.start({"--trace-rate", "0"}), qPrintable(sim.error()));
         TThread t;
         LinkRecorder rec(&t, Qt::DirectConnection);
         t.setSleepFunction(rec.pauses());
         t.setPort(sim.portName());
-        // The terminal knows the board from an earlier read; a poll needs the trace switched on.
+        // The terminal knows the board from an earlier read, and the board traces.
         for (const char *r : {"01a1", "02b1b2b3b4", "03c1c2", "00d1"})
             QVERIFY(sim.control(QStringLiteral("trace ") + r));
         t.postRead();
-        if (op == Poll)
-            t.postTrace(1);
+        t.postTrace(1);
         QVERIFY(t.wait(10000));
-        QCOMPARE(rec.outcome().last(), op == Poll ? "traceRdy 0201a1" : "mes " + kReadOk.last());
+        QCOMPARE(rec.outcome().last(), "traceRdy 0201a1");
         QByteArray ident = known(t);
         QCOMPARE(ident, sim.record("ident") + sim.record("info"));
-        QMap<QString, QByteArray> board;
+        Records board;
         for (const char *k :
              {"config", "ident", "info", "test", "rxctl", "micctl", "trace", "codec"})
             board[k] = sim.record(k);
 
         rec.clear();
         sim.markLog();
-        t.setMode(mode);
-        QVERIFY(fault.isEmpty() || sim.fault(fault + ",cmd=" + QString::number(kCmd[op], 16)));
-        post(t, Op(op));
+        t.setMode(c.mode);
+        QVERIFY(fault.isEmpty() || sim.fault(fault + ",cmd=" + QString::number(o.cmd, 16)));
+        o.post(t);
         QVERIFY(t.wait(30000));
         QList<int> slept;
-        QCOMPARE(seen(rec, sim.portName(), slept), events);
-        QCOMPARE(slept, pauses);
+        QCOMPARE(seen(rec, sim.portName(), slept), c.events);
+        QCOMPARE(slept, c.pauses);
         QByteArrayList frames;
-        for (const char c : cmds)
-            frames << TMemoryPort::requestFrame(c, c == 0x75         ? kWrite
-                                                   : c == 0x74       ? kTest
-                                                   : c == char(0x82) ? kCodec
-                                                                     : QByteArray());
+        for (const char cmd : c.cmds)
+            frames << TMemoryPort::requestFrame(cmd, quint8(cmd) == o.cmd ? o.data : QByteArray());
         QCOMPARE(sim.received(), frames);
         // The board's records changed only by a command it carried out; the terminal's copy of
         // the identity and board data only by a board that has none.
-        if (done && op == Codec)
-            board["codec"][0x16] = 0x78;
-        else if (done)
-            board[op == Write ? "config" : "test"] = op == Write ? kWrite : kTest;
+        if (c.done)
+            o.carriedOut(board);
         for (auto it = board.cbegin(); it != board.cend(); ++it)
             QVERIFY2(sim.record(it.key()) == it.value(), qPrintable(it.key()));
-        if (events.contains(kNoIdent))
+        if (c.identityLost)
             ident[0] = ident[1] = 0;
         QCOMPARE(known(t).toHex(), ident.toHex());
 
@@ -242,19 +276,12 @@ private slots:
         QVERIFY(sim.control("clear") && sim.control("trace 07e1"));
         t.setMode(1);
         rec.clear();
-        if (events.contains("traceErr"))
-            t.postTrace(1); // a failed poll ends the chain: tracing starts anew
-        else
-            post(t, Op(op));
+        o.again(t);
         QVERIFY(t.wait(10000));
         QList<int> none;
         const QStringList again = seen(rec, sim.portName(), none);
         QVERIFY(none.isEmpty());
-        if (op == Poll)
-            QVERIFY2(again.size() == 1 && again[0].startsWith("traceRdy "),
-                     qPrintable(again.join('|')));
-        else
-            QCOMPARE(again, kOk[op]);
+        QVERIFY2(o.healthy(again), qPrintable(again.join('|')));
     }
 };
 

@@ -31,11 +31,3 @@ QString BoardIdentity::dateText(int day, int month, int year)
            QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
            QString::number(year);
 }
-
-QString BoardIdentity::hexText(const quint8 *bytes, int count)
-{
-    QString text = QStringLiteral("0x");
-    for (int i = 0; i < count; ++i)
-        text += QString::number(bytes[i], 16).toUpper();
-    return text;
-}

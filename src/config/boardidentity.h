@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "hextext.h"
+
 // What a board reports about itself, as the information window shows it: the 18-byte
 // identity record (software version, microcontroller ID, revision and serial number) and
 // the 22-byte board data record (serial number and production date, little-endian).
@@ -27,16 +29,15 @@ public:
     QString serialText() const { return numberText(serial()); }
     QString dateText() const { return dateText(day(), month(), year()); }
     QString isoDate() const; // "2012-03-05"
-    QString chipId() const { return hexText(ident + 2, 2); }
-    QString chipRev() const { return hexText(ident + 4, 2); }
-    QString esn() const { return hexText(ident + 6, 12); }
+    // "0x" and every byte in capital hex without a leading zero, no separators: "0x080".
+    QString chipId() const { return HexText::packed(ident + 2, 2); }
+    QString chipRev() const { return HexText::packed(ident + 4, 2); }
+    QString esn() const { return HexText::packed(ident + 6, 12); }
 
     // "0042": four digits at least.
     static QString numberText(int number);
     // "05.03.2012".
     static QString dateText(int day, int month, int year);
-    // "0x" and every byte in capital hex without a leading zero, no separators: "0x080".
-    static QString hexText(const quint8 *bytes, int count);
 
     quint8 ident[IdentSize];
     quint8 info[InfoSize];

@@ -30,12 +30,12 @@
 #include <ctime>
 #include <functional>
 
-#include "q275.h"
+#include "app/q275.h"
+#include "config/tq275.h"
+#include "link/tthread.h"
+#include "ops/trace.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "tq275.h"
-#include "trace.h"
-#include "tthread.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "cdevtree.h"
+#include "app/cdevtree.h"
 
 CDevTree::CDevTree(QWidget *parent) : QTreeWidget(parent) {}
 

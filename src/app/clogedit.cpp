@@ -1,4 +1,4 @@
-#include "clogedit.h"
+#include "app/clogedit.h"
 
 CLogEdit::CLogEdit(QWidget *parent) : QPlainTextEdit(parent) {}
 

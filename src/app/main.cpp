@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "q275.h"
+#include "app/q275.h"
 
 int main(int argc, char *argv[])
 {

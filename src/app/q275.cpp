@@ -1,4 +1,4 @@
-#include "q275.h"
+#include "app/q275.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -23,25 +23,25 @@
 #include <climits>
 #include <cstring>
 
-#include "about.h"
-#include "cdevtree.h"
-#include "clogedit.h"
-#include "history.h"
-#include "info.h"
-#include "load.h"
-#include "obdfile.h"
-#include "portfile.h"
-#include "read.h"
-#include "safesave.h"
-#include "service.h"
-#include "tinprx.h"
-#include "tinptx.h"
-#include "toutput.h"
-#include "tport.h"
-#include "trace.h"
-#include "ttest.h"
-#include "tthread.h"
-#include "write.h"
+#include "app/cdevtree.h"
+#include "app/clogedit.h"
+#include "config/obdfile.h"
+#include "config/safesave.h"
+#include "dialogs/about.h"
+#include "dialogs/service.h"
+#include "dialogs/tport.h"
+#include "editors/tinprx.h"
+#include "editors/tinptx.h"
+#include "editors/toutput.h"
+#include "link/portfile.h"
+#include "link/tthread.h"
+#include "ops/history.h"
+#include "ops/info.h"
+#include "ops/load.h"
+#include "ops/read.h"
+#include "ops/trace.h"
+#include "ops/ttest.h"
+#include "ops/write.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "tq275.h"
+#include "config/tq275.h"
 
 class CDevTree;
 class CLogEdit;

@@ -1,4 +1,4 @@
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
 
 TWorkWindow::TWorkWindow(QWidget *parent, Closing closing) : QWidget(parent)
 {

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cli/cli.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -16,14 +16,14 @@
 #include <unistd.h>
 #endif
 
-#include "boardidentity.h"
-#include "configtext.h"
-#include "obdfile.h"
-#include "portfile.h"
-#include "safesave.h"
-#include "traceline.h"
-#include "tserialport.h"
-#include "tthread.h"
+#include "config/boardidentity.h"
+#include "config/configtext.h"
+#include "config/obdfile.h"
+#include "config/safesave.h"
+#include "link/portfile.h"
+#include "link/traceline.h"
+#include "link/tserialport.h"
+#include "link/tthread.h"
 
 namespace
 {

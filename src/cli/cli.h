@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "tq275.h"
+#include "config/tq275.h"
 
 class QEventLoop;
 class TThread;

@@ -1,4 +1,4 @@
-#include "boardhistory.h"
+#include "config/boardhistory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "boardidentity.h"
-#include "obdfile.h"
-#include "safesave.h"
+#include "config/boardidentity.h"
+#include "config/obdfile.h"
+#include "config/safesave.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "tq275.h"
+#include "config/tq275.h"
 
 // Every configuration read from a board (and passing its checksum) and every one a board
 // accepted in a write is kept as an ordinary .obd file, one folder per board:

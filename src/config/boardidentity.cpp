@@ -1,4 +1,4 @@
-#include "boardidentity.h"
+#include "config/boardidentity.h"
 
 #include <cstring>
 

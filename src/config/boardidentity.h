@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QString>
 
-#include "hextext.h"
+#include "config/hextext.h"
 
 // What a board reports about itself, as the information window shows it: the 18-byte
 // identity record (software version, microcontroller ID, revision and serial number) and

@@ -1,12 +1,12 @@
-#include "configtext.h"
+#include "config/configtext.h"
 
 #include <QStringList>
 
 #include <cstring>
 
-#include "hextext.h"
-#include "obdfile.h"
-#include "tscale.h"
+#include "config/hextext.h"
+#include "config/obdfile.h"
+#include "editors/tscale.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include <QPair>
 #include <QString>
 
-#include "tq275.h"
+#include "config/tq275.h"
 
 // A configuration in words: one row per setting, in the units and texts the editors show
 // (dB with one decimal, ms, on/off, the switching sources), and the comparison of two

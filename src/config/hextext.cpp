@@ -1,4 +1,4 @@
-#include "hextext.h"
+#include "config/hextext.h"
 
 namespace
 {

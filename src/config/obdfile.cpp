@@ -1,4 +1,4 @@
-#include "obdfile.h"
+#include "config/obdfile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QString>
 
-#include "tq275.h"
+#include "config/tq275.h"
 
 // The ".obd" configuration file: an 802-byte header with its own checksum,
 // followed by the 20-byte configuration record.

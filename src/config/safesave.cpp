@@ -1,4 +1,4 @@
-#include "safesave.h"
+#include "config/safesave.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "tq275.h"
+#include "config/tq275.h"
 
 #include <cstring>
 

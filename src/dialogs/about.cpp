@@ -1,4 +1,4 @@
-#include "about.h"
+#include "dialogs/about.h"
 
 #include "ui_about.h"
 

@@ -1,7 +1,7 @@
 #ifndef ABOUT_H
 #define ABOUT_H
 
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
 
 // The program's name, version and the maker's logo.
 class About : public TWorkWindow

@@ -1,4 +1,4 @@
-#include "service.h"
+#include "dialogs/service.h"
 
 #include "ui_service.h"
 

@@ -1,8 +1,8 @@
-#include "tport.h"
+#include "dialogs/tport.h"
 
 #include <QAbstractItemView>
 
-#include "tserialport.h"
+#include "link/tserialport.h"
 #include "ui_port.h"
 
 TPort::TPort(QWidget *parent, const QString &current)

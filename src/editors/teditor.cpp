@@ -1,4 +1,4 @@
-#include "teditor.h"
+#include "editors/teditor.h"
 
 #include <QPushButton>
 #include <QSignalMapper>

@@ -3,9 +3,9 @@
 
 #include <QSignalMapper>
 
-#include "boardidentity.h"
-#include "tthread.h"
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
+#include "config/boardidentity.h"
+#include "link/tthread.h"
 
 class QPushButton;
 class QTimer;

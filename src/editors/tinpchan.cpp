@@ -1,4 +1,4 @@
-#include "tinpchan.h"
+#include "editors/tinpchan.h"
 
 #include <QCheckBox>
 #include <QDial>

@@ -5,8 +5,8 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 
-#include "teditor.h"
-#include "tscale.h"
+#include "editors/teditor.h"
+#include "editors/tscale.h"
 
 class QAbstractButton;
 class QGroupBox;

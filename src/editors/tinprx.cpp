@@ -1,4 +1,4 @@
-#include "tinprx.h"
+#include "editors/tinprx.h"
 
 #include "ui_inprx.h"
 

@@ -1,8 +1,8 @@
 #ifndef TINPRX_H
 #define TINPRX_H
 
-#include "tinpchan.h"
-#include "tq275.h"
+#include "config/tq275.h"
+#include "editors/tinpchan.h"
 
 // "Вход приемника": the receiver input channel editor. It edits switching bits 1, 3,
 // 4 and 6 and bytes 0 to 5 of the receiver block; live control goes to the codec's

@@ -1,4 +1,4 @@
-#include "tinptx.h"
+#include "editors/tinptx.h"
 
 #include "ui_inptx.h"
 

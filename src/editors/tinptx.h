@@ -1,8 +1,8 @@
 #ifndef TINPTX_H
 #define TINPTX_H
 
-#include "tinpchan.h"
-#include "tq275.h"
+#include "config/tq275.h"
+#include "editors/tinpchan.h"
 
 // "Вход микрофона": the microphone input channel editor. It edits switching bits 0, 2,
 // 5 and 7 and bytes 0 to 5 of the microphone block; live control goes to the codec's

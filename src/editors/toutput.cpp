@@ -1,11 +1,11 @@
-#include "toutput.h"
+#include "editors/toutput.h"
 
 #include <QDial>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "tscale.h"
+#include "editors/tscale.h"
 #include "ui_output.h"
 
 namespace

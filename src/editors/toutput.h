@@ -1,8 +1,8 @@
 #ifndef TOUTPUT_H
 #define TOUTPUT_H
 
-#include "teditor.h"
-#include "tq275.h"
+#include "config/tq275.h"
+#include "editors/teditor.h"
 
 namespace Ui
 {

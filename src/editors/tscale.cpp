@@ -1,4 +1,4 @@
-#include "tscale.h"
+#include "editors/tscale.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "eventlog.h"
+#include "link/eventlog.h"
 
 #include <QMutexLocker>
 

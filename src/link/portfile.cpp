@@ -1,4 +1,4 @@
-#include "portfile.h"
+#include "link/portfile.h"
 
 #include <QFile>
 #include <QFileInfo>

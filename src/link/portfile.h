@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "safesave.h"
+#include "config/safesave.h"
 
 // "Q275.ini" in the working folder: the name of the port that leads to the RIB, alone on
 // its first line. The terminal and the command-line tool take the port from it.

@@ -1,4 +1,4 @@
-#include "ribframe.h"
+#include "link/ribframe.h"
 
 namespace
 {

@@ -1,10 +1,10 @@
-#include "tlink.h"
+#include "link/tlink.h"
 
 #include <QThread>
 
 #include <cstring>
 
-#include "hextext.h"
+#include "config/hextext.h"
 
 namespace
 {

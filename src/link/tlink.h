@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "ribframe.h"
-#include "tlinkport.h"
+#include "link/ribframe.h"
+#include "link/tlinkport.h"
 
 // The link to the option board as the worker thread uses it: the serial port
 // layer (opening, time-outs, raw reads and writes, closing, log lines and hex

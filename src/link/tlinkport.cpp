@@ -1,3 +1,3 @@
-#include "tlinkport.h"
+#include "link/tlinkport.h"
 
 TLinkPort::~TLinkPort() = default;

@@ -1,8 +1,8 @@
-#include "tmemoryport.h"
+#include "link/tmemoryport.h"
 
 #include <QMutexLocker>
 
-#include "ribframe.h"
+#include "link/ribframe.h"
 
 TMemoryPort::TMemoryPort() = default;
 

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "eventlog.h"
-#include "tlinkport.h"
+#include "link/eventlog.h"
+#include "link/tlinkport.h"
 
 // A serial line in memory, for running the link without a device. What the
 // link writes goes to a responder (the RIB and the board as a script), and what

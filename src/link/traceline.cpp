@@ -1,8 +1,8 @@
-#include "traceline.h"
+#include "link/traceline.h"
 
 #include <iterator>
 
-#include "hextext.h"
+#include "config/hextext.h"
 
 QString TraceLine::text(const quint8 *rec, const QString &stamp)
 {

@@ -1,4 +1,4 @@
-#include "tserialport.h"
+#include "link/tserialport.h"
 
 #include <QCollator>
 #include <QDeadlineTimer>

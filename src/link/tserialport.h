@@ -4,7 +4,7 @@
 #include <QSerialPort>
 #include <QStringList>
 
-#include "tlinkport.h"
+#include "link/tlinkport.h"
 
 // The real serial port, driven through the blocking calls of QSerialPort.
 // Create, use and destroy it on the worker thread only: the object has no

@@ -1,4 +1,4 @@
-#include "tthread.h"
+#include "link/tthread.h"
 
 #include <QDeadlineTimer>
 #include <QMutexLocker>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-#include "boardhistory.h"
-#include "tserialport.h"
+#include "config/boardhistory.h"
+#include "link/tserialport.h"
 
 TThread::TThread() : QThread(nullptr)
 {

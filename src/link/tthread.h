@@ -12,9 +12,9 @@
 #include <functional>
 #include <memory>
 
-#include "boardidentity.h"
-#include "tlink.h"
-#include "tq275.h"
+#include "config/boardidentity.h"
+#include "config/tq275.h"
+#include "link/tlink.h"
 
 class TLinkPort;
 

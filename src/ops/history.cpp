@@ -1,11 +1,11 @@
-#include "history.h"
+#include "ops/history.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "boardhistory.h"
-#include "configtext.h"
-#include "obdfile.h"
+#include "config/boardhistory.h"
+#include "config/configtext.h"
+#include "config/obdfile.h"
 #include "ui_history.h"
 
 namespace

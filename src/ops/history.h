@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "tq275.h"
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
+#include "config/tq275.h"
 
 namespace Ui
 {

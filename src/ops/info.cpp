@@ -1,9 +1,9 @@
-#include "info.h"
+#include "ops/info.h"
 
 #include <cstring>
 
-#include "boardidentity.h"
-#include "tthread.h"
+#include "config/boardidentity.h"
+#include "link/tthread.h"
 #include "ui_info.h"
 
 Info::Info(TThread *thread, quint8 mode) : ui(new Ui::InfoClass)

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "boardidentity.h"
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
+#include "config/boardidentity.h"
 
 class TThread;
 

@@ -1,4 +1,4 @@
-#include "load.h"
+#include "ops/load.h"
 
 #include "ui_progress.h"
 

@@ -1,7 +1,7 @@
 #ifndef LOAD_H
 #define LOAD_H
 
-#include "tprogress.h"
+#include "ops/tprogress.h"
 
 class TThread;
 

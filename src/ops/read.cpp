@@ -1,8 +1,8 @@
-#include "read.h"
+#include "ops/read.h"
 
 #include <cstring>
 
-#include "tthread.h"
+#include "link/tthread.h"
 #include "ui_progress.h"
 
 Read::Read(TThread *thr, TQ275 *cfg) : TProgress(thr), target(cfg)

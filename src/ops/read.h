@@ -1,8 +1,8 @@
 #ifndef READ_H
 #define READ_H
 
-#include "tprogress.h"
-#include "tq275.h"
+#include "config/tq275.h"
+#include "ops/tprogress.h"
 
 class TThread;
 

@@ -1,9 +1,9 @@
-#include "tprogress.h"
+#include "ops/tprogress.h"
 
 #include <QCloseEvent>
 #include <QTimer>
 
-#include "tthread.h"
+#include "link/tthread.h"
 #include "ui_progress.h"
 
 namespace

@@ -1,7 +1,7 @@
 #ifndef TPROGRESS_H
 #define TPROGRESS_H
 
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
 
 namespace Ui
 {

@@ -1,12 +1,12 @@
-#include "trace.h"
+#include "ops/trace.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTime>
 
-#include "traceline.h"
-#include "tthread.h"
+#include "link/traceline.h"
+#include "link/tthread.h"
 #include "ui_trace.h"
 
 Trace::Trace(QWidget *parent, TThread *thread)

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "tworkwindow.h"
+#include "app/tworkwindow.h"
 
 class TThread;
 

@@ -1,8 +1,8 @@
-#include "tsendrecord.h"
+#include "ops/tsendrecord.h"
 
 #include <cstring>
 
-#include "tthread.h"
+#include "link/tthread.h"
 #include "ui_progress.h"
 
 TSendRecord::TSendRecord(TThread *thr, const TQ275 *cfg, const Task &t)

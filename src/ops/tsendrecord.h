@@ -1,8 +1,8 @@
 #ifndef TSENDRECORD_H
 #define TSENDRECORD_H
 
-#include "tprogress.h"
-#include "tq275.h"
+#include "config/tq275.h"
+#include "ops/tprogress.h"
 
 // The body of the write and test windows: each sends its own copy of the record it was
 // given, so later edits do not change what goes to the board. They differ only in the

@@ -1,6 +1,6 @@
-#include "ttest.h"
+#include "ops/ttest.h"
 
-#include "tthread.h"
+#include "link/tthread.h"
 
 TTest::TTest(TThread *thr, const TQ275 *cfg)
     : TSendRecord(thr, cfg,

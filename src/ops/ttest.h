@@ -1,7 +1,7 @@
 #ifndef TTEST_H
 #define TTEST_H
 
-#include "tsendrecord.h"
+#include "ops/tsendrecord.h"
 
 // Sends a configuration to the board as a test configuration, which the board does not
 // keep.

@@ -1,6 +1,6 @@
-#include "write.h"
+#include "ops/write.h"
 
-#include "tthread.h"
+#include "link/tthread.h"
 
 Write::Write(TThread *thr, TQ275 *cfg)
     : TSendRecord(thr, cfg,

@@ -1,7 +1,7 @@
 #ifndef WRITE_H
 #define WRITE_H
 
-#include "tsendrecord.h"
+#include "ops/tsendrecord.h"
 
 // Writes a configuration into the board, to keep.
 class Write : public TSendRecord

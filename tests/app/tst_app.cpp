@@ -7,14 +7,14 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "cdevtree.h"
+#include "app/cdevtree.h"
+#include "app/q275.h"
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
 #include "modalresponder.h"
-#include "q275.h"
 #include "simharness.h"
 #include "testkit.h"
 #include "testsandbox.h"
-#include "tmemoryport.h"
-#include "tthread.h"
 #include "windowcase.h"
 
 namespace

@@ -2,8 +2,8 @@
 // table of command lines with their exit status, output and what reached the board.
 #include <QtTest>
 
+#include "config/obdfile.h"
 #include "linktexts.h"
-#include "obdfile.h"
 #include "simharness.h"
 #include "testkit.h"
 

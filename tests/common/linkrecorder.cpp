@@ -1,8 +1,8 @@
 #include "linkrecorder.h"
 
+#include "link/tlink.h"
+#include "link/tthread.h"
 #include "testkit.h"
-#include "tlink.h"
-#include "tthread.h"
 
 LinkRecorder::LinkRecorder(TThread *t, Qt::ConnectionType type)
 {

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "eventlog.h"
+#include "link/eventlog.h"
 
 class TLink;
 class TThread;

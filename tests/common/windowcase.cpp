@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 
+#include "app/q275.h"
 #include "modalresponder.h"
-#include "q275.h"
 #include "testsandbox.h"
 
 void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal)

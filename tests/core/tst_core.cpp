@@ -8,12 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "configtext.h"
-#include "obdfile.h"
-#include "safesave.h"
+#include "config/configtext.h"
+#include "config/obdfile.h"
+#include "config/safesave.h"
+#include "config/tq275.h"
+#include "editors/tscale.h"
 #include "testkit.h"
-#include "tq275.h"
-#include "tscale.h"
 
 // One text of a scale: the scale as a function of its argument, the argument, the text.
 struct ScaleCase {

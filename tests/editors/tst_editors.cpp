@@ -7,13 +7,13 @@
 #include <functional>
 #include <memory>
 
-#include "boardidentity.h"
+#include "config/boardidentity.h"
+#include "editors/tinprx.h"
+#include "editors/tinptx.h"
+#include "editors/toutput.h"
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
 #include "testkit.h"
-#include "tinprx.h"
-#include "tinptx.h"
-#include "tmemoryport.h"
-#include "toutput.h"
-#include "tthread.h"
 
 namespace
 {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "tlink.h"
-#include "tmemoryport.h"
+#include "link/tlink.h"
+#include "link/tmemoryport.h"
 
 namespace
 {

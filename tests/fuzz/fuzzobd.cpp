@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "obdfile.h"
-#include "tq275.h"
+#include "config/obdfile.h"
+#include "config/tq275.h"
 
 namespace
 {

@@ -6,15 +6,15 @@
 #include <future>
 #include <thread>
 
-#include "boardhistory.h"
+#include "app/q275.h"
+#include "config/boardhistory.h"
+#include "config/obdfile.h"
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
 #include "linkrecorder.h"
 #include "modalresponder.h"
-#include "obdfile.h"
-#include "q275.h"
 #include "testkit.h"
 #include "testsandbox.h"
-#include "tmemoryport.h"
-#include "tthread.h"
 
 class TstHistory : public QObject
 {

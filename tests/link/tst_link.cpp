@@ -8,13 +8,13 @@
 #include <unistd.h>
 
 #include "fuzzharness.h"
+#include "link/tlink.h"
+#include "link/tmemoryport.h"
+#include "link/tserialport.h"
+#include "link/tthread.h"
 #include "linkrecorder.h"
 #include "linktexts.h"
 #include "testkit.h"
-#include "tlink.h"
-#include "tmemoryport.h"
-#include "tserialport.h"
-#include "tthread.h"
 
 using Bytes = QList<QByteArray>;
 using Lines = QStringList;

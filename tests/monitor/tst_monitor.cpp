@@ -6,11 +6,11 @@
 #include <atomic>
 #include <memory>
 
-#include "info.h"
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
+#include "ops/info.h"
+#include "ops/trace.h"
 #include "testkit.h"
-#include "tmemoryport.h"
-#include "trace.h"
-#include "tthread.h"
 
 // The link thread and the board behind it. The 15 s pause after an empty trace poll lasts
 // until the test releases it, so that the frames on the line can be counted exactly.

@@ -6,17 +6,17 @@
 
 #include <functional>
 
-#include "load.h"
+#include "app/q275.h"
+#include "link/tthread.h"
 #include "modalresponder.h"
-#include "q275.h"
-#include "read.h"
+#include "ops/load.h"
+#include "ops/read.h"
+#include "ops/ttest.h"
+#include "ops/write.h"
 #include "simharness.h"
 #include "testkit.h"
 #include "testsandbox.h"
-#include "ttest.h"
-#include "tthread.h"
 #include "windowcase.h"
-#include "write.h"
 
 // An operation window, and what ends its task and moves its bar: the thread's signals, or
 // for the software load, which the link does not drive, the window's own slots.

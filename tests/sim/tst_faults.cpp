@@ -4,12 +4,12 @@
 // once.
 #include <QtTest>
 
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
 #include "linkrecorder.h"
 #include "linktexts.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "tmemoryport.h"
-#include "tthread.h"
 
 using namespace LinkText;
 

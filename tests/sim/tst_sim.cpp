@@ -7,11 +7,11 @@
 #include <numeric>
 #include <sys/stat.h>
 
+#include "link/tmemoryport.h"
+#include "link/tthread.h"
 #include "linkrecorder.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "tmemoryport.h"
-#include "tthread.h"
 
 namespace
 {

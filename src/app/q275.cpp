@@ -367,9 +367,7 @@ void Q275::open()
 {
     if (config && !askClose())
         return;
-    const QString name =
-        QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(),
-                                     tr("Файл функциональной платы Q275(*.obd);;Все файлы (*.*)"));
+    const QString name = askFileName(false);
     if (name.isEmpty())
         return;
     setCurrentFile(name);
@@ -400,13 +398,18 @@ void Q275::save()
 
 void Q275::saveAs()
 {
-    const QString name =
-        QFileDialog::getSaveFileName(this, tr("Сохранить файл"), QString(),
-                                     tr("Файл функциональной платы Q275(*.obd);;Все файлы (*.*)"));
+    const QString name = askFileName(true);
     if (name.isEmpty())
         return;
     setCurrentFile(name);
     writeFile();
+}
+
+QString Q275::askFileName(bool forSaving)
+{
+    const QString filter = tr("Файл функциональной платы Q275(*.obd);;Все файлы (*.*)");
+    return forSaving ? QFileDialog::getSaveFileName(this, tr("Сохранить файл"), QString(), filter)
+                     : QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(), filter);
 }
 
 void Q275::shut()

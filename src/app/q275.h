@@ -73,6 +73,8 @@ private:
     void refreshRecent();
     void rememberFile(const QString &path);
     void setCurrentFile(const QString &path);
+    // The name of a configuration file to open or to save into; empty when cancelled.
+    QString askFileName(bool forSaving);
     void writeFile();
     void readFile();
     void loadFile(const QString &name, bool remember);

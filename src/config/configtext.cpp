@@ -205,31 +205,28 @@ QList<Row> outputRows(const TQ275 &cfg)
     return rows;
 }
 
-// The bytes no editor shows.
+// The bytes no editor shows, in hex.
 QList<Row> recordRows(const TQ275 &cfg)
 {
-    const QString group = ConfigText::tr("Запись");
-    const QString groupKey = QStringLiteral("record");
-    return {
-        {groupKey,
-         QStringLiteral("info_flag"),
-         group,
-         ConfigText::tr("Информация"),
-         hexByte(cfg.infoFlag),
-         {{17, 0xFF}}},
-        {groupKey,
-         QStringLiteral("spare"),
-         group,
-         ConfigText::tr("Резерв"),
-         hexByte(cfg.spare),
-         {{18, 0xFF}}},
-        {groupKey,
-         QStringLiteral("checksum"),
-         group,
-         ConfigText::tr("Контрольная сумма"),
-         hexByte(cfg.checksum),
-         {{19, 0xFF}}},
+    struct Byte {
+        const char *key;
+        const char *setting;
+        int at;
     };
+    static const Byte shown[] = {
+        {"info_flag", QT_TRANSLATE_NOOP("ConfigText", "Информация"), 17},
+        {"spare", QT_TRANSLATE_NOOP("ConfigText", "Резерв"), 18},
+        {"checksum", QT_TRANSLATE_NOOP("ConfigText", "Контрольная сумма"), 19},
+    };
+    QList<Row> rows;
+    for (const Byte &b : shown)
+        rows.append({QStringLiteral("record"),
+                     QString::fromLatin1(b.key),
+                     ConfigText::tr("Запись"),
+                     ConfigText::tr(b.setting),
+                     hexByte(cfg.bytes()[b.at]),
+                     {{b.at, 0xFF}}});
+    return rows;
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <QThread>
 
 #include <algorithm>
 
@@ -130,6 +131,7 @@ qint64 TSerialPort::read(quint8 *buf, qint64 n)
         return 0;
     QDeadlineTimer deadline{qint64(readTimeout)};
     qint64 got = 0;
+    bool slept = false;
     for (;;) {
         if (port.bytesAvailable() > 0) {
             const qint64 r = port.read(reinterpret_cast<char *>(buf) + got, n - got);
@@ -138,20 +140,37 @@ qint64 TSerialPort::read(quint8 *buf, qint64 n)
             got += r;
             if (got >= n)
                 return got;
-            continue;
         }
         if (deadline.hasExpired())
             return got;
-        if (!port.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            // A wait that merely ran out ends the read with what has come;
-            // any other error is a dead line and must not be waited on again
-            // (after a hang-up the wait returns at once, for ever).
-            if (!onlyTimedOut())
+        if (!slept) {
+            // The line brings a byte a millisecond: sleep while the bytes of this read come
+            // in, then take them all, rather than wake for each of them. A read of a single
+            // byte (the hunt for a frame goes byte by byte) lets the next few come in with it.
+            const qint64 bytes = n == 1 ? qint64(ReadAheadBytes) : n - got;
+            QThread::usleep(quint64(qMin(bytes * ByteMicros, remainingMicros(deadline))));
+            slept = true;
+            if (!pull(0))
                 return -1;
-            if (port.bytesAvailable() <= 0 && deadline.hasExpired())
-                return got;
+            continue;
         }
+        // Nothing came while sleeping: wait for the next byte, however long it takes.
+        if (!pull(int(qMax<qint64>(1, deadline.remainingTime()))))
+            return -1;
+        slept = false;
     }
+}
+
+bool TSerialPort::pull(int waitMs)
+{
+    // A wait that merely ran out is no failure; any other error is a dead line and must
+    // not be waited on again (after a hang-up the wait returns at once, for ever).
+    return port.waitForReadyRead(waitMs) || onlyTimedOut();
+}
+
+qint64 TSerialPort::remainingMicros(const QDeadlineTimer &deadline)
+{
+    return qMax<qint64>(0, deadline.remainingTimeNSecs() / 1000);
 }
 
 qint64 TSerialPort::write(const quint8 *buf, qint64 n)

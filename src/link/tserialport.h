@@ -1,6 +1,7 @@
 #ifndef TSERIALPORT_H
 #define TSERIALPORT_H
 
+#include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QStringList>
 
@@ -20,6 +21,10 @@ public:
     // link) is still caught by the exclusive lock. A bare name ("ttyUSB0",
     // "COM3") is left to QSerialPort.
     static QString devicePath(const QString &name);
+
+    // Time of one byte on the line (10 bits at 9600 baud), and how many bytes a read of a
+    // single byte lets come in after it.
+    enum { ByteMicros = 1042, ReadAheadBytes = 4 };
 
     enum { MaxListed = 100 };
     // The names worth trying: the ports the system reports plus the current
@@ -45,6 +50,10 @@ private:
     // True for the time-out that every expired wait leaves behind (which is
     // cleared); false for any other error, which means the line is gone.
     bool onlyTimedOut();
+    // Takes in what the line has brought, waiting up to waitMs for the first byte. False
+    // when the line is gone.
+    bool pull(int waitMs);
+    static qint64 remainingMicros(const QDeadlineTimer &deadline);
 
     // Tells why the device at path did not open.
     void explainOpenFailure(const QString &path);

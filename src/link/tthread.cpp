@@ -79,7 +79,7 @@ void TThread::requestStop()
             return;
         stopFlag = true;
         stopping = true;
-        stopWake.notify_all();
+        wake.notify_all();
         // A board left tracing needs a worker to tell it to stop.
         if (traceActive && !workerActive) {
             workerActive = true;
@@ -125,6 +125,8 @@ quint32 TThread::enqueue(int type, const quint8 *data, qint64 len)
             ++lastId;
         task.id = lastId;
         queue.append(task);
+        if (workerWaiting)
+            wake.notify_all(); // the worker waiting for the trace's next poll takes it
         // The worker decides to end under this same mutex, so exactly one of
         // the two happens: it is still active and will take the task, or it
         // has ended (or never ran) and this call starts it.
@@ -163,6 +165,7 @@ quint32 TThread::enqueuePoll(bool asked)
         if (!pollAllowed)
             return 0;
         pollAllowed = false;
+        readerFollows = true;
     }
     return enqueue(TaskTracePoll, nullptr, 0);
 }
@@ -247,6 +250,8 @@ void TThread::run()
         bool stop = false;
         {
             QMutexLocker lock(&mutex);
+            if (!stopFlag && queue.isEmpty() && link.isPortOpen())
+                waitForNextPoll();
             if (stopFlag) {
                 queue.clear(); // the tasks still queued are dropped
                 stop = true;
@@ -264,9 +269,14 @@ void TThread::run()
             workerActive = false;
             break;
         }
+        // Only the trace's next poll finds the line still open: every other task starts on
+        // a freshly opened port.
+        if (task.type != TaskTracePoll)
+            link.closePort(0);
         emit taskBeg(task.id);
         const int result = runTask(task);
-        link.closePort(0); // whatever the outcome, the port is free between tasks
+        if (!(task.type == TaskTracePoll && pollAsked()))
+            link.closePort(0); // whatever the outcome, the port is free between tasks
         {
             QMutexLocker lock(&mutex);
             pollRunning = false;
@@ -274,6 +284,7 @@ void TThread::run()
         emit taskEnd(task.id, result);
     }
 
+    link.closePort(0);
     link.setDevice(nullptr);
     device.reset();
     workerSleep = nullptr;
@@ -485,6 +496,7 @@ int TThread::traceSwitch(const quint8 *data, int len)
         // Whatever comes of it, records from before the switch ask for no more polls.
         QMutexLocker lock(&mutex);
         pollAllowed = false;
+        readerFollows = false;
     }
     const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
     if (st != TLink::StatusOk) {
@@ -511,9 +523,9 @@ int TThread::tracePoll()
         emit traceErr();
         return outcome(r);
     }
-    link.closePort(0);
     const int n = link.answerDataLength(); // 0 to 62
     if (n == 0) {
+        link.closePort(0);
         // Nothing traced yet: ask again later. The chain goes on with this worker's own
         // poll, once this one no longer counts as on the line.
         enum { TracePauseMs = 15000 };
@@ -557,6 +569,28 @@ void TThread::traceOffOnStop()
     link.setAbortCheck([this] { return stopping.load(); });
 }
 
+// A running trace brings one record a poll, and a reader that follows it asks for the next
+// poll as soon as it has shown one. Rather than close the line, end, and be started again a
+// moment later for every record, the worker waits a while for that poll with the line open.
+// Called with the mutex held.
+void TThread::waitForNextPoll()
+{
+    if (!pollAllowed || !traceActive || !readerFollows)
+        return;
+    workerWaiting = true;
+    wake.wait_for(mutex, std::chrono::milliseconds(NextPollWaitMs),
+                  [this] { return stopFlag || !queue.isEmpty(); });
+    workerWaiting = false;
+}
+
+bool TThread::pollAsked()
+{
+    QMutexLocker lock(&mutex);
+    return pollAllowed || std::any_of(queue.cbegin(), queue.cend(), [](const Task &t) {
+               return t.type == TaskTracePoll;
+           });
+}
+
 void TThread::pause(int ms)
 {
     if (workerSleep) {
@@ -567,5 +601,5 @@ void TThread::pause(int ms)
     const QDeadlineTimer deadline(ms);
     const auto until = deadline.deadline<std::chrono::steady_clock>();
     QMutexLocker lock(&mutex);
-    stopWake.wait_until(mutex, until, [this] { return stopFlag; });
+    wake.wait_until(mutex, until, [this] { return stopFlag; });
 }

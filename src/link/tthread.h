@@ -57,6 +57,8 @@ public:
     // How long closing may wait for a worker whose line does not answer, and how long
     // the worker then tries to switch the board's trace off.
     enum { StopWaitMs = 1500, TraceOffMs = 700 };
+    // How long the worker keeps the line open for the trace's next poll.
+    enum { NextPollWaitMs = 200 };
 
     TThread();
     ~TThread() override;
@@ -151,13 +153,15 @@ private:
     int tracePoll();
     void traceOffOnStop();
     void pause(int ms);
+    void waitForNextPoll();
+    bool pollAsked(); // the reader may ask, or has asked, for the trace's next poll
     void joinWorker();
 
     QMutex mutex;
-    // Wakes the trace pause when the stop flag is set. It waits on the
-    // mutex above through QMutex's own lock and unlock, so that thread
-    // checkers see every hand-over of the mutex.
-    std::condition_variable_any stopWake;
+    // Wakes the worker in a pause when the stop flag is set, and while it waits for the
+    // trace's next poll when a task is queued. It waits on the mutex above through QMutex's
+    // own lock and unlock, so that thread checkers see every hand-over of the mutex.
+    std::condition_variable_any wake;
     QList<Task> queue;
     quint32 lastId = 0;
     bool stopFlag = false;
@@ -172,6 +176,8 @@ private:
     // may ask for one more poll, and whether a poll is on the line.
     bool traceActive = false;
     bool pollAllowed = false;
+    bool readerFollows = false; // the reader has asked for a poll since tracing was switched
+    bool workerWaiting = false; // the worker waits for the trace's next poll
     bool pollRunning = false;
 
     // Worker thread only.

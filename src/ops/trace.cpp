@@ -29,6 +29,9 @@ Trace::Trace(QWidget *parent, TThread *thread)
     connect(ui->chkTxP, &QCheckBox::toggled, this, &Trace::ChkTxP);
     if (thread)
         connect(thread, &TThread::traceRdy, this, &Trace::Data);
+    showTimer.setSingleShot(true);
+    showTimer.setInterval(ShowEveryMs);
+    connect(&showTimer, &QTimer::timeout, this, &Trace::showPending);
 }
 
 Trace::~Trace()
@@ -40,6 +43,7 @@ Trace::~Trace()
 
 void Trace::Clear()
 {
+    pending.clear();
     ui->textLog->clear();
 }
 
@@ -103,23 +107,47 @@ void Trace::poll()
 // the record has been decoded.
 void Trace::Data(quint8 *rec)
 {
-    const QString stamp = QTime::currentTime().toString(Qt::TextDate);
+    const QString stamp = timeStamp();
     // A poll that was under way when tracing stopped: drop its record.
     if (!ui->bRun->isChecked() || !rec)
         return;
     const QString line = TraceLine::text(rec, stamp);
-    if (!line.isEmpty())
-        addLine(line + QLatin1Char('\r'));
+    if (!line.isEmpty()) {
+        // A fast board brings dozens of records a second: they go into the log together,
+        // a few times a second, instead of laying the whole log out again for each.
+        pending.prepend(line);
+        if (pending.size() > MaxLines)
+            pending.removeLast(); // it would drop off the bottom anyway
+        if (!showTimer.isActive())
+            showTimer.start();
+    }
     poll();
 }
 
-// Puts the line on top; the oldest lines beyond the limit drop off the bottom.
-void Trace::addLine(const QString &line)
+// The time as the lines show it. Asking the system for the local time looks at the time zone
+// each time; at dozens of records a second it is asked once a second.
+QString Trace::timeStamp()
 {
+    if (!stampClock.isValid() || stampClock.elapsed() >= stampValidMs) {
+        const QTime now = QTime::currentTime();
+        stampText = now.toString(Qt::TextDate);
+        stampValidMs = 1000 - now.msec();
+        stampClock.start();
+    }
+    return stampText;
+}
+
+// Puts the lines that came since the last time on top, newest first; the oldest lines beyond
+// the limit drop off the bottom.
+void Trace::showPending()
+{
+    if (pending.isEmpty())
+        return;
     QTextDocument *doc = ui->textLog->document();
     QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::Start);
-    cursor.insertText(line);
+    cursor.insertText(pending.join(QLatin1Char('\r')) + QLatin1Char('\r'));
+    pending.clear();
     // Each line ends with a line end, so the document's last block is the empty one.
     if (doc->blockCount() > MaxLines + 1) {
         QTextCursor tail(doc->findBlockByNumber(MaxLines));

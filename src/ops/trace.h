@@ -1,6 +1,10 @@
 #ifndef TRACE_H
 #define TRACE_H
 
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QTimer>
+
 #include <memory>
 
 #include "app/tworkwindow.h"
@@ -24,6 +28,8 @@ public:
     // Lines the monitor keeps; older ones drop off the bottom, so a trace left running
     // for hours does not grow without bound.
     enum { MaxLines = 5000 };
+    // How often the lines that came in go into the log, at the most.
+    enum { ShowEveryMs = 500 };
 
     explicit Trace(QWidget *parent, TThread *thread);
     ~Trace() override;
@@ -41,11 +47,17 @@ public slots:
 private:
     void setMaskBit(quint8 bit, bool on);
     void poll();
-    void addLine(const QString &line);
+    void showPending();
+    QString timeStamp();
 
     std::unique_ptr<Ui::TraceClass> ui;
     TThread *thread;
     quint8 mask = 0;
+    QStringList pending; // lines not yet in the log, newest first
+    QTimer showTimer;
+    QElapsedTimer stampClock; // since stampText was taken
+    QString stampText;
+    qint64 stampValidMs = 0; // how long stampText stays the time
 };
 
 #endif // TRACE_H

@@ -238,6 +238,12 @@ private slots:
                          .frames = {req(0x77, "02"), req(0x78), req(0x77, "00")},
                          .run = "Cтарт"};
     }
+    // The lines of the monitor's log, once what came in has had the time to be shown.
+    static QStringList shown(Trace *w)
+    {
+        QTest::qWait(Trace::ShowEveryMs + 50);
+        return w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
     void trace()
     {
         QFETCH(TraceCase, c);
@@ -249,8 +255,7 @@ private slots:
         });
         std::unique_ptr<Trace> w(openTrace(line, c.steps));
         QCOMPARE(written(line, c.frames), c.frames);
-        QStringList got =
-            w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        QStringList got = shown(w.get());
         got.replaceInStrings(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d"), "");
         QCOMPARE(got, c.lines);
         QCOMPARE(w->findChild<QPushButton *>("bRun")->text(), c.run);
@@ -287,8 +292,7 @@ private slots:
             emit line.thread.traceRdy(rec);
         }
         QCOMPARE(written(line, {req(0x77, "00")}), QByteArrayList{req(0x77, "00")});
-        const QStringList got =
-            w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        const QStringList got = shown(w.get());
         QCOMPARE(got.size(), int(Trace::MaxLines));
         QCOMPARE(got.first().mid(8), "-> I2C TxD=>0x13; 0x8A; ");
         QCOMPARE(got.last().mid(8), "-> I2C TxD=>0x00; 0x03; ");

@@ -565,6 +565,34 @@ private slots:
         QCOMPARE(trec->outcome(), trace ? Lines() : Lines{"readErr"});
     }
 
+    // A trace whose reader follows it keeps the line open from one poll to the next; the line
+    // is closed once the reader no longer asks. A poll nobody follows closes it at once.
+    void followedTraceKeepsLine_data()
+    {
+        QTest::addColumn<int>("asked"); // polls the reader asks for, one after each record
+        QTest::addColumn<int>("opened");
+        QTest::newRow("followed") << 2 << 2;
+        QTest::newRow("not followed") << 0 << 2;
+    }
+    void followedTraceKeepsLine()
+    {
+        QFETCH(int, asked);
+        status(0x77, '0');
+        answers[0x78] = {ans(0x78, hex("01")), ans(0x78, hex("02")), ans(0x78, hex("03"))};
+        connect(
+            thread.get(), &TThread::traceRdy, thread.get(),
+            [t = thread.get(), n = std::make_shared<int>(0), asked] {
+                (*n)++ < asked && t->postTracePoll();
+            },
+            Qt::DirectConnection);
+        thread->postTrace(1);
+        QVERIFY(finish());
+        QCOMPARE(port->written(), req(0x77, hex("01")) + req(0x78).repeated(asked + 1));
+        QTEST(int(port->events().filter("open").size()), "opened");
+        QCOMPARE(port->events().filter("close").size(), port->events().filter("open").size());
+        QCOMPARE(port->events().last(), QStringLiteral("close"));
+    }
+
     // A trace has one chain of polls: the reader asks for one poll per record, a record from
     // before a switch asks for nothing, and switching on beside a queued poll adds none.
     void onePollChain()

@@ -26,8 +26,14 @@ const QRegularExpression &entryName()
 
 QString BoardHistory::root()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/history");
+    // QStandardPaths takes XDG_DATA_HOME as it stands, a relative value too, which would put
+    // the history under whatever folder the program was started in. Only an absolute value
+    // names a place; otherwise the per-user data folder is ~/.local/share.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString app = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (QDir::isRelativePath(data))
+        app = QDir::homePath() + QStringLiteral("/.local/share") + app.mid(data.size());
+    return app + QStringLiteral("/history");
 }
 
 QString BoardHistory::serialOf(const quint8 *ident, const quint8 *info)

@@ -93,6 +93,11 @@ class TstHistory : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setOrganizationName("Veltrona");
+        QCoreApplication::setApplicationName("Terminal Q-275");
+    }
     void init()
     {
         box.reset(new TestSandbox);
@@ -142,6 +147,17 @@ private slots:
         QCOMPARE(lastLine({}, {postRead}), "Копия конфигурации не сохранена в истории плат: " +
                                                BoardHistory::root() + "/0042");
         QVERIFY(kept().isEmpty());
+    }
+
+    // A relative XDG_DATA_HOME names no place: the history goes under ~/.local/share.
+    void relativeDataHome()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", box->path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", "data");
+        const QString root = BoardHistory::root();
+        qputenv("HOME", home);
+        QCOMPARE(root, box->path() + "/.local/share/Veltrona/Terminal Q-275/history");
     }
 
     // Names in one second, and the order of boards and entries: newest first.
@@ -198,8 +214,6 @@ private slots:
     // The window: an entry opened as the current configuration, and compared with it.
     void window()
     {
-        QCoreApplication::setOrganizationName("Veltrona");
-        QCoreApplication::setApplicationName("Terminal Q-275");
         ModalResponder modal;
         const TQ275 entry = *reinterpret_cast<const TQ275 *>(otherRecord().constData());
         QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read));

@@ -6,6 +6,7 @@
 #include "config/boardhistory.h"
 #include "config/configtext.h"
 #include "config/obdfile.h"
+#include "ops/historyentries.h"
 #include "ui_history.h"
 
 namespace
@@ -14,17 +15,17 @@ enum { PathRole = Qt::UserRole };
 }
 
 History::History(std::function<const TQ275 *()> cur)
-    : ui(new Ui::HistoryClass), current(std::move(cur))
+    : ui(new Ui::HistoryClass), current(std::move(cur)), entries(new HistoryEntries(this))
 {
     ui->setupUi(this);
     ui->tableDiff->hide();
+    ui->listEntries->setModel(entries);
 
     connect(ui->bClose, &QPushButton::clicked, this, &History::Quit);
     connect(ui->bOpen, &QPushButton::clicked, this, &History::Open);
     connect(ui->bCompare, &QPushButton::clicked, this, &History::Compare);
     connect(ui->bFolder, &QPushButton::clicked, this, &History::Folder);
-    connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
-    connect(ui->listEntries, &QListWidget::itemActivated, this, &History::Open);
+    connect(ui->listEntries, &QListView::activated, this, &History::Open);
 
     const QList<BoardHistory::Board> boards = BoardHistory::boards();
     for (const BoardHistory::Board &b : boards) {
@@ -34,28 +35,18 @@ History::History(std::function<const TQ275 *()> cur)
     if (boards.isEmpty())
         ui->labDiff->setText(tr("История пуста: копии появятся после чтения или записи платы."));
     ui->listBoards->setCurrentRow(0);
-    Board(ui->listBoards->currentRow());
+    Board(ui->listBoards->currentRow()); // once: the board chosen from now on lists its own
+    connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
 }
 
 History::~History() = default;
 
 void History::Board(int row)
 {
-    ui->listEntries->clear();
-    QListWidgetItem *board = ui->listBoards->item(row);
+    const QListWidgetItem *board = ui->listBoards->item(row);
     const bool any = board != nullptr;
-    if (any) {
-        const QList<BoardHistory::Entry> entries = BoardHistory::entries(board->text());
-        for (const BoardHistory::Entry &e : entries) {
-            const QString kind = e.kind == BoardHistory::Read ? tr("чтение") : tr("запись");
-            auto *item =
-                new QListWidgetItem(e.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
-                                        QStringLiteral("  ") + kind,
-                                    ui->listEntries);
-            item->setData(PathRole, e.path);
-        }
-        ui->listEntries->setCurrentRow(0);
-    }
+    entries->setBoard(any ? board->text() : QString());
+    ui->listEntries->setCurrentIndex(entries->index(0));
     ui->bOpen->setEnabled(any);
     ui->bCompare->setEnabled(any);
     ui->bFolder->setEnabled(any);
@@ -63,8 +54,7 @@ void History::Board(int row)
 
 QString History::entryPath() const
 {
-    const QListWidgetItem *item = ui->listEntries->currentItem();
-    return item ? item->data(PathRole).toString() : QString();
+    return entries->path(ui->listEntries->currentIndex().row());
 }
 
 void History::Open()

@@ -11,6 +11,7 @@ namespace Ui
 {
 class HistoryClass;
 }
+class HistoryEntries;
 
 // The board history: the boards whose configurations were kept, the entries of the chosen
 // one, and the comparison of an entry with the current configuration.
@@ -38,6 +39,7 @@ private:
 
     std::unique_ptr<Ui::HistoryClass> ui;
     std::function<const TQ275 *()> current;
+    HistoryEntries *entries; // owned as a child
 };
 
 #endif // HISTORY_H

@@ -174,6 +174,10 @@ private slots:
         QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Write, &path, t.addSecs(-60)));
         QVERIFY(BoardHistory::keep(cfg, "0007", BoardHistory::Read, &path, t.addSecs(60)));
         QVERIFY(BoardHistory::keep(cfg, "unknown", BoardHistory::Write, &path, t.addSecs(-3600)));
+        // A name that holds an impossible time is listed in its place as text; a name that is
+        // no entry's is not listed.
+        for (const char *name : {"2021-02-30_25-61-61-read.obd", "notes.obd"})
+            QVERIFY(QFile(BoardHistory::root() + "/0042/" + name).open(QIODevice::WriteOnly));
         QStringList boards, names;
         for (const BoardHistory::Board &b : BoardHistory::boards())
             boards << b.serial;
@@ -183,7 +187,7 @@ private slots:
         QCOMPARE(names, (QStringList{
                             "2026-03-05_14-30-00-read-4.obd r", "2026-03-05_14-30-00-write-3.obd w",
                             "2026-03-05_14-30-00-read-2.obd r", "2026-03-05_14-30-00-read.obd r",
-                            "2026-03-05_14-29-00-write.obd w"}));
+                            "2026-03-05_14-29-00-write.obd w", "2021-02-30_25-61-61-read.obd r"}));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
                  QString("0007"));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
@@ -216,7 +220,10 @@ private slots:
     {
         ModalResponder modal;
         const TQ275 entry = *reinterpret_cast<const TQ275 *>(otherRecord().constData());
-        QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read));
+        QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read, nullptr,
+                                   QDateTime(QDate(2026, 3, 5), QTime(14, 30, 0))));
+        QVERIFY(QFile::copy(BoardHistory::entries("0042").first().path,
+                            BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd"));
         Q275 w;
         w.show();
         w.create();
@@ -226,8 +233,14 @@ private slots:
                 a->trigger();
         QWidget *h = w.workArea()->activeSubWindow()->widget();
         QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
-        QVERIFY(
-            h->findChild<QListWidget *>("listEntries")->currentItem()->text().endsWith("чтение"));
+        // Each entry by its time and kind, or by its name when that holds an impossible time.
+        const auto *entries = h->findChild<QListView *>("listEntries");
+        QStringList shown;
+        for (int r = 0; r < entries->model()->rowCount(); ++r)
+            shown << entries->model()->index(r, 0).data().toString();
+        QCOMPARE(shown,
+                 (QStringList{"05.03.2026 14:30:00  чтение", "2021-02-30_25-61-61-read.obd"}));
+        QCOMPARE(entries->currentIndex().row(), 0);
 
         h->findChild<QPushButton *>("bCompare")->click();
         auto *table = h->findChild<QTableWidget *>("tableDiff");

@@ -78,6 +78,10 @@ private:
     void writeFile();
     void readFile();
     void loadFile(const QString &name, bool remember);
+    // The configuration in a file; null, after a warning, when it cannot be read.
+    std::unique_ptr<TQ275> readConfigFile(const QString &name);
+    // Makes the configuration read from the file the current one and shows it.
+    void takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool remember);
     void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();

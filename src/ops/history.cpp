@@ -57,10 +57,33 @@ QString History::entryPath() const
     return entries->path(ui->listEntries->currentIndex().row());
 }
 
+void History::say(const QString &text)
+{
+    ui->tableDiff->setRowCount(0);
+    ui->tableDiff->hide();
+    ui->labDiff->setText(text);
+}
+
+bool History::readEntry(const QString &path, TQ275 *entry, QByteArray *image)
+{
+    const ObdFile::Result result = ObdFile::load(path, entry, image);
+    if (result != ObdFile::Ok) {
+        say(ObdFile::message(result, path));
+        return false;
+    }
+    if (!entry->isValid()) {
+        say(tr("Запись повреждена: контрольная сумма конфигурации в ней неверна."));
+        return false;
+    }
+    return true;
+}
+
 void History::Open()
 {
+    // The entry is checked here, before the current configuration is closed for it.
     const QString path = entryPath();
-    if (!path.isEmpty())
+    TQ275 entry;
+    if (!path.isEmpty() && readEntry(path, &entry, nullptr))
         emit openEntry(path);
 }
 
@@ -69,26 +92,21 @@ void History::Compare()
     const QString path = entryPath();
     if (path.isEmpty())
         return;
-    ui->tableDiff->setRowCount(0);
-    ui->tableDiff->hide();
     const TQ275 *cfg = current ? current() : nullptr;
     if (!cfg) {
-        ui->labDiff->setText(tr("Нет текущей конфигурации для сравнения."));
+        say(tr("Нет текущей конфигурации для сравнения."));
         return;
     }
     TQ275 entry;
     QByteArray image; // the whole image, header included: no difference is left out
-    const ObdFile::Result result = ObdFile::load(path, &entry, &image);
-    if (result != ObdFile::Ok) {
-        ui->labDiff->setText(ObdFile::message(result, path));
+    if (!readEntry(path, &entry, &image))
         return;
-    }
     const QList<ConfigText::Change> changes = ConfigText::compare(image, ObdFile::image(*cfg));
     if (changes.isEmpty()) {
-        ui->labDiff->setText(tr("Запись совпадает с текущей конфигурацией."));
+        say(tr("Запись совпадает с текущей конфигурацией."));
         return;
     }
-    ui->labDiff->setText(tr("Отличия записи от текущей конфигурации:"));
+    say(tr("Отличия записи от текущей конфигурации:"));
     ui->tableDiff->setRowCount(int(changes.size()));
     for (int i = 0; i < changes.size(); ++i) {
         const ConfigText::Change &c = changes[i];

@@ -36,6 +36,11 @@ public slots:
 
 private:
     QString entryPath() const;
+    // The text under the lists, with no comparison shown.
+    void say(const QString &text);
+    // Reads the entry at path into entry (and its whole file into image, when asked for);
+    // false, with the reason said, when it cannot be read or its record fails its checksum.
+    bool readEntry(const QString &path, TQ275 *entry, QByteArray *image);
 
     std::unique_ptr<Ui::HistoryClass> ui;
     std::function<const TQ275 *()> current;

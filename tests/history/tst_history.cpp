@@ -41,6 +41,16 @@ struct KeepCase {
 };
 Q_DECLARE_METATYPE(KeepCase)
 
+// An entry in the history window, compared with and opened over a new configuration.
+struct EntryCase {
+    QByteArray file; // the entry's bytes
+    QString said;    // the text under the lists after "Сравнить" (PATH: the entry's file)
+    QStringList diff{};   // the comparison's rows
+    QByteArray current{}; // the current configuration once the entry was opened
+    QStringList boxes{};  // the modal boxes on the way, by their texts
+};
+Q_DECLARE_METATYPE(EntryCase)
+
 class TstHistory : public QObject
 {
     Q_OBJECT
@@ -215,25 +225,62 @@ private slots:
         QCOMPARE(BoardHistory::entries("0042").size(), 8);
     }
 
-    // The window: an entry opened as the current configuration, and compared with it.
-    void window()
+    // The history window of the main window, with a new configuration as the current one.
+    static QWidget *openHistory(Q275 &w)
     {
-        ModalResponder modal;
-        const TQ275 entry = *reinterpret_cast<const TQ275 *>(otherRecord().constData());
-        QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read, nullptr,
-                                   QDateTime(QDate(2026, 3, 5), QTime(14, 30, 0))));
-        QVERIFY(QFile::copy(BoardHistory::entries("0042").first().path,
-                            BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd"));
-        Q275 w;
         w.show();
         w.create();
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
         const QList<QAction *> acts = w.findChildren<QAction *>();
         for (QAction *a : acts)
             if (a->text() == QStringLiteral("&История плат..."))
                 a->trigger();
-        QWidget *h = w.workArea()->activeSubWindow()->widget();
+        return w.workArea()->activeSubWindow()->widget();
+    }
+    static QString entryFile()
+    {
+        return BoardHistory::root() + "/0042/2026-03-05_14-30-00-read.obd";
+    }
+    static void entryCases()
+    {
+        QTest::addColumn<EntryCase>("c");
+        const QString newDevice = "Закрыть текущее устройство";
+        const QString wrongSize = "Файл PATH не соответсвует типу устройства.";
+        QTest::newRow("entry") << EntryCase{
+            .file = image(otherRecord()),
+            .said = "Отличия записи от текущей конфигурации:",
+            .diff = {"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
+                     "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
+                     "Запись · Контрольная сумма: 0xE1 → 0xE3", "Запись · Байт 1: 0x25 → 0x04",
+                     "Запись · Байт 12: 0x45 → 0x64"},
+            .current = otherRecord(),
+            .boxes = {newDevice, newDevice}};
+        QTest::newRow("damaged entry")
+            << EntryCase{.file = image(otherRecord().replace(3, 1, "\x01")),
+                         .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
+                         .current = newRecord()};
+        QTest::newRow("short entry") << EntryCase{.file = image(otherRecord()).left(821),
+                                                  .said = wrongSize,
+                                                  .current = newRecord(),
+                                                  .boxes = {wrongSize}};
+    }
+    void putEntry(const QByteArray &bytes)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(entryFile()).path()));
+        QFile f(entryFile());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+
+    // The window lists the boards, and each entry by its time and kind, or by its name when
+    // that holds an impossible time.
+    void windowLists()
+    {
+        putEntry(image(otherRecord()));
+        QVERIFY(
+            QFile::copy(entryFile(), BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd"));
+        Q275 w;
+        QWidget *h = openHistory(w);
         QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
-        // Each entry by its time and kind, or by its name when that holds an impossible time.
         const auto *entries = h->findChild<QListView *>("listEntries");
         QStringList shown;
         for (int r = 0; r < entries->model()->rowCount(); ++r)
@@ -241,26 +288,48 @@ private slots:
         QCOMPARE(shown,
                  (QStringList{"05.03.2026 14:30:00  чтение", "2021-02-30_25-61-61-read.obd"}));
         QCOMPARE(entries->currentIndex().row(), 0);
+    }
 
+    // "Сравнить": what differs, or why the entry cannot be compared.
+    void compareEntry_data() { entryCases(); }
+    void compareEntry()
+    {
+        QFETCH(EntryCase, c);
+        putEntry(c.file);
+        Q275 w;
+        QWidget *h = openHistory(w);
         h->findChild<QPushButton *>("bCompare")->click();
+        QCOMPARE(h->findChild<QLabel *>("labDiff")->text(), c.said.replace("PATH", entryFile()));
         auto *table = h->findChild<QTableWidget *>("tableDiff");
         QStringList rows;
         for (int r = 0; r < table->rowCount(); ++r)
             rows << table->item(r, 0)->text() + " · " + table->item(r, 1)->text() + ": " +
                         table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
-        QCOMPARE(rows,
-                 (QStringList{"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
-                              "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
-                              "Запись · Контрольная сумма: 0xE1 → 0xE3",
-                              "Запись · Байт 1: 0x25 → 0x04", "Запись · Байт 12: 0x45 → 0x64"}));
+        QCOMPARE(rows, c.diff);
+        QCOMPARE(table->isVisible(), !c.diff.isEmpty());
+    }
 
+    // "Открыть", then the main window asked for the entry directly: the entry becomes the
+    // current configuration (not the file "Сохранить" writes, not a recent file), or, damaged
+    // or unreadable, is refused before the current configuration is closed.
+    void openEntry_data() { entryCases(); }
+    void openEntry()
+    {
+        QFETCH(EntryCase, c);
+        putEntry(c.file);
+        ModalResponder modal;
         modal.answerButton("&Да");
-        h->findChild<QPushButton *>("bOpen")->click();
-        QCOMPARE(bytes(w.currentConfig(), 20), otherRecord());
-        QCOMPARE(w.currentFileName(), QString()); // not the file "Сохранить" writes
+        modal.answerButton("&Да");
+        Q275 w;
+        openHistory(w)->findChild<QPushButton *>("bOpen")->click();
+        w.openEntry(entryFile());
+        QCOMPARE(w.currentConfig() ? bytes(w.currentConfig(), 20) : "none", c.current);
+        QStringList boxes;
+        for (const ModalResponder::Seen &seen : modal.seen)
+            boxes << seen.text;
+        QCOMPARE(boxes, c.boxes.replaceInStrings("PATH", entryFile()));
+        QCOMPARE(w.currentFileName(), QString());
         QVERIFY(QSettings().value("recentFileList").toStringList().isEmpty());
-        QCOMPARE(modal.seen.size(), 1);
-        w.setAttribute(Qt::WA_DeleteOnClose, false);
     }
 };
 

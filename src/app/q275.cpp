@@ -856,25 +856,30 @@ void Q275::closeWin(bool ok)
     if (!sw)
         return;
     const QString title = sw->windowTitle();
-    if (title == kRead)
-        pendingRead = 0; // its record is dealt with here
-    if (ok) {
-        if (title == kRead) {
-            showTree();
-            // A record that failed its checksum is gone now: the log says so, and the
-            // status bar must not call the read a success.
-            if (config)
-                statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
-        } else if (title == kWrite) {
-            statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
-        } else if (const EditorPart *part = editorPart(title); part && config) {
-            part->copy(*config, workCopy);
-            config->updateChecksum();
-        }
-    } else if (title == kRead) {
-        config.reset();
+    if (title == kRead) {
+        closeRead(ok, qobject_cast<const Read *>(sw->widget()));
+    } else if (ok && title == kWrite) {
+        statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
+    } else if (const EditorPart *part = editorPart(title); ok && part && config) {
+        part->copy(*config, workCopy);
+        config->updateChecksum();
     }
     sw->close();
+}
+
+void Q275::closeRead(bool ok, const Read *reader)
+{
+    pendingRead = 0; // its record is dealt with here
+    if (!ok) {
+        // A record that failed its checksum never reached config: the log says why.
+        if (reader && reader->isDamaged())
+            emit mes(tr(kDamaged));
+        config.reset();
+        return;
+    }
+    showTree();
+    if (config) // still there: it passed its checksum
+        statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
 }
 
 // ---- shutdown -------------------------------------------------------------------------------

@@ -35,7 +35,7 @@ History::History(std::function<const TQ275 *()> cur)
     if (boards.isEmpty())
         ui->labDiff->setText(tr("История пуста: копии появятся после чтения или записи платы."));
     ui->listBoards->setCurrentRow(0);
-    Board(ui->listBoards->currentRow()); // once: the board chosen from now on lists its own
+    Board(ui->listBoards->currentRow()); // listed once; from here on a board chosen lists its own
     connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
 }
 

@@ -47,6 +47,7 @@ namespace
 {
 const char kRecentKey[] = "recentFileList";
 const int kStatusTime = 2000;
+const char kDamaged[] = QT_TR_NOOP("Конфигурация адаптера Q-275 повреждена");
 
 // Work-window kinds; each is also the title of its sub-window.
 const QString kRead = QStringLiteral("Прочитать");
@@ -427,21 +428,39 @@ void Q275::readFile()
 
 void Q275::openEntry(const QString &path)
 {
-    // As opening a file, but the entry stays out of the recent files and is not the
-    // file that "Сохранить" writes to.
+    // As opening a file, but the entry is read and checked before the current configuration
+    // is closed for it: a damaged or unreadable entry leaves that as it is. The entry stays
+    // out of the recent files and is not the file that "Сохранить" writes to.
+    std::unique_ptr<TQ275> entry = readConfigFile(path);
+    if (!entry)
+        return;
+    if (!entry->isValid()) {
+        emit mes(tr(kDamaged));
+        return;
+    }
     if (config && !askClose())
         return;
-    loadFile(path, false);
+    takeConfig(std::move(entry), path, false);
 }
 
 void Q275::loadFile(const QString &name, bool remember)
 {
+    if (std::unique_ptr<TQ275> rec = readConfigFile(name))
+        takeConfig(std::move(rec), name, remember);
+}
+
+std::unique_ptr<TQ275> Q275::readConfigFile(const QString &name)
+{
     auto rec = std::make_unique<TQ275>();
     const ObdFile::Result result = ObdFile::load(name, rec.get());
-    if (result != ObdFile::Ok) {
-        warn(ObdFile::message(result, name));
-        return;
-    }
+    if (result == ObdFile::Ok)
+        return rec;
+    warn(ObdFile::message(result, name));
+    return nullptr;
+}
+
+void Q275::takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool remember)
+{
     config = std::move(rec);
     if (remember)
         rememberFile(name);
@@ -492,7 +511,7 @@ void Q275::showTree()
     if (!config)
         return;
     if (!config->isValid()) {
-        emit mes(tr("Конфигурация адаптера Q-275 повреждена"));
+        emit mes(tr(kDamaged));
         config.reset();
         return;
     }
@@ -837,25 +856,30 @@ void Q275::closeWin(bool ok)
     if (!sw)
         return;
     const QString title = sw->windowTitle();
-    if (title == kRead)
-        pendingRead = 0; // its record is dealt with here
-    if (ok) {
-        if (title == kRead) {
-            showTree();
-            // A record that failed its checksum is gone now: the log says so, and the
-            // status bar must not call the read a success.
-            if (config)
-                statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
-        } else if (title == kWrite) {
-            statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
-        } else if (const EditorPart *part = editorPart(title); part && config) {
-            part->copy(*config, workCopy);
-            config->updateChecksum();
-        }
-    } else if (title == kRead) {
-        config.reset();
+    if (title == kRead) {
+        closeRead(ok, qobject_cast<const Read *>(sw->widget()));
+    } else if (ok && title == kWrite) {
+        statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
+    } else if (const EditorPart *part = editorPart(title); ok && part && config) {
+        part->copy(*config, workCopy);
+        config->updateChecksum();
     }
     sw->close();
+}
+
+void Q275::closeRead(bool ok, const Read *reader)
+{
+    pendingRead = 0; // its record is dealt with here
+    if (!ok) {
+        // A record that failed its checksum never reached config: the log says why.
+        if (reader && reader->isDamaged())
+            emit mes(tr(kDamaged));
+        config.reset();
+        return;
+    }
+    showTree();
+    if (config) // still there: it passed its checksum
+        statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
 }
 
 // ---- shutdown -------------------------------------------------------------------------------

@@ -16,6 +16,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QTreeWidgetItem;
+class Read;
 class TThread;
 class TWorkWindow;
 
@@ -78,6 +79,10 @@ private:
     void writeFile();
     void readFile();
     void loadFile(const QString &name, bool remember);
+    // The configuration in a file; null, after a warning, when it cannot be read.
+    std::unique_ptr<TQ275> readConfigFile(const QString &name);
+    // Makes the configuration read from the file the current one and shows it.
+    void takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool remember);
     void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();
@@ -98,6 +103,8 @@ private:
     TWorkWindow *makeHistory(const QString &kind);
     // Reads a controller software file into romData; empty, or the reason it failed.
     QString readRom(const QString &name);
+    // A read's window closes: its record becomes the current configuration (ok), or goes.
+    void closeRead(bool ok, const Read *reader);
     // Drops the record of a read whose window went without a result.
     void dropPendingRead();
     // Asks the worker to end and waits a short while; false when it is still running.

@@ -1,6 +1,7 @@
 #include "config/boardhistory.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -16,18 +17,45 @@ namespace
 const char kStamp[] = "yyyy-MM-dd_HH-mm-ss";
 
 // "2012-03-05_14-30-00-read-2.obd": the time, the kind, and a number for a second entry.
-const QRegularExpression &entryName()
+bool readName(const QString &name, BoardHistory::Entry *e)
 {
     static const QRegularExpression re(QStringLiteral(
         "^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)-(read|write)(?:-(\\d+))?\\.obd$"));
-    return re;
+    const QRegularExpressionMatch m = re.match(name);
+    if (!m.hasMatch())
+        return false;
+    e->stamp = m.captured(1);
+    e->kind =
+        m.capturedView(2) == QLatin1String("write") ? BoardHistory::Write : BoardHistory::Read;
+    e->number = m.hasCaptured(3) ? m.capturedView(3).toInt() : 1;
+    return true;
+}
+
+// Each entry of the board's folder in turn, as the folder lists them; take(entry, name)
+// fills in the path when it keeps the entry.
+template <class Take> void forEachEntry(const QString &folder, Take take)
+{
+    QDirIterator it(folder, QDir::Files);
+    BoardHistory::Entry e;
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (readName(name, &e))
+            take(e, name);
+    }
 }
 } // namespace
 
 QString BoardHistory::root()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/history");
+    // QStandardPaths takes XDG_DATA_HOME as it stands, a relative value too, which would put
+    // the history under whatever folder the program was started in. Only an absolute value
+    // names a place; otherwise the per-user data folder is ~/.local/share.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString app = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (QDir::isRelativePath(data))
+        app = QDir::homePath() + QStringLiteral("/.local/share") + app.mid(data.size());
+    return app + QStringLiteral("/history");
 }
 
 QString BoardHistory::serialOf(const quint8 *ident, const quint8 *info)
@@ -71,45 +99,53 @@ bool BoardHistory::keep(const TQ275 &cfg, const QString &serial, Kind kind, QStr
     return false;
 }
 
+QDateTime BoardHistory::Entry::when() const
+{
+    return QDateTime::fromString(stamp, QLatin1String(kStamp));
+}
+
+bool BoardHistory::Entry::isNewerThan(const Entry &other) const
+{
+    const int byStamp = stamp.compare(other.stamp);
+    return byStamp != 0 ? byStamp > 0 : number > other.number;
+}
+
 QList<BoardHistory::Entry> BoardHistory::entries(const QString &serial)
 {
-    QList<QPair<Entry, int>> found; // with its number within the second
-    QDir dir(root() + QLatin1Char('/') + serial);
-    const QStringList names = dir.entryList({QStringLiteral("*.obd")}, QDir::Files);
-    for (const QString &n : names) {
-        const QRegularExpressionMatch m = entryName().match(n);
-        if (!m.hasMatch())
-            continue;
-        Entry e;
-        e.when = QDateTime::fromString(m.captured(1), QString::fromLatin1(kStamp));
-        e.kind = m.captured(2) == QLatin1String("write") ? Write : Read;
-        e.path = dir.filePath(n);
-        found.append({e, m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
-    }
-    // Newest first; within one second the higher number is the newer entry.
-    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
-        if (a.first.when != b.first.when)
-            return a.first.when > b.first.when;
-        return a.second > b.second;
-    });
+    const QString folder = root() + QLatin1Char('/') + serial + QLatin1Char('/');
     QList<Entry> list;
-    for (const auto &f : found)
-        list.append(f.first);
+    forEachEntry(folder, [&](Entry &e, const QString &name) {
+        e.path = folder + name;
+        list.append(e);
+    });
+    std::sort(list.begin(), list.end(),
+              [](const Entry &a, const Entry &b) { return a.isNewerThan(b); });
     return list;
 }
 
 QList<BoardHistory::Board> BoardHistory::boards()
 {
     QList<Board> list;
-    QDir dir(root());
-    const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &n : names) {
-        const QList<Entry> e = entries(n);
-        if (!e.isEmpty())
-            list.append({n, e.first().when, dir.filePath(n)});
+    QDirIterator it(root(), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        Board b{QString(), {}, it.next()};
+        b.serial = it.fileName();
+        QString newest; // the name of its newest entry, its path made once at the end
+        forEachEntry(b.path, [&](const Entry &e, const QString &name) {
+            if (newest.isEmpty() || e.isNewerThan(b.newest)) {
+                b.newest = e;
+                newest = name;
+            }
+        });
+        if (newest.isEmpty())
+            continue;
+        b.newest.path = b.path + QLatin1Char('/') + newest;
+        list.append(b);
     }
     std::sort(list.begin(), list.end(), [](const Board &a, const Board &b) {
-        return a.newest != b.newest ? a.newest > b.newest : a.serial < b.serial;
+        if (a.newest.stamp != b.newest.stamp)
+            return a.newest.isNewerThan(b.newest);
+        return a.serial < b.serial;
     });
     return list;
 }

@@ -17,15 +17,22 @@ class BoardHistory
 public:
     enum Kind { Read, Write };
 
-    struct Board {
-        QString serial;
-        QDateTime newest; // the time of its newest entry
-        QString path;     // its folder
-    };
     struct Entry {
-        QDateTime when;
+        QString stamp;  // the time as its name holds it: yyyy-MM-dd_HH-mm-ss
+        int number = 1; // its place among the entries of that second, reads and writes alike
         Kind kind = Read;
         QString path;
+
+        // The time its name holds; invalid for a name that holds an impossible date or time
+        // ("2021-02-30_25-61-61"), which is listed all the same, in its place as text.
+        QDateTime when() const;
+        // A later stamp (it sorts as text), or within one second the higher number.
+        bool isNewerThan(const Entry &other) const;
+    };
+    struct Board {
+        QString serial;
+        Entry newest; // its newest entry
+        QString path; // its folder
     };
 
     // The history's folder.
@@ -39,9 +46,10 @@ public:
     static bool keep(const TQ275 &cfg, const QString &serial, Kind kind, QString *path = nullptr,
                      const QDateTime &when = QDateTime::currentDateTime());
 
-    // The boards, the one with the newest entry first.
+    // The boards that hold an entry, the one with the newest entry first. Only the names
+    // are read: no entry is opened, no time parsed.
     static QList<Board> boards();
-    // The entries of one board, newest first.
+    // The entries of one board, newest first; as boards(), from the names alone.
     static QList<Entry> entries(const QString &serial);
 };
 

@@ -6,6 +6,7 @@
 #include "config/boardhistory.h"
 #include "config/configtext.h"
 #include "config/obdfile.h"
+#include "ops/historyentries.h"
 #include "ui_history.h"
 
 namespace
@@ -14,17 +15,17 @@ enum { PathRole = Qt::UserRole };
 }
 
 History::History(std::function<const TQ275 *()> cur)
-    : ui(new Ui::HistoryClass), current(std::move(cur))
+    : ui(new Ui::HistoryClass), current(std::move(cur)), entries(new HistoryEntries(this))
 {
     ui->setupUi(this);
     ui->tableDiff->hide();
+    ui->listEntries->setModel(entries);
 
     connect(ui->bClose, &QPushButton::clicked, this, &History::Quit);
     connect(ui->bOpen, &QPushButton::clicked, this, &History::Open);
     connect(ui->bCompare, &QPushButton::clicked, this, &History::Compare);
     connect(ui->bFolder, &QPushButton::clicked, this, &History::Folder);
-    connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
-    connect(ui->listEntries, &QListWidget::itemActivated, this, &History::Open);
+    connect(ui->listEntries, &QListView::activated, this, &History::Open);
 
     const QList<BoardHistory::Board> boards = BoardHistory::boards();
     for (const BoardHistory::Board &b : boards) {
@@ -34,28 +35,18 @@ History::History(std::function<const TQ275 *()> cur)
     if (boards.isEmpty())
         ui->labDiff->setText(tr("История пуста: копии появятся после чтения или записи платы."));
     ui->listBoards->setCurrentRow(0);
-    Board(ui->listBoards->currentRow());
+    Board(ui->listBoards->currentRow()); // listed once; from here on a board chosen lists its own
+    connect(ui->listBoards, &QListWidget::currentRowChanged, this, &History::Board);
 }
 
 History::~History() = default;
 
 void History::Board(int row)
 {
-    ui->listEntries->clear();
-    QListWidgetItem *board = ui->listBoards->item(row);
+    const QListWidgetItem *board = ui->listBoards->item(row);
     const bool any = board != nullptr;
-    if (any) {
-        const QList<BoardHistory::Entry> entries = BoardHistory::entries(board->text());
-        for (const BoardHistory::Entry &e : entries) {
-            const QString kind = e.kind == BoardHistory::Read ? tr("чтение") : tr("запись");
-            auto *item =
-                new QListWidgetItem(e.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) +
-                                        QStringLiteral("  ") + kind,
-                                    ui->listEntries);
-            item->setData(PathRole, e.path);
-        }
-        ui->listEntries->setCurrentRow(0);
-    }
+    entries->setBoard(any ? board->text() : QString());
+    ui->listEntries->setCurrentIndex(entries->index(0));
     ui->bOpen->setEnabled(any);
     ui->bCompare->setEnabled(any);
     ui->bFolder->setEnabled(any);
@@ -63,14 +54,36 @@ void History::Board(int row)
 
 QString History::entryPath() const
 {
-    const QListWidgetItem *item = ui->listEntries->currentItem();
-    return item ? item->data(PathRole).toString() : QString();
+    return entries->path(ui->listEntries->currentIndex().row());
+}
+
+void History::say(const QString &text)
+{
+    ui->tableDiff->setRowCount(0);
+    ui->tableDiff->hide();
+    ui->labDiff->setText(text);
+}
+
+bool History::readEntry(const QString &path, TQ275 *entry, QByteArray *image)
+{
+    const ObdFile::Result result = ObdFile::load(path, entry, image);
+    if (result != ObdFile::Ok) {
+        say(ObdFile::message(result, path));
+        return false;
+    }
+    if (!entry->isValid()) {
+        say(tr("Запись повреждена: контрольная сумма конфигурации в ней неверна."));
+        return false;
+    }
+    return true;
 }
 
 void History::Open()
 {
+    // The entry is checked here, before the current configuration is closed for it.
     const QString path = entryPath();
-    if (!path.isEmpty())
+    TQ275 entry;
+    if (!path.isEmpty() && readEntry(path, &entry, nullptr))
         emit openEntry(path);
 }
 
@@ -79,26 +92,21 @@ void History::Compare()
     const QString path = entryPath();
     if (path.isEmpty())
         return;
-    ui->tableDiff->setRowCount(0);
-    ui->tableDiff->hide();
     const TQ275 *cfg = current ? current() : nullptr;
     if (!cfg) {
-        ui->labDiff->setText(tr("Нет текущей конфигурации для сравнения."));
+        say(tr("Нет текущей конфигурации для сравнения."));
         return;
     }
     TQ275 entry;
     QByteArray image; // the whole image, header included: no difference is left out
-    const ObdFile::Result result = ObdFile::load(path, &entry, &image);
-    if (result != ObdFile::Ok) {
-        ui->labDiff->setText(ObdFile::message(result, path));
+    if (!readEntry(path, &entry, &image))
         return;
-    }
     const QList<ConfigText::Change> changes = ConfigText::compare(image, ObdFile::image(*cfg));
     if (changes.isEmpty()) {
-        ui->labDiff->setText(tr("Запись совпадает с текущей конфигурацией."));
+        say(tr("Запись совпадает с текущей конфигурацией."));
         return;
     }
-    ui->labDiff->setText(tr("Отличия записи от текущей конфигурации:"));
+    say(tr("Отличия записи от текущей конфигурации:"));
     ui->tableDiff->setRowCount(int(changes.size()));
     for (int i = 0; i < changes.size(); ++i) {
         const ConfigText::Change &c = changes[i];

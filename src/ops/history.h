@@ -11,6 +11,7 @@ namespace Ui
 {
 class HistoryClass;
 }
+class HistoryEntries;
 
 // The board history: the boards whose configurations were kept, the entries of the chosen
 // one, and the comparison of an entry with the current configuration.
@@ -35,9 +36,15 @@ public slots:
 
 private:
     QString entryPath() const;
+    // The text under the lists, with no comparison shown.
+    void say(const QString &text);
+    // Reads the entry at path into entry (and its whole file into image, when asked for);
+    // false, with the reason said, when it cannot be read or its record fails its checksum.
+    bool readEntry(const QString &path, TQ275 *entry, QByteArray *image);
 
     std::unique_ptr<Ui::HistoryClass> ui;
     std::function<const TQ275 *()> current;
+    HistoryEntries *entries; // owned as a child
 };
 
 #endif // HISTORY_H

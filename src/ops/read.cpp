@@ -23,6 +23,13 @@ void Read::Config(TQ275 *cfg)
 {
     if (failed || !cfg)
         return;
+    // A record that fails its checksum is thrown away: the read has failed, and the main
+    // window logs why when the window closes.
+    if (!cfg->isValid()) {
+        damaged = true;
+        setFailed(tr("Ошибка. Прочитанная конфигурация повреждена."));
+        return;
+    }
     // cfg points into the thread's own buffer: copy it now, never keep it.
     if (target)
         std::memcpy(target->bytes(), cfg->bytes(), TQ275::Size);

@@ -15,6 +15,9 @@ class Read : public TProgress
 public:
     Read(TThread *thread, TQ275 *cfg);
 
+    // The board sent a record that failed its checksum; the target record was left as it was.
+    bool isDamaged() const { return damaged; }
+
 public slots:
     void Config(TQ275 *cfg);
     void Error();
@@ -23,6 +26,7 @@ public slots:
 
 private:
     TQ275 *target; // not owned
+    bool damaged = false;
 };
 
 #endif // READ_H

@@ -16,6 +16,41 @@
 #include "testkit.h"
 #include "testsandbox.h"
 
+// A board on the in-memory line, as its answers show it.
+struct Board {
+    bool identity = true;              // false: error answers to 0x79 (an old board)
+    QByteArray record = otherRecord(); // its configuration; empty: 0x76 goes unanswered
+    QByteArray writeStatus = "0";      // "2": the board refuses the configuration written
+};
+using Post = void (*)(TThread &);
+// One task on the line; the posts of a row run one after the other.
+void postRead(TThread &t)
+{
+    t.postRead();
+}
+void postWrite(TThread &t)
+{
+    static const QByteArray written = otherRecord(0x42);
+    t.postSave(u8(written), 20);
+}
+struct KeepCase {
+    Board board{};
+    QList<Post> posts{};
+    QMap<QString, QByteArray> kept{}; // "serial/kind" and the file's bytes
+    QString line{};                   // the last log line
+};
+Q_DECLARE_METATYPE(KeepCase)
+
+// An entry in the history window, compared with and opened over a new configuration.
+struct EntryCase {
+    QByteArray file; // the entry's bytes
+    QString said;    // the text under the lists after "Сравнить" (PATH: the entry's file)
+    QStringList diff{};   // the comparison's rows
+    QByteArray current{}; // the current configuration once the entry was opened
+    QStringList boxes{};  // the modal boxes on the way, by their texts
+};
+Q_DECLARE_METATYPE(EntryCase)
+
 class TstHistory : public QObject
 {
     Q_OBJECT
@@ -39,8 +74,40 @@ class TstHistory : public QObject
         }
         return m;
     }
+    // Runs the posts against the board (serial number 42); the last log line.
+    static QString lastLine(const Board &board, const QList<Post> &posts)
+    {
+        auto port = std::make_shared<TMemoryPort>();
+        port->setResponder(TMemoryPort::rib([board](quint8 cmd, const QByteArray &) {
+            if (cmd == 0x79)
+                return board.identity ? TMemoryPort::answerFrame(0x79, QByteArray(18, '\x02'))
+                                      : TMemoryPort::answerFrame(0x73, "\x01");
+            if (cmd == 0x80)
+                return TMemoryPort::answerFrame(0x80, hex("2A00") + QByteArray(20, '\0'));
+            if (cmd == 0x76)
+                return board.record.isEmpty() ? QByteArray()
+                                              : TMemoryPort::answerFrame(0x76, board.record);
+            return TMemoryPort::answerFrame(cmd, board.writeStatus);
+        }));
+        TThread thread;
+        LinkRecorder rec(&thread, Qt::DirectConnection);
+        thread.setPortFactory([port] { return port; });
+        thread.setSleepFunction([](int) {});
+        thread.setPort("ttyT");
+        for (Post post : posts) {
+            post(thread);
+            if (!thread.wait(10000))
+                return "still running";
+        }
+        return rec.lines().value(rec.lines().size() - 1);
+    }
 
 private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setOrganizationName("Veltrona");
+        QCoreApplication::setApplicationName("Terminal Q-275");
+    }
     void init()
     {
         box.reset(new TestSandbox);
@@ -50,83 +117,57 @@ private slots:
     // Reads and writes over the in-memory line with a scripted board; the copies kept.
     void keeping_data()
     {
-        QTest::addColumn<QString>("steps"); // r: read, w: write, i: history folder is a file
-        QTest::addColumn<QString>("board"); // ident: identity; none: error answers to 0x79;
-                                            // corrupt: a record failing its checksum;
-                                            // refuse: status 2 to the write; dead: no 0x76
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("line"); // the last log line
-        QTest::newRow("read") << "r"
-                              << "ident" << QStringList{"0042/read"}
-                              << "Процесс чтения конфигурации выполнен";
-        QTest::newRow("read without identity")
-            << "r"
-            << "none" << QStringList{"unknown/read"} << "Процесс чтения конфигурации выполнен";
-        QTest::newRow("read corrupt")
-            << "r"
-            << "corrupt" << QStringList() << "Процесс чтения конфигурации выполнен";
-        QTest::newRow("read failed") << "r"
-                                     << "dead" << QStringList() << "Повтор передачи - попытка=9";
-        QTest::newRow("write after a read") << "rw"
-                                            << "ident" << QStringList{"0042/read", "0042/write"}
-                                            << "Процесс загрузки конфигурации выполнен";
-        QTest::newRow("write without a read")
-            << "w"
-            << "ident" << QStringList{"unknown/write"} << "Процесс загрузки конфигурации выполнен";
-        QTest::newRow("write refused")
-            << "w"
-            << "refuse" << QStringList() << "Ошибка, выполнения команды адаптером Q-275";
-        QTest::newRow("history cannot be made")
-            << "ir"
-            << "ident" << QStringList()
-            << "Копия конфигурации не сохранена в истории плат: ROOT/0042";
+        QTest::addColumn<KeepCase>("c");
+        const QString done = "Процесс чтения конфигурации выполнен";
+        const QString written = "Процесс загрузки конфигурации выполнен";
+        const QByteArray read = image(otherRecord()), write = image(otherRecord(0x42));
+        const auto add = [](const char *row, const KeepCase &c) { QTest::newRow(row) << c; };
+        add("read", {.posts = {postRead}, .kept = {{"0042/read", read}}, .line = done});
+        add("read without identity", {.board = {.identity = false},
+                                      .posts = {postRead},
+                                      .kept = {{"unknown/read", read}},
+                                      .line = done});
+        add("read corrupt", {.board = {.record = withChecksum(newRecord()).replace(19, 1, "\x01")},
+                             .posts = {postRead},
+                             .line = done});
+        add("read failed",
+            {.board = {.record = {}}, .posts = {postRead}, .line = "Повтор передачи - попытка=9"});
+        add("write after a read", {.posts = {postRead, postWrite},
+                                   .kept = {{"0042/read", read}, {"0042/write", write}},
+                                   .line = written});
+        add("write without a read",
+            {.posts = {postWrite}, .kept = {{"unknown/write", write}}, .line = written});
+        add("write refused", {.board = {.writeStatus = "2"},
+                              .posts = {postWrite},
+                              .line = "Ошибка, выполнения команды адаптером Q-275"});
     }
     void keeping()
     {
-        QFETCH(QString, steps);
-        QFETCH(QString, board);
-        QFETCH(QStringList, entries);
-        const QByteArray cfg =
-            board == "corrupt" ? withChecksum(newRecord()).replace(19, 1, "\x01") : otherRecord();
-        const QByteArray written = otherRecord(0x42);
-        auto port = std::make_shared<TMemoryPort>();
-        port->setResponder(TMemoryPort::rib([&](quint8 cmd, const QByteArray &) -> QByteArray {
-            if (cmd == 0x79)
-                return board == "none" ? TMemoryPort::answerFrame(0x73, "\x01")
-                                       : TMemoryPort::answerFrame(0x79, QByteArray(18, '\x02'));
-            if (cmd == 0x80) // serial number 42
-                return TMemoryPort::answerFrame(0x80, hex("2A00") + QByteArray(20, '\0'));
-            if (cmd == 0x76)
-                return board == "dead" ? QByteArray() : TMemoryPort::answerFrame(0x76, cfg);
-            return TMemoryPort::answerFrame(cmd, board == "refuse" ? "2" : "0");
-        }));
-        TThread thread;
-        LinkRecorder rec(&thread, Qt::DirectConnection);
-        thread.setPortFactory([port] { return port; });
-        thread.setSleepFunction([](int) {});
-        thread.setPort("ttyT");
-        if (steps.contains('i')) {
-            QVERIFY(QDir().mkpath(QFileInfo(BoardHistory::root()).path()));
-            QFile blocker(BoardHistory::root()); // a file where the folder should be
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-        }
-        if (steps.contains('r')) {
-            thread.postRead();
-            QVERIFY(thread.wait(10000));
-            QVERIFY(rec.outcome().filter("readCfg").size() == (board == "dead" ? 0 : 1));
-        }
-        if (steps.contains('w')) {
-            thread.postSave(u8(written), 20);
-            QVERIFY(thread.wait(10000));
-        }
-        QFETCH(QString, line);
-        QCOMPARE(rec.lines().last(), line.replace("ROOT", BoardHistory::root()));
-        const QMap<QString, QByteArray> got = kept();
-        QCOMPARE(got.keys(), entries);
-        if (got.contains("0042/read") || got.contains("unknown/read"))
-            QCOMPARE(got.first(), image(cfg));
-        if (steps.contains('w') && !entries.isEmpty())
-            QCOMPARE(got.last(), image(written));
+        QFETCH(KeepCase, c);
+        QCOMPARE(lastLine(c.board, c.posts), c.line);
+        QCOMPARE(kept(), c.kept);
+    }
+
+    // A history folder that cannot be made: the log names what failed, nothing is kept.
+    void notKept()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(BoardHistory::root()).path()));
+        QFile blocker(BoardHistory::root()); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QCOMPARE(lastLine({}, {postRead}), "Копия конфигурации не сохранена в истории плат: " +
+                                               BoardHistory::root() + "/0042");
+        QVERIFY(kept().isEmpty());
+    }
+
+    // A relative XDG_DATA_HOME names no place: the history goes under ~/.local/share.
+    void relativeDataHome()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", box->path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", "data");
+        const QString root = BoardHistory::root();
+        qputenv("HOME", home);
+        QCOMPARE(root, box->path() + "/.local/share/Veltrona/Terminal Q-275/history");
     }
 
     // Names in one second, and the order of boards and entries: newest first.
@@ -143,6 +184,10 @@ private slots:
         QVERIFY(BoardHistory::keep(cfg, "0042", BoardHistory::Write, &path, t.addSecs(-60)));
         QVERIFY(BoardHistory::keep(cfg, "0007", BoardHistory::Read, &path, t.addSecs(60)));
         QVERIFY(BoardHistory::keep(cfg, "unknown", BoardHistory::Write, &path, t.addSecs(-3600)));
+        // A name that holds an impossible time is listed in its place as text; a name that is
+        // no entry's is not listed.
+        for (const char *name : {"2021-02-30_25-61-61-read.obd", "notes.obd"})
+            QVERIFY(QFile(BoardHistory::root() + "/0042/" + name).open(QIODevice::WriteOnly));
         QStringList boards, names;
         for (const BoardHistory::Board &b : BoardHistory::boards())
             boards << b.serial;
@@ -152,7 +197,7 @@ private slots:
         QCOMPARE(names, (QStringList{
                             "2026-03-05_14-30-00-read-4.obd r", "2026-03-05_14-30-00-write-3.obd w",
                             "2026-03-05_14-30-00-read-2.obd r", "2026-03-05_14-30-00-read.obd r",
-                            "2026-03-05_14-29-00-write.obd w"}));
+                            "2026-03-05_14-29-00-write.obd w", "2021-02-30_25-61-61-read.obd r"}));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
                  QString("0007"));
         QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
@@ -180,45 +225,111 @@ private slots:
         QCOMPARE(BoardHistory::entries("0042").size(), 8);
     }
 
-    // The window: an entry opened as the current configuration, and compared with it.
-    void window()
+    // The history window of the main window, with a new configuration as the current one.
+    static QWidget *openHistory(Q275 &w)
     {
-        QCoreApplication::setOrganizationName("Veltrona");
-        QCoreApplication::setApplicationName("Terminal Q-275");
-        ModalResponder modal;
-        const TQ275 entry = *reinterpret_cast<const TQ275 *>(otherRecord().constData());
-        QVERIFY(BoardHistory::keep(entry, "0042", BoardHistory::Read));
-        Q275 w;
         w.show();
         w.create();
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
         const QList<QAction *> acts = w.findChildren<QAction *>();
         for (QAction *a : acts)
             if (a->text() == QStringLiteral("&История плат..."))
                 a->trigger();
-        QWidget *h = w.workArea()->activeSubWindow()->widget();
-        QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
-        QVERIFY(
-            h->findChild<QListWidget *>("listEntries")->currentItem()->text().endsWith("чтение"));
+        return w.workArea()->activeSubWindow()->widget();
+    }
+    static QString entryFile()
+    {
+        return BoardHistory::root() + "/0042/2026-03-05_14-30-00-read.obd";
+    }
+    static void entryCases()
+    {
+        QTest::addColumn<EntryCase>("c");
+        const QString newDevice = "Закрыть текущее устройство";
+        const QString wrongSize = "Файл PATH не соответсвует типу устройства.";
+        QTest::newRow("entry") << EntryCase{
+            .file = image(otherRecord()),
+            .said = "Отличия записи от текущей конфигурации:",
+            .diff = {"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
+                     "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
+                     "Запись · Контрольная сумма: 0xE1 → 0xE3", "Запись · Байт 1: 0x25 → 0x04",
+                     "Запись · Байт 12: 0x45 → 0x64"},
+            .current = otherRecord(),
+            .boxes = {newDevice, newDevice}};
+        QTest::newRow("damaged entry")
+            << EntryCase{.file = image(otherRecord().replace(3, 1, "\x01")),
+                         .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
+                         .current = newRecord()};
+        QTest::newRow("short entry") << EntryCase{.file = image(otherRecord()).left(821),
+                                                  .said = wrongSize,
+                                                  .current = newRecord(),
+                                                  .boxes = {wrongSize}};
+    }
+    void putEntry(const QByteArray &bytes)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(entryFile()).path()));
+        QFile f(entryFile());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
 
+    // The window lists the boards, and each entry by its time and kind, or by its name when
+    // that holds an impossible time.
+    void windowLists()
+    {
+        putEntry(image(otherRecord()));
+        QVERIFY(
+            QFile::copy(entryFile(), BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd"));
+        Q275 w;
+        QWidget *h = openHistory(w);
+        QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
+        const auto *entries = h->findChild<QListView *>("listEntries");
+        QStringList shown;
+        for (int r = 0; r < entries->model()->rowCount(); ++r)
+            shown << entries->model()->index(r, 0).data().toString();
+        QCOMPARE(shown,
+                 (QStringList{"05.03.2026 14:30:00  чтение", "2021-02-30_25-61-61-read.obd"}));
+        QCOMPARE(entries->currentIndex().row(), 0);
+    }
+
+    // "Сравнить": what differs, or why the entry cannot be compared.
+    void compareEntry_data() { entryCases(); }
+    void compareEntry()
+    {
+        QFETCH(EntryCase, c);
+        putEntry(c.file);
+        Q275 w;
+        QWidget *h = openHistory(w);
         h->findChild<QPushButton *>("bCompare")->click();
+        QCOMPARE(h->findChild<QLabel *>("labDiff")->text(), c.said.replace("PATH", entryFile()));
         auto *table = h->findChild<QTableWidget *>("tableDiff");
         QStringList rows;
         for (int r = 0; r < table->rowCount(); ++r)
             rows << table->item(r, 0)->text() + " · " + table->item(r, 1)->text() + ": " +
                         table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
-        QCOMPARE(rows,
-                 (QStringList{"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
-                              "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
-                              "Запись · Контрольная сумма: 0xE1 → 0xE3",
-                              "Запись · Байт 1: 0x25 → 0x04", "Запись · Байт 12: 0x45 → 0x64"}));
+        QCOMPARE(rows, c.diff);
+        QCOMPARE(table->isVisible(), !c.diff.isEmpty());
+    }
 
+    // "Открыть", then the main window asked for the entry directly: the entry becomes the
+    // current configuration (not the file "Сохранить" writes, not a recent file), or, damaged
+    // or unreadable, is refused before the current configuration is closed.
+    void openEntry_data() { entryCases(); }
+    void openEntry()
+    {
+        QFETCH(EntryCase, c);
+        putEntry(c.file);
+        ModalResponder modal;
         modal.answerButton("&Да");
-        h->findChild<QPushButton *>("bOpen")->click();
-        QCOMPARE(bytes(w.currentConfig(), 20), otherRecord());
-        QCOMPARE(w.currentFileName(), QString()); // not the file "Сохранить" writes
+        modal.answerButton("&Да");
+        Q275 w;
+        openHistory(w)->findChild<QPushButton *>("bOpen")->click();
+        w.openEntry(entryFile());
+        QCOMPARE(w.currentConfig() ? bytes(w.currentConfig(), 20) : "none", c.current);
+        QStringList boxes;
+        for (const ModalResponder::Seen &seen : modal.seen)
+            boxes << seen.text;
+        QCOMPARE(boxes, c.boxes.replaceInStrings("PATH", entryFile()));
+        QCOMPARE(w.currentFileName(), QString());
         QVERIFY(QSettings().value("recentFileList").toStringList().isEmpty());
-        QCOMPARE(modal.seen.size(), 1);
-        w.setAttribute(Qt::WA_DeleteOnClose, false);
     }
 };
 

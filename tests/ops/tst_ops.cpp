@@ -32,10 +32,12 @@ struct Op {
 };
 Q_DECLARE_METATYPE(Op)
 
-// A read through the main window: the board's record, and what the main window then keeps,
-// shows in its status bar and logs last.
+// A read through the main window: the board's record, what the Read window then says, and
+// what the main window keeps, shows in its status bar and logs last (once).
 struct MainRead {
-    QByteArray board, kept;
+    QByteArray board;
+    QString said;
+    QByteArray kept;
     QString status, top;
 };
 Q_DECLARE_METATYPE(MainRead)
@@ -58,6 +60,16 @@ const Op readOp{
     .failed = "Ошибка. Чтение конфигурации прервано.",
     .doneMs = 500,
     .target = otherRecord()};
+// A read whose record fails its checksum: a failure, not a success.
+const Op damagedReadOp = [] {
+    Op op = readOp;
+    op.fail = [](TThread *t, TProgress *) {
+        static QByteArray damaged = otherRecord().replace(3, 1, "\x01");
+        emit t->readCfg(reinterpret_cast<TQ275 *>(damaged.data()));
+    };
+    op.failed = "Ошибка. Прочитанная конфигурация повреждена.";
+    return op;
+}();
 const Op writeOp{.make = [](TThread *t, TQ275 *r) { return new Write(t, r); },
                  .done = [](TThread *t, TProgress *, TQ275 *) { emit t->saveStp(); },
                  .fail = [](TThread *t, TProgress *) { emit t->saveErr(); },
@@ -120,7 +132,7 @@ class TstOps : public QObject
         w->linkThread()->setPort(sim.portName());
         w->linkThread()->setSleepFunction([](int) {});
     }
-    static QString label(QWidget *w) { return w->findChild<QLabel *>()->text(); }
+    static QString label(QWidget *w) { return w ? w->findChild<QLabel *>()->text() : "gone"; }
     static QPushButton *button(QWidget *w) { return w->findChild<QPushButton *>(); }
     QWidget *active() const { return w->workArea()->activeSubWindow()->widget(); }
     QString log() const { return w->findChild<QPlainTextEdit *>()->toPlainText(); }
@@ -202,7 +214,11 @@ private slots:
     }
 
     // Failure: the text, a bar that no longer moves, a late success that changes nothing.
-    void failed_data() { allOps(); }
+    void failed_data()
+    {
+        allOps();
+        QTest::newRow("Read, damaged record") << damagedReadOp;
+    }
     void failed()
     {
         const Op op = open();
@@ -265,10 +281,12 @@ private slots:
         QTest::addColumn<MainRead>("read");
         const QByteArray corrupt = otherRecord().replace(3, 1, "\x01");
         QTest::newRow("read") << MainRead{.board = otherRecord(),
+                                          .said = "Конфигурация адаптера прочитана.",
                                           .kept = otherRecord(),
                                           .status = "Прочитана конфигурация",
                                           .top = "Загружена конфигурация адаптера Q-275"};
         QTest::newRow("corrupt") << MainRead{.board = corrupt,
+                                             .said = "Ошибка. Прочитанная конфигурация повреждена.",
                                              .kept = "",
                                              .status = "",
                                              .top = "Конфигурация адаптера Q-275 повреждена"};
@@ -280,12 +298,14 @@ private slots:
         makeMain(sim, {"--config", read.board.toHex()});
         w->read();
         QPointer<QWidget> reader = active();
-        QTRY_COMPARE(label(reader), QStringLiteral("Конфигурация адаптера прочитана."));
+        QTRY_COMPARE_WITH_TIMEOUT(label(reader), read.said, 10000);
         QCOMPARE(reader->findChild<QProgressBar *>()->maximum(), 25);
-        QTRY_VERIFY_WITH_TIMEOUT(!reader, 10000);
+        button(reader)->click();
+        QTRY_VERIFY(!reader);
         QCOMPARE(cfg(), read.kept);
         QCOMPARE(w->statusBar()->currentMessage(), read.status);
         QCOMPARE(log().section('\n', 0, 0).mid(11), read.top);
+        QCOMPARE(log().count(read.top), 1);
     }
     // A cancelled read: the task runs on, and its result reaches nothing.
     void readCancelled()

@@ -264,7 +264,7 @@ void Simulator::decide()
     decided = true;
     const int cmd = frame.size() >= 7 ? frame[6] : -1;
     ff = faults.take(cmd);
-    for (const std::string &t : ff.applied) {
+    for (const std::string &t : ff.applied()) {
         char c[8];
         std::snprintf(c, sizeof c, cmd < 0 ? "--" : "%02X", cmd & 0xFF);
         logLine(std::string("fault ") + c + " " + t);
@@ -276,14 +276,15 @@ void Simulator::decide()
 void Simulator::echoFrameByte(size_t i)
 {
     echoed = i + 1;
-    if (ff.noEcho)
+    if (ff.has(FaultKind::NoEcho))
         return;
-    if (ff.shortEcho >= 0 && int(i) >= ff.shortEcho)
+    if (ff.has(FaultKind::ShortEcho) && int(i) >= ff.arg(FaultKind::ShortEcho))
         return;
     uint8_t b = frame[i];
     const size_t last = size_t(frame[3]) + 3;
-    if (ff.badEcho != -1) {
-        const size_t at = ff.badEcho == -2 ? last : std::min(size_t(ff.badEcho), last);
+    if (ff.has(FaultKind::BadEcho)) {
+        const int arg = ff.arg(FaultKind::BadEcho);
+        const size_t at = arg == FaultAuto ? last : std::min(size_t(arg), last);
         if (i == at)
             b = uint8_t(~b);
     }
@@ -312,31 +313,31 @@ void Simulator::completeFrame()
     const bool ok = uint8_t(sum) == 0xFF;
     logLine(std::string(ok ? "rx req " : "rx bad ") + toHex(frame));
     // A RIB that lost the frame says nothing more.
-    if (ff.noEcho || ff.shortEcho >= 0 || ff.badEcho != -1) {
+    if (ff.has(FaultKind::NoEcho) || ff.has(FaultKind::ShortEcho) || ff.has(FaultKind::BadEcho)) {
         flushEcho(!frameEcho.empty());
         return;
     }
     flushEcho(true);
-    if (ff.close) {
+    if (ff.has(FaultKind::Close)) {
         OutItem it;
         it.closeLine = true;
         push(std::move(it));
         return;
     }
-    if (!ff.stray.empty()) {
+    if (!ff.stray().empty()) {
         OutItem it;
-        it.bytes = ff.stray;
+        it.bytes = ff.stray();
         it.logKind = "stray";
         push(std::move(it));
     }
-    if (!ok || ff.nak) {
+    if (!ok || ff.has(FaultKind::Nak)) {
         OutItem it;
         it.bytes = {0x60};
         it.logKind = "nak";
         push(std::move(it));
         return;
     }
-    if (ff.noAck)
+    if (ff.has(FaultKind::NoAck))
         return;
     {
         OutItem it;
@@ -348,36 +349,37 @@ void Simulator::completeFrame()
     Bytes packet;
     if (frame.size() > 5)
         packet.assign(frame.begin() + 4, frame.end() - 1);
-    if (ff.garble >= 0 && size_t(ff.garble) < packet.size())
-        packet[size_t(ff.garble)] = uint8_t(~packet[size_t(ff.garble)]);
+    const size_t garble = size_t(ff.arg(FaultKind::Garble));
+    if (ff.has(FaultKind::Garble) && garble < packet.size())
+        packet[garble] = uint8_t(~packet[garble]);
     const int cmd = packet.size() >= 3 ? packet[2] : -1;
     Board::Answer a;
     bool changed = false;
-    if (ff.error >= 0 && cmd >= 0) {
+    if (ff.has(FaultKind::Error) && cmd >= 0) {
         a.none = false;
         a.id = AnsError;
-        a.data = {uint8_t(ff.error)};
-    } else if (ff.status >= 0 && cmd >= 0) {
+        a.data = {uint8_t(ff.arg(FaultKind::Error))};
+    } else if (ff.has(FaultKind::Status) && cmd >= 0) {
         a.none = false;
         a.id = uint8_t(cmd);
-        a.data = {uint8_t(ff.status)};
+        a.data = {uint8_t(ff.arg(FaultKind::Status))};
     } else {
         a = board.handle(packet, now, changed);
     }
     if (changed)
         saveState();
-    if (a.none || ff.noAnswer)
+    if (a.none || ff.has(FaultKind::NoAnswer))
         return;
-    if (ff.longLen >= 0) {
+    if (ff.has(FaultKind::LongLen)) {
         OutItem it;
-        it.bytes = {0xFF, 0x8F, 0x00, uint8_t(ff.longLen)};
+        it.bytes = {0xFF, 0x8F, 0x00, uint8_t(ff.arg(FaultKind::LongLen))};
         it.delayMs = opt.latency;
         it.logKind = "noise";
         push(std::move(it));
     }
     OutItem it;
     it.bytes = answerFrame(a, ff, cmd);
-    it.delayMs = ff.longLen >= 0 ? 0 : opt.latency;
+    it.delayMs = ff.has(FaultKind::LongLen) ? 0 : opt.latency;
     it.logKind = "ans";
     push(std::move(it));
 }
@@ -385,25 +387,27 @@ void Simulator::completeFrame()
 Bytes Simulator::answerFrame(const Board::Answer &a, const FrameFaults &f, int cmd)
 {
     Bytes data = a.data;
-    if (f.shortLen != -1) {
-        const size_t keep = f.shortLen == -2 ? data.size() / 2 : size_t(f.shortLen);
+    if (f.has(FaultKind::Short)) {
+        const int arg = f.arg(FaultKind::Short);
+        const size_t keep = arg == FaultAuto ? data.size() / 2 : size_t(arg);
         if (keep < data.size())
             data.resize(keep);
     }
     uint8_t id = a.id;
-    if (f.wrongId >= 0 && cmd >= 0)
-        id = uint8_t(f.wrongId);
+    if (f.has(FaultKind::WrongId) && cmd >= 0)
+        id = uint8_t(f.arg(FaultKind::WrongId));
     Bytes packet = {0x43, uint8_t(data.size() + 2), id};
     packet.insert(packet.end(), data.begin(), data.end());
     unsigned s = 0;
     for (uint8_t x : packet)
         s += x;
     uint8_t psum = uint8_t(0x100 - (s & 0xFF));
-    if (f.badPacketSum)
+    if (f.has(FaultKind::BadPacketSum))
         psum ^= 0x01;
     packet.push_back(psum);
-    if (f.corruptPacket != -1) {
-        const size_t at = f.corruptPacket == -2 ? packet.size() - 2 : size_t(f.corruptPacket);
+    if (f.has(FaultKind::CorruptPacket)) {
+        const int arg = f.arg(FaultKind::CorruptPacket);
+        const size_t at = arg == FaultAuto ? packet.size() - 2 : size_t(arg);
         if (at < packet.size())
             packet[at] = uint8_t(~packet[at]);
     }
@@ -413,17 +417,19 @@ Bytes Simulator::answerFrame(const Board::Answer &a, const FrameFaults &f, int c
     for (uint8_t x : fr)
         s += x;
     uint8_t fsum = uint8_t(0xFF - (s & 0xFF));
-    if (f.badFrameSum)
+    if (f.has(FaultKind::BadFrameSum))
         fsum ^= 0x01;
     fr.push_back(fsum);
-    if (f.corrupt != -1) {
+    if (f.has(FaultKind::Corrupt)) {
+        const int arg = f.arg(FaultKind::Corrupt);
         // Default: the last data byte (the identifier when there is no data).
-        size_t at = f.corrupt == -2 ? fr.size() - 3 : size_t(f.corrupt);
+        size_t at = arg == FaultAuto ? fr.size() - 3 : size_t(arg);
         if (at < fr.size())
             fr[at] = uint8_t(~fr[at]);
     }
-    if (f.truncated != -1) {
-        const size_t keep = f.truncated == -2 ? fr.size() / 2 : size_t(f.truncated);
+    if (f.has(FaultKind::Truncated)) {
+        const int arg = f.arg(FaultKind::Truncated);
+        const size_t keep = arg == FaultAuto ? fr.size() / 2 : size_t(arg);
         if (keep < fr.size())
             fr.resize(keep);
     }

@@ -77,6 +77,13 @@ const char *const logHelp =
     "status '1' for a wrong packet checksum and '2' for wrong data (length, or a\n"
     "configuration whose checksum is wrong).\n";
 
+[[noreturn]] void bad(const std::string &msg)
+{
+    std::fprintf(stderr, "q275-sim: %s (see --help)\n", msg.c_str());
+    std::exit(2);
+}
+
+// True when argv[i] is the option name, with its value after '=' or in the next argument.
 bool takeValue(int &i, int argc, char **argv, const std::string &name, std::string &value)
 {
     const std::string a = argv[i];
@@ -86,28 +93,19 @@ bool takeValue(int &i, int argc, char **argv, const std::string &name, std::stri
     }
     if (a != name)
         return false;
-    if (i + 1 >= argc) {
-        std::fprintf(stderr, "q275-sim: %s needs a value (see --help)\n", name.c_str());
-        std::exit(2);
-    }
+    if (i + 1 >= argc)
+        bad(name + " needs a value");
     value = argv[++i];
     return true;
 }
 
-[[noreturn]] void bad(const std::string &msg)
-{
-    std::fprintf(stderr, "q275-sim: %s (see --help)\n", msg.c_str());
-    std::exit(2);
-}
-
 int toInt(const std::string &v, const std::string &name, long lo, long hi)
 {
-    char *end = nullptr;
-    const long x = std::strtol(v.c_str(), &end, 10);
-    if (v.empty() || *end || x < lo || x > hi)
+    int x = 0;
+    if (!readNumber(v, 10, lo, hi, x))
         bad(name + ": '" + v + "' is not a number from " + std::to_string(lo) + " to " +
             std::to_string(hi));
-    return int(x);
+    return x;
 }
 
 Bytes toRecord(const std::string &v, const std::string &name, size_t size)
@@ -118,20 +116,33 @@ Bytes toRecord(const std::string &v, const std::string &name, size_t size)
     return b;
 }
 
-} // namespace
+Fault toFault(const std::string &v)
+{
+    Fault f;
+    std::string err;
+    if (!parseFault(v, f, err))
+        bad("--fault " + v + ": " + err);
+    return f;
+}
 
-int main(int argc, char **argv)
+void printHelp()
+{
+    std::fputs(usage, stdout);
+    std::fputs(faultHelp, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(logHelp, stdout);
+}
+
+// The command line; the help, or a bad option, ends the program here.
+Options parseOptions(int argc, char **argv)
 {
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string v;
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(usage, stdout);
-            std::fputs(faultHelp, stdout);
-            std::fputs("\n", stdout);
-            std::fputs(logHelp, stdout);
-            return 0;
+            printHelp();
+            std::exit(0);
         } else if (a == "--no-pacing") {
             o.pacing = false;
         } else if (a == "--no-identity") {
@@ -147,11 +158,7 @@ int main(int argc, char **argv)
         } else if (takeValue(i, argc, argv, "--control", v)) {
             o.control = v;
         } else if (takeValue(i, argc, argv, "--fault", v)) {
-            Fault f;
-            std::string err;
-            if (!parseFault(v, f, err))
-                bad("--fault " + v + ": " + err);
-            o.faults.push_back(f);
+            o.faults.push_back(toFault(v));
         } else if (takeValue(i, argc, argv, "--baud", v)) {
             o.baud = toInt(v, "--baud", 300, 1000000);
         } else if (takeValue(i, argc, argv, "--latency", v)) {
@@ -159,16 +166,23 @@ int main(int argc, char **argv)
         } else if (takeValue(i, argc, argv, "--trace-rate", v)) {
             o.traceRate = toInt(v, "--trace-rate", 0, 1000);
         } else if (takeValue(i, argc, argv, "--config", v)) {
-            o.config = toRecord(v, "--config", 20);
+            o.config = toRecord(v, "--config", ConfigSize);
         } else if (takeValue(i, argc, argv, "--ident", v)) {
-            o.ident = toRecord(v, "--ident", 18);
+            o.ident = toRecord(v, "--ident", IdentSize);
         } else if (takeValue(i, argc, argv, "--info", v)) {
-            o.info = toRecord(v, "--info", 22);
+            o.info = toRecord(v, "--info", InfoSize);
         } else {
             bad("unknown option '" + a + "'");
         }
     }
+    return o;
+}
 
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Options o = parseOptions(argc, argv);
     Simulator::catchSignals();
 #ifdef __linux__
     if (o.withParent) {

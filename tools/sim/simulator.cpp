@@ -23,6 +23,81 @@ void onSignal(int)
     stopSignal = 1;
 }
 
+// A frame that stops half-way is given up after this; bytes outside a frame are logged
+// once the line has been quiet this long.
+const auto frameTimeout = std::chrono::milliseconds(1000);
+const auto junkTimeout = std::chrono::milliseconds(100);
+
+// The byte index or length a fault's argument names, or the one the frame gives.
+size_t place(int arg, size_t byDefault)
+{
+    return arg == FaultAuto ? byDefault : size_t(arg);
+}
+
+void invert(Bytes &b, size_t at)
+{
+    if (at < b.size())
+        b[at] = uint8_t(~b[at]);
+}
+
+void cut(Bytes &b, size_t keep)
+{
+    if (keep < b.size())
+        b.resize(keep);
+}
+
+// The type of the file at the path (S_IFIFO, S_IFLNK, ...), or 0 when there is none.
+mode_t fileType(const std::string &path)
+{
+    struct stat sb;
+    return lstat(path.c_str(), &sb) == 0 ? sb.st_mode & S_IFMT : 0;
+}
+
+// True when the path is free, or there is a file of the wanted type (then there is set).
+bool usablePath(const std::string &path, mode_t wanted, const char *what, bool &there,
+                std::string &err)
+{
+    const mode_t type = fileType(path);
+    there = type != 0;
+    if (!there || type == wanted)
+        return true;
+    err = path + ": exists and is not " + what;
+    return false;
+}
+
+// Raw bytes at 9600 baud, no modem lines.
+void makeRaw(int fd)
+{
+    termios t;
+    if (tcgetattr(fd, &t) != 0)
+        return;
+    cfmakeraw(&t);
+    cfsetispeed(&t, B9600);
+    cfsetospeed(&t, B9600);
+    t.c_cflag |= CLOCAL | CREAD;
+    tcsetattr(fd, TCSANOW, &t);
+}
+
+// Blocks the stop signals; they are taken only while run() waits, with the set returned.
+sigset_t blockStopSignals()
+{
+    sigset_t block, none;
+    sigemptyset(&block);
+    sigaddset(&block, SIGTERM);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGHUP);
+    sigprocmask(SIG_BLOCK, &block, nullptr);
+    sigemptyset(&none);
+    return none;
+}
+
+timespec timeUntil(SimClock::time_point wake, SimClock::time_point now)
+{
+    const auto left = std::max(SimClock::duration::zero(), wake - now);
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    return {time_t(ns / 1000000000), long(ns % 1000000000)};
+}
+
 } // namespace
 
 void Simulator::catchSignals()
@@ -41,18 +116,8 @@ bool Simulator::init(std::string &err)
     byteTime = std::chrono::duration_cast<SimClock::duration>(
         std::chrono::duration<double>(10.0 / opt.baud));
     board.setTraceRate(opt.traceRate);
-    if (!opt.state.empty()) {
-        std::ifstream in(opt.state);
-        if (in) {
-            std::stringstream ss;
-            ss << in.rdbuf();
-            std::string e;
-            if (!board.parse(ss.str(), e)) {
-                err = opt.state + ": " + e;
-                return false;
-            }
-        }
-    }
+    if (!loadState(err))
+        return false;
     BoardRecords &r = board.records();
     if (!opt.config.empty())
         r.config = opt.config;
@@ -61,35 +126,60 @@ bool Simulator::init(std::string &err)
     if (!opt.info.empty())
         r.info = opt.info;
     r.identity = !opt.noIdentity;
-    if (!opt.log.empty()) {
-        logFile = std::fopen(opt.log.c_str(), "w");
-        if (!logFile) {
-            err = opt.log + ": " + std::strerror(errno);
-            return false;
-        }
-    }
-    if (!opt.control.empty()) {
-        struct stat sb;
-        if (lstat(opt.control.c_str(), &sb) == 0) {
-            if (!S_ISFIFO(sb.st_mode)) {
-                err = opt.control + ": exists and is not a FIFO";
-                return false;
-            }
-        } else if (mkfifo(opt.control.c_str(), 0600) != 0) {
-            err = opt.control + ": " + std::strerror(errno);
-            return false;
-        }
-        ctlRead = open(opt.control.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        // Our own writer keeps the FIFO from reporting end-of-file between writers.
-        ctlWrite = open(opt.control.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (ctlRead < 0 || ctlWrite < 0) {
-            err = opt.control + ": " + std::strerror(errno);
-            return false;
-        }
-    }
+    if (!openLog(err) || !openControl(err))
+        return false;
     // The state file is complete before the device is announced.
     saveState();
     return openLine(err);
+}
+
+// The records kept by an earlier run, if there was one.
+bool Simulator::loadState(std::string &err)
+{
+    if (opt.state.empty())
+        return true;
+    std::ifstream in(opt.state);
+    if (!in)
+        return true;
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string e;
+    if (board.parse(ss.str(), e))
+        return true;
+    err = opt.state + ": " + e;
+    return false;
+}
+
+bool Simulator::openLog(std::string &err)
+{
+    if (opt.log.empty())
+        return true;
+    logFile = std::fopen(opt.log.c_str(), "w");
+    if (logFile)
+        return true;
+    err = opt.log + ": " + std::strerror(errno);
+    return false;
+}
+
+bool Simulator::openControl(std::string &err)
+{
+    if (opt.control.empty())
+        return true;
+    bool there = false;
+    if (!usablePath(opt.control, S_IFIFO, "a FIFO", there, err))
+        return false;
+    if (!there && mkfifo(opt.control.c_str(), 0600) != 0) {
+        err = opt.control + ": " + std::strerror(errno);
+        return false;
+    }
+    ctlRead = open(opt.control.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Our own writer keeps the FIFO from reporting end-of-file between writers.
+    ctlWrite = open(opt.control.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (ctlRead < 0 || ctlWrite < 0) {
+        err = opt.control + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 bool Simulator::openLine(std::string &err)
@@ -113,28 +203,9 @@ bool Simulator::openLine(std::string &err)
         err = slavePath + ": " + std::strerror(errno);
         return false;
     }
-    termios t;
-    if (tcgetattr(slave, &t) == 0) {
-        cfmakeraw(&t);
-        cfsetispeed(&t, B9600);
-        cfsetospeed(&t, B9600);
-        t.c_cflag |= CLOCAL | CREAD;
-        tcsetattr(slave, TCSANOW, &t);
-    }
-    if (!opt.link.empty()) {
-        struct stat sb;
-        if (lstat(opt.link.c_str(), &sb) == 0) {
-            if (!S_ISLNK(sb.st_mode)) {
-                err = opt.link + ": exists and is not a symbolic link";
-                return false;
-            }
-            unlink(opt.link.c_str());
-        }
-        if (symlink(slavePath.c_str(), opt.link.c_str()) != 0) {
-            err = opt.link + ": " + std::strerror(errno);
-            return false;
-        }
-    }
+    makeRaw(slave);
+    if (!makeLink(err))
+        return false;
     std::printf("%s\n", slavePath.c_str());
     std::fflush(stdout);
     logLine("line open " + slavePath);
@@ -143,6 +214,22 @@ bool Simulator::openLine(std::string &err)
     junk.clear();
     nextByte = SimClock::now();
     return true;
+}
+
+// The --link name for the device; one left behind by an earlier run is replaced.
+bool Simulator::makeLink(std::string &err)
+{
+    if (opt.link.empty())
+        return true;
+    bool there = false;
+    if (!usablePath(opt.link, S_IFLNK, "a symbolic link", there, err))
+        return false;
+    if (there)
+        unlink(opt.link.c_str());
+    if (symlink(slavePath.c_str(), opt.link.c_str()) == 0)
+        return true;
+    err = opt.link + ": " + std::strerror(errno);
+    return false;
 }
 
 // Lets the terminal read what is still on its way before the line goes.
@@ -168,6 +255,19 @@ void Simulator::closeLine()
     logLine("line close");
 }
 
+// The close fault: what was still to be sent is dropped with the line.
+void Simulator::reopenLine()
+{
+    out.clear();
+    closeLine();
+    std::string err;
+    if (!openLine(err)) {
+        std::fprintf(stderr, "q275-sim: %s\n", err.c_str());
+        quit = true;
+    }
+    lastDone = now = SimClock::now();
+}
+
 void Simulator::logLine(const std::string &text)
 {
     if (!logFile)
@@ -176,6 +276,7 @@ void Simulator::logLine(const std::string &text)
     std::fflush(logFile);
 }
 
+// Written whole to a new file that then takes the place of the old one.
 void Simulator::saveState()
 {
     if (opt.state.empty())
@@ -183,12 +284,10 @@ void Simulator::saveState()
     const std::string tmp = opt.state + ".tmp";
     {
         std::ofstream o(tmp, std::ios::trunc);
-        if (!o) {
-            std::fprintf(stderr, "q275-sim: cannot write %s\n", tmp.c_str());
-            return;
+        if (o) {
+            o << board.serialize();
+            o.flush();
         }
-        o << board.serialize();
-        o.flush();
         if (!o) {
             std::fprintf(stderr, "q275-sim: cannot write %s\n", tmp.c_str());
             return;
@@ -199,6 +298,15 @@ void Simulator::saveState()
 }
 
 // ---- The RIB: frames from the terminal ----
+
+void Simulator::receive()
+{
+    uint8_t buf[512];
+    const ssize_t n = read(master, buf, sizeof buf);
+    for (ssize_t i = 0; i < n; ++i)
+        feed(buf[i]);
+    flushEcho(false);
+}
 
 void Simulator::flushJunk()
 {
@@ -222,6 +330,15 @@ void Simulator::flushEcho(bool last)
     push(std::move(it));
 }
 
+void Simulator::send(Bytes bytes, const char *logKind, int delayMs)
+{
+    OutItem it;
+    it.bytes = std::move(bytes);
+    it.logKind = logKind;
+    it.delayMs = delayMs;
+    push(std::move(it));
+}
+
 void Simulator::feed(uint8_t b)
 {
     lastByte = now;
@@ -231,7 +348,6 @@ void Simulator::feed(uint8_t b)
             st = St::Frame;
             frame.assign(1, b);
             decided = false;
-            echoed = 0;
             frameEcho.clear();
             ff = FrameFaults();
         } else {
@@ -275,19 +391,15 @@ void Simulator::decide()
 
 void Simulator::echoFrameByte(size_t i)
 {
-    echoed = i + 1;
     if (ff.has(FaultKind::NoEcho))
         return;
     if (ff.has(FaultKind::ShortEcho) && int(i) >= ff.arg(FaultKind::ShortEcho))
         return;
     uint8_t b = frame[i];
+    // bad-echo hits the byte named, or the last one when none is named or it lies beyond.
     const size_t last = size_t(frame[3]) + 3;
-    if (ff.has(FaultKind::BadEcho)) {
-        const int arg = ff.arg(FaultKind::BadEcho);
-        const size_t at = arg == FaultAuto ? last : std::min(size_t(arg), last);
-        if (i == at)
-            b = uint8_t(~b);
-    }
+    if (ff.has(FaultKind::BadEcho) && i == std::min(place(ff.arg(FaultKind::BadEcho), last), last))
+        b = uint8_t(~b);
     echoBuf.push_back(b);
     frameEcho.push_back(b);
 }
@@ -304,135 +416,120 @@ void Simulator::abortFrame()
         feed(x);
 }
 
+// A frame that stopped half-way is given up; bytes outside a frame are logged once the
+// line is quiet.
+void Simulator::giveUpStalled()
+{
+    if (st == St::Frame && now - lastByte >= frameTimeout) {
+        if (!decided) {
+            echoBuf.insert(echoBuf.end(), frame.begin(), frame.end());
+            flushEcho(false);
+        }
+        junk.insert(junk.end(), frame.begin(), frame.end());
+        frame.clear();
+        st = St::Idle;
+        flushJunk();
+    }
+    if (st == St::Idle && !junk.empty() && now - lastByte >= junkTimeout)
+        flushJunk();
+}
+
 void Simulator::completeFrame()
 {
     st = St::Idle;
-    unsigned sum = 0;
-    for (uint8_t x : frame)
-        sum += x;
-    const bool ok = uint8_t(sum) == 0xFF;
+    const bool ok = sum8(frame) == 0xFF;
     logLine(std::string(ok ? "rx req " : "rx bad ") + toHex(frame));
+    if (!acknowledge(ok))
+        return;
+    // The radio hands the packet (without the frame checksum) to the board.
+    Bytes packet;
+    if (frame.size() > 5)
+        packet.assign(frame.begin() + 4, frame.end() - 1);
+    if (ff.has(FaultKind::Garble))
+        invert(packet, size_t(ff.arg(FaultKind::Garble)));
+    const int cmd = packet.size() >= 3 ? packet[2] : -1;
+    const Board::Answer a = boardAnswer(packet, cmd);
+    if (a.none || ff.has(FaultKind::NoAnswer))
+        return;
+    const bool noise = ff.has(FaultKind::LongLen);
+    if (noise)
+        send({0xFF, 0x8F, 0x00, uint8_t(ff.arg(FaultKind::LongLen))}, "noise", opt.latency);
+    send(answerFrame(a, cmd), "ans", noise ? 0 : opt.latency);
+}
+
+// The RIB's part once the frame is complete: the rest of the echo, then the
+// acknowledgement, or the retransmission request. True when the frame goes on to the board.
+bool Simulator::acknowledge(bool frameOk)
+{
     // A RIB that lost the frame says nothing more.
     if (ff.has(FaultKind::NoEcho) || ff.has(FaultKind::ShortEcho) || ff.has(FaultKind::BadEcho)) {
         flushEcho(!frameEcho.empty());
-        return;
+        return false;
     }
     flushEcho(true);
     if (ff.has(FaultKind::Close)) {
         OutItem it;
         it.closeLine = true;
         push(std::move(it));
-        return;
+        return false;
     }
-    if (!ff.stray().empty()) {
-        OutItem it;
-        it.bytes = ff.stray();
-        it.logKind = "stray";
-        push(std::move(it));
-    }
-    if (!ok || ff.has(FaultKind::Nak)) {
-        OutItem it;
-        it.bytes = {0x60};
-        it.logKind = "nak";
-        push(std::move(it));
-        return;
+    if (!ff.stray().empty())
+        send(ff.stray(), "stray");
+    if (!frameOk || ff.has(FaultKind::Nak)) {
+        send({0x60}, "nak");
+        return false;
     }
     if (ff.has(FaultKind::NoAck))
-        return;
-    {
-        OutItem it;
-        it.bytes = {0x50};
-        it.logKind = "ack";
-        push(std::move(it));
-    }
-    // The radio hands the packet (without the frame checksum) to the board.
-    Bytes packet;
-    if (frame.size() > 5)
-        packet.assign(frame.begin() + 4, frame.end() - 1);
-    const size_t garble = size_t(ff.arg(FaultKind::Garble));
-    if (ff.has(FaultKind::Garble) && garble < packet.size())
-        packet[garble] = uint8_t(~packet[garble]);
-    const int cmd = packet.size() >= 3 ? packet[2] : -1;
-    Board::Answer a;
-    bool changed = false;
-    if (ff.has(FaultKind::Error) && cmd >= 0) {
-        a.none = false;
-        a.id = AnsError;
-        a.data = {uint8_t(ff.arg(FaultKind::Error))};
-    } else if (ff.has(FaultKind::Status) && cmd >= 0) {
-        a.none = false;
-        a.id = uint8_t(cmd);
-        a.data = {uint8_t(ff.arg(FaultKind::Status))};
-    } else {
-        a = board.handle(packet, now, changed);
-    }
-    if (changed)
-        saveState();
-    if (a.none || ff.has(FaultKind::NoAnswer))
-        return;
-    if (ff.has(FaultKind::LongLen)) {
-        OutItem it;
-        it.bytes = {0xFF, 0x8F, 0x00, uint8_t(ff.arg(FaultKind::LongLen))};
-        it.delayMs = opt.latency;
-        it.logKind = "noise";
-        push(std::move(it));
-    }
-    OutItem it;
-    it.bytes = answerFrame(a, ff, cmd);
-    it.delayMs = ff.has(FaultKind::LongLen) ? 0 : opt.latency;
-    it.logKind = "ans";
-    push(std::move(it));
+        return false;
+    send({0x50}, "ack");
+    return true;
 }
 
-Bytes Simulator::answerFrame(const Board::Answer &a, const FrameFaults &f, int cmd)
+// What the board answers, or the answer a board fault puts in its place.
+Board::Answer Simulator::boardAnswer(const Bytes &packet, int cmd)
+{
+    if (ff.has(FaultKind::Error) && cmd >= 0)
+        return Board::Answer::with(AnsError, {uint8_t(ff.arg(FaultKind::Error))});
+    if (ff.has(FaultKind::Status) && cmd >= 0)
+        return Board::Answer::with(uint8_t(cmd), {uint8_t(ff.arg(FaultKind::Status))});
+    bool changed = false;
+    const Board::Answer a = board.handle(packet, now, changed);
+    if (changed)
+        saveState();
+    return a;
+}
+
+// The answer packet (0x43, n, identifier, data, checksum) with the faults of the packet.
+Bytes Simulator::answerPacket(const Board::Answer &a, int cmd) const
 {
     Bytes data = a.data;
-    if (f.has(FaultKind::Short)) {
-        const int arg = f.arg(FaultKind::Short);
-        const size_t keep = arg == FaultAuto ? data.size() / 2 : size_t(arg);
-        if (keep < data.size())
-            data.resize(keep);
-    }
-    uint8_t id = a.id;
-    if (f.has(FaultKind::WrongId) && cmd >= 0)
-        id = uint8_t(f.arg(FaultKind::WrongId));
-    Bytes packet = {0x43, uint8_t(data.size() + 2), id};
+    if (ff.has(FaultKind::Short))
+        cut(data, place(ff.arg(FaultKind::Short), data.size() / 2));
+    const bool wrongId = ff.has(FaultKind::WrongId) && cmd >= 0;
+    Bytes packet = {0x43, uint8_t(data.size() + 2),
+                    wrongId ? uint8_t(ff.arg(FaultKind::WrongId)) : a.id};
     packet.insert(packet.end(), data.begin(), data.end());
-    unsigned s = 0;
-    for (uint8_t x : packet)
-        s += x;
-    uint8_t psum = uint8_t(0x100 - (s & 0xFF));
-    if (f.has(FaultKind::BadPacketSum))
-        psum ^= 0x01;
-    packet.push_back(psum);
-    if (f.has(FaultKind::CorruptPacket)) {
-        const int arg = f.arg(FaultKind::CorruptPacket);
-        const size_t at = arg == FaultAuto ? packet.size() - 2 : size_t(arg);
-        if (at < packet.size())
-            packet[at] = uint8_t(~packet[at]);
-    }
+    const uint8_t sum = uint8_t(0x100 - sum8(packet));
+    packet.push_back(ff.has(FaultKind::BadPacketSum) ? uint8_t(sum ^ 0x01) : sum);
+    // Default: the last data byte (the identifier when there is no data).
+    if (ff.has(FaultKind::CorruptPacket))
+        invert(packet, place(ff.arg(FaultKind::CorruptPacket), packet.size() - 2));
+    return packet;
+}
+
+// The answer frame around the packet, with the faults of the frame.
+Bytes Simulator::answerFrame(const Board::Answer &a, int cmd) const
+{
+    const Bytes packet = answerPacket(a, cmd);
     Bytes fr = {0xFF, 0x8F, 0x00, uint8_t(packet.size() + 1)};
     fr.insert(fr.end(), packet.begin(), packet.end());
-    s = 0;
-    for (uint8_t x : fr)
-        s += x;
-    uint8_t fsum = uint8_t(0xFF - (s & 0xFF));
-    if (f.has(FaultKind::BadFrameSum))
-        fsum ^= 0x01;
-    fr.push_back(fsum);
-    if (f.has(FaultKind::Corrupt)) {
-        const int arg = f.arg(FaultKind::Corrupt);
-        // Default: the last data byte (the identifier when there is no data).
-        size_t at = arg == FaultAuto ? fr.size() - 3 : size_t(arg);
-        if (at < fr.size())
-            fr[at] = uint8_t(~fr[at]);
-    }
-    if (f.has(FaultKind::Truncated)) {
-        const int arg = f.arg(FaultKind::Truncated);
-        const size_t keep = arg == FaultAuto ? fr.size() / 2 : size_t(arg);
-        if (keep < fr.size())
-            fr.resize(keep);
-    }
+    const uint8_t sum = uint8_t(0xFF - sum8(fr));
+    fr.push_back(ff.has(FaultKind::BadFrameSum) ? uint8_t(sum ^ 0x01) : sum);
+    // Default: the last data byte (the identifier when there is no data).
+    if (ff.has(FaultKind::Corrupt))
+        invert(fr, place(ff.arg(FaultKind::Corrupt), fr.size() - 3));
+    if (ff.has(FaultKind::Truncated))
+        cut(fr, place(ff.arg(FaultKind::Truncated), fr.size() / 2));
     return fr;
 }
 
@@ -450,46 +547,48 @@ void Simulator::pump()
         if (now < it.at)
             return;
         if (it.closeLine) {
-            out.clear();
-            closeLine();
-            std::string err;
-            if (!openLine(err)) {
-                std::fprintf(stderr, "q275-sim: %s\n", err.c_str());
-                quit = true;
-            }
-            lastDone = now = SimClock::now();
+            reopenLine();
             return;
         }
-        while (it.pos < it.bytes.size()) {
-            size_t n = it.bytes.size() - it.pos;
-            if (opt.pacing) {
-                if (nextByte + byteTime < now)
-                    nextByte = now;
-                if (nextByte > now)
-                    return;
-                n = 1;
-            }
-            const ssize_t w = write(master, it.bytes.data() + it.pos, n);
-            if (w < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                    wantOut = true;
-                    return;
-                }
-                if (errno == EINTR)
-                    continue;
-                std::fprintf(stderr, "q275-sim: write: %s\n", std::strerror(errno));
-                it.pos = it.bytes.size();
-                break;
-            }
-            it.pos += size_t(w);
-            if (opt.pacing)
-                nextByte += byteTime;
-        }
+        if (!transmit(it))
+            return;
         lastDone = now;
         if (!it.logKind.empty())
             logLine("tx " + it.logKind + " " + toHex(it.logBytes.empty() ? it.bytes : it.logBytes));
         out.pop_front();
     }
+}
+
+// Writes what the line takes of the item now, paced a byte at a time; false while some of
+// it has still to go.
+bool Simulator::transmit(OutItem &it)
+{
+    while (it.pos < it.bytes.size()) {
+        size_t n = it.bytes.size() - it.pos;
+        if (opt.pacing) {
+            if (nextByte + byteTime < now)
+                nextByte = now;
+            if (nextByte > now)
+                return false;
+            n = 1;
+        }
+        const ssize_t w = ::write(master, it.bytes.data() + it.pos, n);
+        if (w < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                wantOut = true;
+                return false;
+            }
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr, "q275-sim: write: %s\n", std::strerror(errno));
+            it.pos = it.bytes.size();
+            break;
+        }
+        it.pos += size_t(w);
+        if (opt.pacing)
+            nextByte += byteTime;
+    }
+    return true;
 }
 
 // ---- Control FIFO ----
@@ -514,56 +613,57 @@ void Simulator::readControl()
     }
 }
 
+// Carries out one control line and confirms it in the frame log.
 void Simulator::command(const std::string &line)
 {
     const int no = ++ctlCount;
     const size_t sp = line.find(' ');
     const std::string verb = line.substr(0, sp);
     const std::string rest = sp == std::string::npos ? std::string() : line.substr(sp + 1);
-    std::string err;
-    if (verb == "fault") {
-        Fault f;
-        if (parseFault(rest, f, err))
-            faults.add(f);
-    } else if (verb == "clear") {
-        faults.clear();
-    } else if (verb == "trace") {
-        Bytes b;
-        if (!fromHex(rest, b) || b.empty() || b.size() > 62)
-            err = "trace needs 1 to 62 bytes in hexadecimal";
-        else
-            board.injectTrace(b);
-    } else if (verb == "latency") {
-        char *end = nullptr;
-        const long v = std::strtol(rest.c_str(), &end, 10);
-        if (rest.empty() || *end || v < 0 || v > 60000)
-            err = "latency needs milliseconds";
-        else
-            opt.latency = int(v);
-    } else if (verb == "identity") {
-        if (rest == "on" || rest == "off")
-            board.records().identity = rest == "on";
-        else
-            err = "identity on|off";
-    } else if (verb == "config" || verb == "ident" || verb == "info") {
-        Bytes b;
-        const size_t need = verb == "config" ? 20 : verb == "ident" ? 18 : 22;
-        if (!fromHex(rest, b) || b.size() != need) {
-            err = verb + " needs " + std::to_string(need) + " bytes";
-        } else {
-            BoardRecords &r = board.records();
-            (verb == "config" ? r.config : verb == "ident" ? r.ident : r.info) = b;
-            saveState();
-        }
-    } else if (verb == "quit") {
-        quit = true;
-    } else {
-        err = "unknown command '" + verb + "'";
-    }
+    const std::string err = obey(verb, rest);
     if (err.empty())
         logLine("ctl " + std::to_string(no) + " " + line);
     else
         logLine("ctl " + std::to_string(no) + " error: " + err);
+}
+
+// The error of a control command, or nothing when it is done.
+std::string Simulator::obey(const std::string &verb, const std::string &rest)
+{
+    std::string err;
+    Bytes b;
+    if (verb == "fault") {
+        Fault f;
+        if (!parseFault(rest, f, err))
+            return err;
+        faults.add(f);
+    } else if (verb == "clear") {
+        faults.clear();
+    } else if (verb == "trace") {
+        if (!fromHex(rest, b) || b.empty() || b.size() > 62)
+            return "trace needs 1 to 62 bytes in hexadecimal";
+        board.injectTrace(b);
+    } else if (verb == "latency") {
+        if (!readNumber(rest, 10, 0, 60000, opt.latency))
+            return "latency needs milliseconds";
+    } else if (verb == "identity") {
+        if (rest != "on" && rest != "off")
+            return "identity on|off";
+        board.records().identity = rest == "on";
+    } else if (verb == "config" || verb == "ident" || verb == "info") {
+        BoardRecords &r = board.records();
+        Bytes &record = verb == "config" ? r.config : verb == "ident" ? r.ident : r.info;
+        const size_t need = verb == "config" ? ConfigSize : verb == "ident" ? IdentSize : InfoSize;
+        if (!fromHex(rest, b) || b.size() != need)
+            return verb + " needs " + std::to_string(need) + " bytes";
+        record = b;
+        saveState();
+    } else if (verb == "quit") {
+        quit = true;
+    } else {
+        return "unknown command '" + verb + "'";
+    }
+    return {};
 }
 
 void Simulator::shutdown()
@@ -581,11 +681,8 @@ void Simulator::shutdown()
         }
         closeLine();
     }
-    if (!opt.link.empty()) {
-        struct stat sb;
-        if (lstat(opt.link.c_str(), &sb) == 0 && S_ISLNK(sb.st_mode))
-            unlink(opt.link.c_str());
-    }
+    if (!opt.link.empty() && fileType(opt.link) == S_IFLNK)
+        unlink(opt.link.c_str());
     if (ctlRead >= 0) {
         close(ctlRead);
         close(ctlWrite);
@@ -596,70 +693,47 @@ void Simulator::shutdown()
     logFile = nullptr;
 }
 
+// When to wake up without input: the next byte or item due, or the end of a frame
+// that stopped half-way, or of bytes outside a frame.
+SimClock::time_point Simulator::wakeTime() const
+{
+    SimClock::time_point wake = now + std::chrono::seconds(1);
+    if (!out.empty() && !wantOut) {
+        const OutItem &it = out.front();
+        SimClock::time_point due = it.armed ? it.at : now;
+        if (opt.pacing && due <= now && it.pos < it.bytes.size())
+            due = nextByte;
+        wake = std::min(wake, std::max(due, now));
+    }
+    if (st == St::Frame)
+        wake = std::min(wake, lastByte + frameTimeout);
+    if (!junk.empty())
+        wake = std::min(wake, lastByte + junkTimeout);
+    return wake;
+}
+
 int Simulator::run()
 {
-    sigset_t block, empty;
-    sigemptyset(&block);
-    sigaddset(&block, SIGTERM);
-    sigaddset(&block, SIGINT);
-    sigaddset(&block, SIGHUP);
-    sigprocmask(SIG_BLOCK, &block, nullptr);
-    sigemptyset(&empty);
+    const sigset_t unblocked = blockStopSignals();
     lastDone = SimClock::now();
     while (!quit && !stopSignal) {
         now = SimClock::now();
         pump();
-        // When to wake up without input: the next byte or item due, or the end of a frame
-        // that stopped half-way.
-        SimClock::time_point wake = now + std::chrono::seconds(1);
-        if (!out.empty() && !wantOut) {
-            const OutItem &it = out.front();
-            SimClock::time_point due = it.armed ? it.at : now;
-            if (opt.pacing && due <= now && it.pos < it.bytes.size())
-                due = nextByte;
-            wake = std::min(wake, std::max(due, now));
-        }
-        if (st == St::Frame)
-            wake = std::min(wake, lastByte + std::chrono::milliseconds(1000));
-        if (!junk.empty())
-            wake = std::min(wake, lastByte + std::chrono::milliseconds(100));
-        pollfd fds[2];
-        int nfds = 0;
-        fds[nfds++] = {master, short(POLLIN | (wantOut ? POLLOUT : 0)), 0};
-        if (ctlRead >= 0)
-            fds[nfds++] = {ctlRead, POLLIN, 0};
-        const auto left = std::max(SimClock::duration::zero(), wake - now);
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-        const int r = ppoll(fds, nfds_t(nfds), &ts, &empty);
+        pollfd fds[2] = {{master, short(POLLIN | (wantOut ? POLLOUT : 0)), 0},
+                         {ctlRead, POLLIN, 0}};
+        const nfds_t nfds = ctlRead >= 0 ? 2 : 1;
+        const timespec ts = timeUntil(wakeTime(), now);
+        const int r = ppoll(fds, nfds, &ts, &unblocked);
         if (r < 0 && errno != EINTR) {
             std::fprintf(stderr, "q275-sim: poll: %s\n", std::strerror(errno));
             return 1;
         }
         now = SimClock::now();
-        if (r > 0 && (fds[0].revents & POLLIN)) {
-            uint8_t buf[512];
-            const ssize_t n = read(master, buf, sizeof buf);
-            for (ssize_t i = 0; i < n; ++i)
-                feed(buf[i]);
-            flushEcho(false);
-        }
+        if (r > 0 && (fds[0].revents & POLLIN))
+            receive();
         if (r > 0 && nfds > 1 && (fds[1].revents & POLLIN))
             readControl();
-        // A frame that stopped half-way is given up; stray bytes are logged.
-        if (st == St::Frame && now - lastByte >= std::chrono::milliseconds(1000)) {
-            if (!decided) {
-                for (size_t i = 0; i < frame.size(); ++i)
-                    echoBuf.push_back(frame[i]);
-                flushEcho(false);
-            }
-            junk.insert(junk.end(), frame.begin(), frame.end());
-            frame.clear();
-            st = St::Idle;
-            flushJunk();
-        }
-        if (st == St::Idle && !junk.empty() && now - lastByte >= std::chrono::milliseconds(100))
-            flushJunk();
+        giveUpStalled();
     }
     shutdown();
     return 0;

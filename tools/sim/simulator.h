@@ -55,9 +55,15 @@ private:
         bool closeLine = false;
     };
 
+    // Start.
+    bool loadState(std::string &err);
+    bool openLog(std::string &err);
+    bool openControl(std::string &err);
     // Line.
     bool openLine(std::string &err);
+    bool makeLink(std::string &err);
     void closeLine();
+    void reopenLine();
     void linger(int maxMs);
     // Log.
     void logLine(const std::string &text);
@@ -68,20 +74,30 @@ private:
     // State file.
     void saveState();
     // Input side (the RIB).
+    void receive();
     void feed(uint8_t b);
     void decide();
     void echoFrameByte(size_t i);
-    void completeFrame();
     void abortFrame();
+    void giveUpStalled();
+    void completeFrame();
+    bool acknowledge(bool frameOk);
     void flushJunk();
     void flushEcho(bool last);
-    void push(OutItem it) { out.push_back(std::move(it)); }
-    Bytes answerFrame(const Board::Answer &a, const FrameFaults &ff, int cmd);
+    // The board's answer.
+    Board::Answer boardAnswer(const Bytes &packet, int cmd);
+    Bytes answerPacket(const Board::Answer &a, int cmd) const;
+    Bytes answerFrame(const Board::Answer &a, int cmd) const;
     // Output side.
+    void push(OutItem it) { out.push_back(std::move(it)); }
+    void send(Bytes bytes, const char *logKind, int delayMs = 0);
     void pump();
+    bool transmit(OutItem &it);
+    SimClock::time_point wakeTime() const;
     // Control.
     void readControl();
     void command(const std::string &line);
+    std::string obey(const std::string &verb, const std::string &rest);
     void shutdown();
 
     Options opt;
@@ -103,7 +119,6 @@ private:
     enum class St { Idle, Frame } st = St::Idle;
     Bytes frame;
     bool decided = false;
-    size_t echoed = 0; // bytes of the frame already passed to the echo
     FrameFaults ff;
     Bytes frameEcho; // what went back for this frame
     Bytes echoBuf;   // echo bytes not yet queued

@@ -22,10 +22,12 @@ const QString kReadDone = QStringLiteral("Процесс чтения конфи
 
 // One row of raw exchanges.
 struct Ex {
-    // On the command line; control lines before the first frame, those marked "!" refused.
-    QStringList args, ctl;
-    QByteArrayList sends, replies; // written one at a time, and what comes back for each
-    QStringList state, hits;       // records changed in the state file; fault lines of the log
+    QStringList args = {};                   // on the command line
+    QStringList ctl = {};                    // control lines before the first frame, each taken
+    QStringList refused = {};                // control lines after those, each refused
+    QByteArrayList sends = {}, replies = {}; // written one at a time, and what comes back for each
+    QMap<QString, QByteArray> records = {};  // records changed in the state file
+    QStringList hits = {};                   // the fault lines of the frame log
 };
 
 // The simulator and its device, opened as any serial program would open it.
@@ -79,47 +81,65 @@ class TstSim : public QObject
     QByteArray poll(const char *data) { return full(0x78, {}, hex(data)); }
     // The bytes as the link's hex dumps show them: "0xFF; 0x2F; ".
     QString dump(QByteArray b) { return "0x" + b.toHex(';').toUpper().replace(";", "; 0x") + "; "; }
-    void row(const QByteArray &name, const QByteArrayList &sends, const QByteArrayList &replies,
-             const QStringList &state = {}, const QStringList &ctl = {},
-             const QStringList &hits = {}, const QStringList &args = {})
+    void row(const QByteArray &name, const Ex &x) { QTest::newRow(name.constData()) << x; }
+    void refuse(QByteArray f, QByteArray reply)
     {
-        QTest::newRow(name.constData()) << Ex{args, ctl, sends, replies, state, hits};
+        row(f.toHex(), {.sends = {f}, .replies = {f + reply}});
     }
-    void refuse(QByteArray f, QByteArray reply) { row(f.toHex(), {f}, {f + reply}); }
     // One fault on a frame of 0x79: what comes back, and its line in the frame log.
     void fault(const char *what, const QByteArray &reply)
     {
-        row(what, {req(0x79)}, {reply}, {}, {QString("fault ") + what},
-            {"fault 79 " + QString(what)});
+        row(what, {.ctl = {QString("fault ") + what},
+                   .sends = {req(0x79)},
+                   .replies = {reply},
+                   .hits = {"fault 79 " + QString(what)}});
+    }
+    // The simulator run to its end.
+    struct Run {
+        int code; // -1 when it did not end by itself within 3 s
+        QByteArray out, err;
+    };
+    Run run(const QStringList &args)
+    {
+        QProcess p;
+        p.start(qEnvironmentVariable("Q275_SIM"), args);
+        const bool ended = p.waitForFinished(3000) && p.exitStatus() == QProcess::NormalExit;
+        return {ended ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
     }
 
 private slots:
-    void options_data()
+    // Help on stdout.
+    void help()
+    {
+        const Run r = run({"--help"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.isEmpty(), r.err);
+        for (const QString &w : kHelp)
+            QVERIFY2(r.out.contains(w.toLatin1()), qPrintable(w));
+    }
+
+    void refusedStart_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-        for (const char *a :
-             {"--fault bogus", "--fault status", "--fault no-ack,count=0", "--fault nak,count=a",
-              "--fault nak,count=", "--fault long-len=7F", "--fault nak,cmd=zz", "--config 0011",
-              "--latency x", "--latency 60001", "--baud 299", "--wrong", "--link"})
-            QTest::newRow(a) << QString(a).split(' ') << 2;
+        for (const char *f : {"bogus", "status", "no-ack,count=0", "nak,count=a",
+                              "nak,count=", "long-len=7F", "nak,cmd=zz"})
+            QTest::newRow(f) << QStringList{"--fault", f} << 2;
+        const QList<QStringList> options = {
+            {"--config", "0011"}, {"--latency", "x"}, {"--latency", "60001"},
+            {"--baud", "299"},    {"--wrong"},        {"--link"}};
+        for (const QStringList &a : options)
+            QTest::newRow(qPrintable(a.join(' '))) << a << 2;
         QTest::newRow("link in no folder") << QStringList{"--link", "/nonexistent/q275/tty"} << 1;
     }
-    // Help on stdout; a refused start says why on stderr and makes no device.
-    void options()
+    // A refused start says why on stderr and makes no device.
+    void refusedStart()
     {
         QFETCH(QStringList, args);
         QFETCH(int, code);
-        QProcess p;
-        p.start(qEnvironmentVariable("Q275_SIM"), args);
-        QVERIFY(p.waitForFinished(3000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), code);
-        const QByteArray out = p.readAllStandardOutput(), err = p.readAllStandardError();
-        QVERIFY2(code ? out.isEmpty() && err.startsWith("q275-sim: ") : err.isEmpty(), err);
-        for (const QString &w : code ? QStringList() : kHelp)
-            QVERIFY2(out.contains(w.toLatin1()), qPrintable(w));
+        const Run r = run(args);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.out.isEmpty() && r.err.startsWith("q275-sim: "), r.out + r.err);
     }
 
     void exchange_data()
@@ -131,43 +151,55 @@ private slots:
         const QByteArray info = hex("2A00DC07050C000102030405060708090A0B0C0D0E0F");
         const QByteArray test = otherRecord(0x33), codec = hex("02167801FE"), on = hex("05");
         const QByteArray f76 = full(0x76, {}, newRecord());
-        row("a new board", {r76, r79, r80, r78}, {f76, f79, full(0x80, {}, kInfo), poll("")});
-        row("a frame in two writes", {r79.left(8), r79.mid(8)}, {r79.left(8), f79.mid(8)});
+        row("a new board", {.sends = {r76, r79, r80, r78},
+                            .replies = {f76, f79, full(0x80, {}, kInfo), poll("")}});
+        row("a frame in two writes",
+            {.sends = {r79.left(8), r79.mid(8)}, .replies = {r79.left(8), f79.mid(8)}});
         // Junk comes back and is logged, and the frame after it is found, even after a lone FF;
         // a frame too short for a packet gets no answer; an unfinished one is given up.
-        row("junk", {hex("1234FF") + r79}, {hex("1234FF") + f79});
-        row("too short for a packet", {hex("FF2F0001D0")}, {hex("FF2F0001D050")});
-        row("unfinished frame", {r79.left(5), r79}, {r79.left(5), f79});
+        row("junk", {.sends = {hex("1234FF") + r79}, .replies = {hex("1234FF") + f79}});
+        row("too short for a packet",
+            {.sends = {hex("FF2F0001D0")}, .replies = {hex("FF2F0001D050")}});
+        row("unfinished frame", {.sends = {r79.left(5), r79}, .replies = {r79.left(5), f79}});
         QByteArray regs(256, 0);
         regs[0x16] = 0x78, regs[0x01] = char(0xFE);
         row("written records read back",
-            {req(0x75, kOther), req(0x76), req(0x81, info), req(0x80), req(0x74, test),
-             req(0x82, codec), req(0x83, hex("0A")), req(0x84, hex("05"))},
-            {full(0x75, kOther, "0"), full(0x76, {}, kOther), full(0x81, info, "0"),
-             full(0x80, {}, info), full(0x74, test, "0"), full(0x82, codec, "0"),
-             full(0x83, hex("0A"), "0"), full(0x84, hex("05"), "0")},
-            {"config=" + kOther.toHex(), "info=" + info.toHex(), "test=" + test.toHex(),
-             "codec=" + regs.toHex(), "rxctl=0a", "micctl=05"});
+            {.sends = {req(0x75, kOther), req(0x76), req(0x81, info), req(0x80), req(0x74, test),
+                       req(0x82, codec), req(0x83, hex("0A")), req(0x84, hex("05"))},
+             .replies = {full(0x75, kOther, "0"), full(0x76, {}, kOther), full(0x81, info, "0"),
+                         full(0x80, {}, info), full(0x74, test, "0"), full(0x82, codec, "0"),
+                         full(0x83, hex("0A"), "0"), full(0x84, hex("05"), "0")},
+             .records = {{"config", kOther},
+                         {"info", info},
+                         {"test", test},
+                         {"codec", regs},
+                         {"rxctl", hex("0A")},
+                         {"micctl", hex("05")}}});
         // Trace streams 0 and 2 take turns, with their counters; switching off empties the
         // queue; records queued on the control line (hex, "0x" allowed) come out as given, up to
         // 62 bytes.
-        row("trace 05", {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
-            {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
-             poll("0203202122"), full(0x77, hex("00"), "0"), poll("")},
-            {}, {}, {}, {"--trace-rate", "100"});
-        row("trace 05, a record a second: the first at once", {req(0x77, on), r78, r78},
-            {full(0x77, on, "0"), poll("0000"), poll("")}, {"trace=05"}, {}, {},
-            {"--trace-rate", "1"});
+        row("trace 05",
+            {.args = {"--trace-rate", "100"},
+             .sends = {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
+             .replies = {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
+                         poll("0203202122"), full(0x77, hex("00"), "0"), poll("")}});
+        row("trace 05, a record a second: the first at once",
+            {.args = {"--trace-rate", "1"},
+             .sends = {req(0x77, on), r78, r78},
+             .replies = {full(0x77, on, "0"), poll("0000"), poll("")},
+             .records = {{"trace", on}}});
         const QByteArray longest(62, 0x5A);
-        row("queued trace records", {r78, r78, r78, r78},
-            {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}, {},
-            {"trace 07 01 02", "trace 0x03", "trace " + longest.toHex(),
-             "!trace 5A" + longest.toHex()});
-        row("control lines", {}, {}, {"config=" + kOther.toHex()},
-            {"!fault bogus", "!fault status", "!fault nak cmd=zz", "!trace", "!latency -4",
-             "!latency 60001", "!identity maybe", "!config 00", "!info 00", "!jump",
-             "latency 60000", "latency 0", "identity off", "identity on",
-             "config " + kOther.toHex()});
+        row("queued trace records",
+            {.ctl = {"trace 07 01 02", "trace 0x03", "trace " + longest.toHex()},
+             .refused = {"trace 5A" + longest.toHex()},
+             .sends = {r78, r78, r78, r78},
+             .replies = {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}});
+        row("control lines",
+            {.ctl = {"latency 60000", "latency 0", "identity off", "identity on",
+                     "config " + kOther.toHex()},
+             .refused = {"fault bogus", "fault status", "fault nak cmd=zz", "trace", "latency -4",
+                         "latency 60001", "identity maybe", "config 00", "info 00", "jump"},
+             .records = {{"config", kOther}}});
         // Refused requests: unknown commands, wrong data, packet checksum, packet length.
         QByteArray badSum = kOther;
         badSum[19] = char(badSum[19] + 1);
@@ -180,19 +212,35 @@ private slots:
             refuse(f, '\x50' + ans(f[6], "2"));
         refuse(bad(req(0x75, kOther), 27), '\x50' + ans(0x75, "1"));
         refuse(bad(r79, 7), no({}, "02")), refuse(bad(r79, 5), no({}, "03"));
-        row("--no-identity", {r79}, {no(r79, "01")}, {}, {}, {}, {"--no-identity"});
-        // Faults act on the frames they are meant for and are gone after "clear".
-        row("nak count=2", {r79, r76, r76}, {r79 + '\x60', r76 + '\x60', f76}, {},
-            {"fault nak,count=2"});
-        row("no-answer cmd=76", {r79, r76, r79, r76, r76},
-            {f79, r76 + '\x50', f79, r76 + '\x50', f76}, {}, {"fault no-answer cmd=0x76 count=2"});
-        row("error=FF always", {r79, r80, r76}, {no(r79, "FF"), no(r80, "FF"), no(r76, "FF")}, {},
-            {"fault error=FF,always"});
-        row("on the command line", {r79, r79, r80, r80},
-            {r79, r79, no(r80, "07"), full(0x80, {}, kInfo)}, {}, {},
-            {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2", "fault 80 error=07,cmd=80"},
-            {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
-             "stray,count=100000,cmd=83"});
+        row("--no-identity",
+            {.args = {"--no-identity"}, .sends = {r79}, .replies = {no(r79, "01")}});
+        // Faults act on the frames they are meant for, and none is left after "clear".
+        const QString nak = "nak,count=2", noAnswer = "no-answer cmd=0x76 count=2";
+        const QString error = "error=FF,always";
+        row("nak count=2", {.ctl = {"fault " + nak},
+                            .sends = {r79, r76, r76},
+                            .replies = {r79 + '\x60', r76 + '\x60', f76},
+                            .hits = {"fault 79 " + nak, "fault 76 " + nak}});
+        row("no-answer cmd=76", {.ctl = {"fault " + noAnswer},
+                                 .sends = {r79, r76, r79, r76, r76},
+                                 .replies = {f79, r76 + '\x50', f79, r76 + '\x50', f76},
+                                 .hits = {"fault 76 " + noAnswer, "fault 76 " + noAnswer}});
+        row("error=FF always",
+            {.ctl = {"fault " + error},
+             .sends = {r79, r80, r76},
+             .replies = {no(r79, "FF"), no(r80, "FF"), no(r76, "FF")},
+             .hits = {"fault 79 " + error, "fault 80 " + error, "fault 76 " + error}});
+        row("on the command line",
+            {.args = {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
+                      "stray,count=100000,cmd=83"},
+             .sends = {r79, r79, r80, r80},
+             .replies = {r79, r79, no(r80, "07"), full(0x80, {}, kInfo)},
+             .hits = {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2",
+                      "fault 80 error=07,cmd=80"}});
+        row("clear", {.args = {"--fault", "stray=01,always"},
+                      .ctl = {"fault bad-frame-sum,cmd=79", "clear"},
+                      .sends = {r79},
+                      .replies = {f79}});
         fault("bad-echo", flip(r79, 8)), fault("bad-echo=0", flip(r79, 0));
         fault("long-len", e + hex("FF8F0081") + a79);
         fault("bad-frame-sum", e + flip(a79, 26, 1)), fault("corrupt=0", e + flip(a79, 0));
@@ -208,7 +256,9 @@ private slots:
              {"config", "ident", "info", "test", "rxctl", "micctl", "trace", "codec"})
             want[k] = r.sim.record(k);
         for (const QString &c : x.ctl)
-            QVERIFY2(r.sim.control(c.mid(c.startsWith('!'))) != c.startsWith('!'), qPrintable(c));
+            QVERIFY2(r.sim.control(c), qPrintable(c));
+        for (const QString &c : x.refused)
+            QVERIFY2(!r.sim.control(c), qPrintable(c));
         for (int i = 0; i < x.sends.size(); ++i)
             QCOMPARE(r.talk(x.sends[i], x.replies[i].size()).toHex(' '), x.replies[i].toHex(' '));
         // The frame log: every byte sent (the echo of junk apart) and received as HEX, and the
@@ -223,15 +273,10 @@ private slots:
             junk += e.kind == "junk" ? e.bytes : QByteArray();
         }
         QCOMPARE((junk + r.sim.sent({}).join()).toHex(' '), x.replies.join().toHex(' '));
-        QVERIFY2(x.hits.isEmpty() || faults == x.hits, qPrintable(faults.join('|')));
-        for (const QString &s : x.state)
-            want[s.section('=', 0, 0)] = hex(s.section('=', 1).toLatin1());
+        QCOMPARE(faults, x.hits);
+        want.insert(x.records);
         for (auto it = want.cbegin(); it != want.cend(); ++it)
             QVERIFY2(r.sim.record(it.key()) == it.value(), qPrintable(it.key()));
-        if (!x.ctl.join(' ').contains("fault") && !x.args.contains("--fault"))
-            return;
-        QVERIFY(r.sim.control("clear"));
-        QCOMPARE(r.talk(req(0x79), 37), full(0x79, {}, kIdent));
     }
 
     // What was written survives a restart, and only a write rewrites it; --config wins over

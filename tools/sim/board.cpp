@@ -1,21 +1,28 @@
 #include "board.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <sstream>
 
-namespace
-{
-
-uint8_t sum8(const Bytes &b, size_t from = 0, size_t to = SIZE_MAX)
+uint8_t sum8(const Bytes &b)
 {
     unsigned s = 0;
-    for (size_t i = from; i < b.size() && i < to; ++i)
-        s += b[i];
+    for (uint8_t x : b)
+        s += x;
     return uint8_t(s);
 }
 
-} // namespace
+bool readNumber(const std::string &text, int base, long lo, long hi, int &value)
+{
+    char *end = nullptr;
+    const long x = std::strtol(text.c_str(), &end, base);
+    if (text.empty() || *end || x < lo || x > hi)
+        return false;
+    value = int(x);
+    return true;
+}
 
 std::string toHex(const Bytes &b, const char *sep)
 {
@@ -71,20 +78,33 @@ Board::Board()
     rec.micCtl = rec.config[0];
 }
 
+// The commands the board knows.
+const Board::Command Board::commands[] = {
+    {0x74, false, &Board::testConfig, nullptr},  // a configuration to try, not stored
+    {0x75, false, &Board::saveConfig, nullptr},  // the configuration to store
+    {0x76, false, nullptr, &Board::readConfig},  // the stored configuration
+    {0x77, false, &Board::switchTrace, nullptr}, // the trace streams on or off
+    {0x78, false, nullptr, &Board::pollTrace},   // the next trace record
+    {0x79, true, nullptr, &Board::readIdent},    // the identity record
+    {0x80, true, nullptr, &Board::readInfo},     // the board data record
+    {0x81, true, &Board::writeInfo, nullptr},    // new board data
+    {0x82, false, &Board::writeCodec, nullptr},  // codec registers
+    {0x83, false, &Board::setRxCtl, nullptr},    // receiver channel control byte
+    {0x84, false, &Board::setMicCtl, nullptr},   // microphone channel control byte
+};
+
+const Board::Command *Board::find(uint8_t code)
+{
+    for (const Command &c : commands)
+        if (c.code == code)
+            return &c;
+    return nullptr;
+}
+
 bool Board::isSetting(uint8_t cmd)
 {
-    switch (cmd) {
-    case CmdTestCfg:
-    case CmdSaveCfg:
-    case CmdTrace:
-    case CmdInfoWrite:
-    case CmdCodec:
-    case CmdRxCtl:
-    case CmdMicCtl:
-        return true;
-    default:
-        return false;
-    }
+    const Command *c = find(cmd);
+    return c && c->set;
 }
 
 Bytes Board::defaultConfig()
@@ -111,20 +131,8 @@ Bytes Board::defaultInfo()
 
 bool Board::configValid(const Bytes &cfg)
 {
-    return cfg.size() == 20 && uint8_t(0x5A - sum8(cfg)) == 0;
+    return cfg.size() == ConfigSize && uint8_t(0x5A - sum8(cfg)) == 0;
 }
-
-namespace
-{
-Board::Answer makeAnswer(uint8_t id, Bytes data)
-{
-    Board::Answer a;
-    a.none = false;
-    a.id = id;
-    a.data = std::move(data);
-    return a;
-}
-} // namespace
 
 Board::Answer Board::handle(const Bytes &p, SimClock::time_point now, bool &changed)
 {
@@ -132,88 +140,119 @@ Board::Answer Board::handle(const Bytes &p, SimClock::time_point now, bool &chan
     // Not a board request packet: the board does not answer.
     if (p.size() < 4 || p[0] != 0x44)
         return Answer();
-    const uint8_t cmd = p[2];
+    const uint8_t code = p[2];
     if (size_t(p[1]) + 2 != p.size())
-        return makeAnswer(AnsError, {ErrPacketLength});
+        return Answer::with(AnsError, {ErrPacketLength});
     // The checksum first: a command byte that came damaged is not taken for an unknown one.
     if (sum8(p) != 0)
-        return isSetting(cmd) ? makeAnswer(cmd, {StatusChecksum})
-                              : makeAnswer(AnsError, {ErrPacketChecksum});
-    const bool known =
-        (cmd >= CmdTestCfg && cmd <= CmdIdent) || (cmd >= CmdInfoRead && cmd <= CmdMicCtl);
-    if (!known)
-        return makeAnswer(AnsError, {ErrUnknownCommand});
-    Bytes data(p.begin() + 3, p.end() - 1);
-    return execute(cmd, data, now, changed);
+        return isSetting(code) ? Answer::with(code, {StatusChecksum})
+                               : Answer::with(AnsError, {ErrPacketChecksum});
+    const Command *c = find(code);
+    if (!c || (c->needsIdentity && !rec.identity))
+        return Answer::with(AnsError, {ErrUnknownCommand});
+    if (c->read)
+        return Answer::with(code, (this->*c->read)(now));
+    const uint8_t status = (this->*c->set)(Bytes(p.begin() + 3, p.end() - 1), now);
+    changed = status == StatusDone;
+    return Answer::with(code, {status});
 }
 
-Board::Answer Board::execute(uint8_t cmd, const Bytes &d, SimClock::time_point now, bool &changed)
+namespace
 {
-    switch (cmd) {
-    case CmdTestCfg:
-    case CmdSaveCfg:
-        if (!configValid(d))
-            return makeAnswer(cmd, {StatusFailed});
-        if (cmd == CmdTestCfg)
-            rec.test = d;
-        else
-            rec.config = d;
-        changed = true;
-        return makeAnswer(cmd, {StatusDone});
-    case CmdReadCfg:
-        return makeAnswer(cmd, rec.config);
-    case CmdTrace:
-        if (d.size() != 1)
-            return makeAnswer(cmd, {StatusFailed});
-        rec.traceMask = d[0];
-        traceStart = now;
-        traceMade = 0;
-        if (!rec.traceMask)
-            pending.clear();
-        changed = true;
-        return makeAnswer(cmd, {StatusDone});
-    case CmdTracePoll: {
-        produceTrace(now);
-        if (pending.empty())
-            return makeAnswer(cmd, {});
-        Bytes r = pending.front();
-        pending.pop_front();
-        return makeAnswer(cmd, r);
-    }
-    case CmdIdent:
-        if (!rec.identity)
-            return makeAnswer(AnsError, {ErrUnknownCommand});
-        return makeAnswer(cmd, rec.ident);
-    case CmdInfoRead:
-        if (!rec.identity)
-            return makeAnswer(AnsError, {ErrUnknownCommand});
-        return makeAnswer(cmd, rec.info);
-    case CmdInfoWrite:
-        if (!rec.identity)
-            return makeAnswer(AnsError, {ErrUnknownCommand});
-        if (d.size() != 22)
-            return makeAnswer(cmd, {StatusFailed});
-        rec.info = d;
-        changed = true;
-        return makeAnswer(cmd, {StatusDone});
-    case CmdCodec: {
-        if (d.empty() || d.size() != size_t(d[0]) * 2 + 1)
-            return makeAnswer(cmd, {StatusFailed});
-        for (size_t i = 1; i + 1 < d.size(); i += 2)
-            rec.codec[d[i]] = d[i + 1];
-        changed = true;
-        return makeAnswer(cmd, {StatusDone});
-    }
-    case CmdRxCtl:
-    case CmdMicCtl:
-        if (d.size() != 1)
-            return makeAnswer(cmd, {StatusFailed});
-        (cmd == CmdRxCtl ? rec.rxCtl : rec.micCtl) = d[0];
-        changed = true;
-        return makeAnswer(cmd, {StatusDone});
-    default:
-        return makeAnswer(AnsError, {ErrUnknownCommand});
-    }
+
+// Keeps data as the record when it is fit for it.
+uint8_t keep(Bytes &record, const Bytes &data, bool fit)
+{
+    if (!fit)
+        return StatusFailed;
+    record = data;
+    return StatusDone;
+}
+
+// Keeps a one-byte setting.
+uint8_t keepByte(uint8_t &setting, const Bytes &data)
+{
+    if (data.size() != 1)
+        return StatusFailed;
+    setting = data[0];
+    return StatusDone;
+}
+
+} // namespace
+
+uint8_t Board::testConfig(const Bytes &data, SimClock::time_point)
+{
+    return keep(rec.test, data, configValid(data));
+}
+
+uint8_t Board::saveConfig(const Bytes &data, SimClock::time_point)
+{
+    return keep(rec.config, data, configValid(data));
+}
+
+Bytes Board::readConfig(SimClock::time_point)
+{
+    return rec.config;
+}
+
+// Switches the trace streams of the mask on and the others off; the count of records
+// made starts again.
+uint8_t Board::switchTrace(const Bytes &data, SimClock::time_point now)
+{
+    if (data.size() != 1)
+        return StatusFailed;
+    rec.traceMask = data[0];
+    traceStart = now;
+    traceMade = 0;
+    if (!rec.traceMask)
+        pending.clear();
+    return StatusDone;
+}
+
+// The oldest trace record waiting, or no data when none is.
+Bytes Board::pollTrace(SimClock::time_point now)
+{
+    produceTrace(now);
+    if (pending.empty())
+        return {};
+    Bytes r = pending.front();
+    pending.pop_front();
+    return r;
+}
+
+Bytes Board::readIdent(SimClock::time_point)
+{
+    return rec.ident;
+}
+
+Bytes Board::readInfo(SimClock::time_point)
+{
+    return rec.info;
+}
+
+uint8_t Board::writeInfo(const Bytes &data, SimClock::time_point)
+{
+    return keep(rec.info, data, data.size() == InfoSize);
+}
+
+// A count of register pairs, then each register with its value.
+uint8_t Board::writeCodec(const Bytes &data, SimClock::time_point)
+{
+    if (data.empty() || data.size() != size_t(data[0]) * 2 + 1)
+        return StatusFailed;
+    for (size_t i = 1; i + 1 < data.size(); i += 2)
+        rec.codec[data[i]] = data[i + 1];
+    return StatusDone;
+}
+
+uint8_t Board::setRxCtl(const Bytes &data, SimClock::time_point)
+{
+    return keepByte(rec.rxCtl, data);
+}
+
+uint8_t Board::setMicCtl(const Bytes &data, SimClock::time_point)
+{
+    return keepByte(rec.micCtl, data);
 }
 
 void Board::injectTrace(const Bytes &r)
@@ -254,18 +293,80 @@ void Board::produceTrace(SimClock::time_point now)
     }
 }
 
+namespace
+{
+
+// The lines of the state file, in their order: a record of bytes or a one-byte setting, and
+// how a line read back is taken.
+struct StateLine {
+    enum Load { Exact, ExactOrEmpty, Ignored };
+    const char *key;
+    Bytes BoardRecords::*record;
+    uint8_t BoardRecords::*setting;
+    size_t size;
+    Load load;
+
+    Bytes value(const BoardRecords &r) const { return record ? r.*record : Bytes{r.*setting}; }
+    void store(BoardRecords &r, const Bytes &b) const
+    {
+        if (record)
+            r.*record = b;
+        else
+            r.*setting = b[0];
+    }
+};
+
+const StateLine stateLines[] = {
+    {"config", &BoardRecords::config, nullptr, ConfigSize, StateLine::Exact},
+    {"ident", &BoardRecords::ident, nullptr, IdentSize, StateLine::Exact},
+    {"info", &BoardRecords::info, nullptr, InfoSize, StateLine::Exact},
+    // Empty until a test configuration arrives.
+    {"test", &BoardRecords::test, nullptr, ConfigSize, StateLine::ExactOrEmpty},
+    {"rxctl", nullptr, &BoardRecords::rxCtl, 1, StateLine::Exact},
+    {"micctl", nullptr, &BoardRecords::micCtl, 1, StateLine::Exact},
+    // The trace switch does not survive a restart of the board.
+    {"trace", nullptr, &BoardRecords::traceMask, 1, StateLine::Ignored},
+    {"codec", &BoardRecords::codec, nullptr, CodecSize, StateLine::Exact},
+};
+
+// Takes one "key=hex" line into the records; false with the reason in why.
+bool readStateLine(const std::string &line, BoardRecords &rec, std::string &why)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) {
+        why = "no '='";
+        return false;
+    }
+    const std::string key = line.substr(0, eq);
+    Bytes b;
+    if (!fromHex(line.substr(eq + 1), b)) {
+        why = "bad hex";
+        return false;
+    }
+    const StateLine *l = std::find_if(std::begin(stateLines), std::end(stateLines),
+                                      [&](const StateLine &s) { return key == s.key; });
+    if (l == std::end(stateLines)) {
+        why = "unknown key " + key;
+        return false;
+    }
+    if (l->load == StateLine::Ignored)
+        return true;
+    if (b.size() != l->size && !(b.empty() && l->load == StateLine::ExactOrEmpty)) {
+        why = key + " needs " + std::to_string(l->size) + " bytes";
+        return false;
+    }
+    l->store(rec, b);
+    return true;
+}
+
+} // namespace
+
 std::string Board::serialize() const
 {
     std::ostringstream s;
     s << "# Q-275 board simulator state\n";
-    s << "config=" << toHex(rec.config, "") << "\n";
-    s << "ident=" << toHex(rec.ident, "") << "\n";
-    s << "info=" << toHex(rec.info, "") << "\n";
-    s << "test=" << toHex(rec.test, "") << "\n";
-    s << "rxctl=" << toHex({rec.rxCtl}, "") << "\n";
-    s << "micctl=" << toHex({rec.micCtl}, "") << "\n";
-    s << "trace=" << toHex({rec.traceMask}, "") << "\n";
-    s << "codec=" << toHex(Bytes(rec.codec.begin(), rec.codec.end()), "") << "\n";
+    for (const StateLine &l : stateLines)
+        s << l.key << "=" << toHex(l.value(rec), "") << "\n";
     return s.str();
 }
 
@@ -273,60 +374,14 @@ bool Board::parse(const std::string &text, std::string &err)
 {
     std::istringstream in(text);
     std::string line;
-    int no = 0;
-    while (std::getline(in, line)) {
-        ++no;
+    for (int no = 1; std::getline(in, line); ++no) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.empty() || line[0] == '#')
             continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            err = "line " + std::to_string(no) + ": no '='";
-            return false;
-        }
-        const std::string key = line.substr(0, eq);
-        const std::string val = line.substr(eq + 1);
-        Bytes b;
-        if (!fromHex(val, b)) {
-            err = "line " + std::to_string(no) + ": bad hex";
-            return false;
-        }
-        auto need = [&](size_t n) {
-            if (b.size() == n)
-                return true;
-            err = "line " + std::to_string(no) + ": " + key + " needs " + std::to_string(n) +
-                  " bytes";
-            return false;
-        };
-        if (key == "config") {
-            if (!need(20))
-                return false;
-            rec.config = b;
-        } else if (key == "ident") {
-            if (!need(18))
-                return false;
-            rec.ident = b;
-        } else if (key == "info") {
-            if (!need(22))
-                return false;
-            rec.info = b;
-        } else if (key == "test") {
-            if (!b.empty() && !need(20))
-                return false;
-            rec.test = b;
-        } else if (key == "rxctl" || key == "micctl") {
-            if (!need(1))
-                return false;
-            (key == "rxctl" ? rec.rxCtl : rec.micCtl) = b[0];
-        } else if (key == "codec") {
-            if (!need(256))
-                return false;
-            std::copy(b.begin(), b.end(), rec.codec.begin());
-        } else if (key == "trace") {
-            // The trace switch does not survive a restart of the board.
-        } else {
-            err = "line " + std::to_string(no) + ": unknown key " + key;
+        std::string why;
+        if (!readStateLine(line, rec, why)) {
+            err = "line " + std::to_string(no) + ": " + why;
             return false;
         }
     }

@@ -4,8 +4,8 @@
 // The option board behind the radio: it keeps its records and answers the
 // commands 0x74 to 0x84 of the terminal. Plain C++, independent of the terminal.
 
-#include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -14,21 +14,8 @@
 using Bytes = std::vector<uint8_t>;
 using SimClock = std::chrono::steady_clock;
 
-// Command codes the board knows.
-enum : uint8_t {
-    CmdTestCfg = 0x74,
-    CmdSaveCfg = 0x75,
-    CmdReadCfg = 0x76,
-    CmdTrace = 0x77,
-    CmdTracePoll = 0x78,
-    CmdIdent = 0x79,
-    CmdInfoRead = 0x80,
-    CmdInfoWrite = 0x81,
-    CmdCodec = 0x82,
-    CmdRxCtl = 0x83,
-    CmdMicCtl = 0x84,
-    AnsError = 0x73
-};
+// The error answer, sent instead of the answer to a command the board refuses.
+enum : uint8_t { AnsError = 0x73 };
 
 // The board's own error codes, sent after the error answer 0x73.
 enum : uint8_t { ErrUnknownCommand = 0x01, ErrPacketChecksum = 0x02, ErrPacketLength = 0x03 };
@@ -36,12 +23,15 @@ enum : uint8_t { ErrUnknownCommand = 0x01, ErrPacketChecksum = 0x02, ErrPacketLe
 // Status bytes of the setting commands.
 enum : uint8_t { StatusDone = '0', StatusChecksum = '1', StatusFailed = '2' };
 
+// Sizes of the records.
+enum : size_t { ConfigSize = 20, IdentSize = 18, InfoSize = 22, CodecSize = 256 };
+
 struct BoardRecords {
-    Bytes config; // 20 bytes
-    Bytes ident;  // 18 bytes
-    Bytes info;   // 22 bytes
-    Bytes test;   // the last test configuration (empty until one arrives)
-    std::array<uint8_t, 256> codec{};
+    Bytes config;
+    Bytes ident;
+    Bytes info;
+    Bytes test; // the last test configuration (empty until one arrives)
+    Bytes codec = Bytes(CodecSize);
     uint8_t rxCtl = 0;
     uint8_t micCtl = 0;
     uint8_t traceMask = 0;
@@ -55,6 +45,8 @@ public:
         bool none = true; // the board stays silent
         uint8_t id = 0;
         Bytes data;
+
+        static Answer with(uint8_t id, Bytes data) { return {false, id, std::move(data)}; }
     };
 
     Board();
@@ -79,16 +71,38 @@ public:
     void setTraceRate(double perSecond) { traceRate = perSecond; }
     // Queues a trace answer (channel byte and data, at most 62 bytes).
     void injectTrace(const Bytes &rec);
-    size_t tracePending() const { return pending.size(); }
 
-    // Text form of the records, and reading it back. load returns false and sets
+    // Text form of the records, and reading it back. parse returns false and sets
     // err on a malformed line (the records keep what was read before it).
     std::string serialize() const;
     bool parse(const std::string &text, std::string &err);
 
 private:
+    // A command the board knows: a setting command answers with the status byte its step
+    // returns (the records changed when it is StatusDone), any other with the data its
+    // step returns.
+    struct Command {
+        uint8_t code;
+        bool needsIdentity; // refused by a board without identity data
+        uint8_t (Board::*set)(const Bytes &data, SimClock::time_point now);
+        Bytes (Board::*read)(SimClock::time_point now);
+    };
+    static const Command commands[];
+    static const Command *find(uint8_t code);
+
+    uint8_t testConfig(const Bytes &data, SimClock::time_point);
+    uint8_t saveConfig(const Bytes &data, SimClock::time_point);
+    Bytes readConfig(SimClock::time_point);
+    uint8_t switchTrace(const Bytes &data, SimClock::time_point now);
+    Bytes pollTrace(SimClock::time_point now);
+    Bytes readIdent(SimClock::time_point);
+    Bytes readInfo(SimClock::time_point);
+    uint8_t writeInfo(const Bytes &data, SimClock::time_point);
+    uint8_t writeCodec(const Bytes &data, SimClock::time_point);
+    uint8_t setRxCtl(const Bytes &data, SimClock::time_point);
+    uint8_t setMicCtl(const Bytes &data, SimClock::time_point);
+
     void produceTrace(SimClock::time_point now);
-    Answer execute(uint8_t cmd, const Bytes &data, SimClock::time_point now, bool &changed);
 
     BoardRecords rec;
     double traceRate = 4.0;
@@ -97,8 +111,12 @@ private:
     std::deque<Bytes> pending;
 };
 
-// Hex helpers shared by the simulator.
+// Helpers shared by the simulator.
 std::string toHex(const Bytes &b, const char *sep = " ");
 bool fromHex(const std::string &text, Bytes &out);
+// The sum of the bytes modulo 256.
+uint8_t sum8(const Bytes &b);
+// A whole decimal (base 10) or hexadecimal (base 16) number from lo to hi.
+bool readNumber(const std::string &text, int base, long lo, long hi, int &value);
 
 #endif // SIM_BOARD_H

@@ -1,8 +1,5 @@
 #include "faults.h"
 
-#include <cstdlib>
-#include <cstring>
-
 const char *const faultHelp =
     "Faults (--fault FAULT, or 'fault FAULT' on the control FIFO):\n"
     "  FAULT is KIND[=ARG][,count=N|always][,cmd=XX]. A fault acts on the next N\n"
@@ -38,43 +35,50 @@ const char *const faultHelp =
 namespace
 {
 
-struct KindName {
-    const char *name;
-    FaultKind kind;
+// How a kind reads the argument given after '='.
+enum class ArgRule {
+    None,       // takes none
+    Number,     // a decimal count or index
+    Byte,       // a hexadecimal byte
+    LongLength, // a hexadecimal byte over 0x80
+    Status,     // one character, or a hexadecimal byte; needs to be given
+    Bytes       // hexadecimal bytes, at least one
 };
 
-const KindName kindNames[] = {
-    {"no-echo", FaultKind::NoEcho},
-    {"short-echo", FaultKind::ShortEcho},
-    {"bad-echo", FaultKind::BadEcho},
-    {"no-ack", FaultKind::NoAck},
-    {"nak", FaultKind::Nak},
-    {"stray", FaultKind::Stray},
-    {"close", FaultKind::Close},
-    {"no-answer", FaultKind::NoAnswer},
-    {"bad-frame-sum", FaultKind::BadFrameSum},
-    {"bad-packet-sum", FaultKind::BadPacketSum},
-    {"wrong-id", FaultKind::WrongId},
-    {"error", FaultKind::Error},
-    {"status", FaultKind::Status},
-    {"short", FaultKind::Short},
-    {"truncated", FaultKind::Truncated},
-    {"long-len", FaultKind::LongLen},
-    {"corrupt", FaultKind::Corrupt},
-    {"corrupt-packet", FaultKind::CorruptPacket},
-    {"garble", FaultKind::Garble},
+struct KindRule {
+    const char *name;
+    FaultKind kind;
+    ArgRule rule;
+    int byDefault; // the argument when none is given
 };
+
+const KindRule kindRules[] = {
+    {"no-echo", FaultKind::NoEcho, ArgRule::None, 0},
+    {"short-echo", FaultKind::ShortEcho, ArgRule::Number, 4},
+    {"bad-echo", FaultKind::BadEcho, ArgRule::Number, FaultAuto},
+    {"no-ack", FaultKind::NoAck, ArgRule::None, 0},
+    {"nak", FaultKind::Nak, ArgRule::None, 0},
+    {"stray", FaultKind::Stray, ArgRule::Bytes, 0},
+    {"close", FaultKind::Close, ArgRule::None, 0},
+    {"no-answer", FaultKind::NoAnswer, ArgRule::None, 0},
+    {"bad-frame-sum", FaultKind::BadFrameSum, ArgRule::None, 0},
+    {"bad-packet-sum", FaultKind::BadPacketSum, ArgRule::None, 0},
+    {"wrong-id", FaultKind::WrongId, ArgRule::Byte, FaultAuto},
+    {"error", FaultKind::Error, ArgRule::Byte, 0x05},
+    {"status", FaultKind::Status, ArgRule::Status, 0},
+    {"short", FaultKind::Short, ArgRule::Number, FaultAuto},
+    {"truncated", FaultKind::Truncated, ArgRule::Number, FaultAuto},
+    {"long-len", FaultKind::LongLen, ArgRule::LongLength, 0x81},
+    {"corrupt", FaultKind::Corrupt, ArgRule::Number, FaultAuto},
+    {"corrupt-packet", FaultKind::CorruptPacket, ArgRule::Number, FaultAuto},
+    {"garble", FaultKind::Garble, ArgRule::Number, 3},
+};
+
+const Bytes defaultStray = {0x00, 0x55, 0xAA};
 
 bool parseInt(const std::string &s, int base, int &v)
 {
-    if (s.empty())
-        return false;
-    char *end = nullptr;
-    long x = std::strtol(s.c_str(), &end, base);
-    if (*end || x < 0 || x > 100000)
-        return false;
-    v = int(x);
-    return true;
+    return readNumber(s, base, 0, 100000, v);
 }
 
 bool parseByte(const std::string &s, int &v)
@@ -85,9 +89,8 @@ bool parseByte(const std::string &s, int &v)
     return parseInt(t, 16, v) && v <= 0xFF;
 }
 
-} // namespace
-
-bool parseFault(const std::string &text, Fault &f, std::string &err)
+// The parts of a fault, split at commas and blanks.
+std::vector<std::string> splitParts(const std::string &text)
 {
     std::vector<std::string> parts;
     std::string cur;
@@ -102,70 +105,70 @@ bool parseFault(const std::string &text, Fault &f, std::string &err)
     }
     if (!cur.empty())
         parts.push_back(cur);
-    if (parts.empty()) {
-        err = "empty fault";
+    return parts;
+}
+
+const KindRule *findKind(const std::string &name)
+{
+    for (const KindRule &k : kindRules)
+        if (name == k.name)
+            return &k;
+    return nullptr;
+}
+
+bool readArgument(ArgRule rule, const std::string &arg, Fault &f)
+{
+    switch (rule) {
+    case ArgRule::None:
         return false;
+    case ArgRule::Number:
+        return parseInt(arg, 10, f.arg);
+    case ArgRule::Byte:
+        return parseByte(arg, f.arg);
+    case ArgRule::LongLength:
+        return parseByte(arg, f.arg) && f.arg > 0x80;
+    case ArgRule::Status:
+        if (arg.size() != 1)
+            return parseByte(arg, f.arg);
+        f.arg = uint8_t(arg[0]);
+        return true;
+    case ArgRule::Bytes:
+        return fromHex(arg, f.bytes) && !f.bytes.empty();
     }
-    f = Fault();
-    f.text = text;
-    std::string name = parts[0];
-    std::string arg;
-    const size_t eq = name.find('=');
-    if (eq != std::string::npos) {
-        arg = name.substr(eq + 1);
-        name = name.substr(0, eq);
-    }
-    bool found = false;
-    for (const KindName &k : kindNames)
-        if (name == k.name) {
-            f.kind = k.kind;
-            found = true;
-        }
-    if (!found) {
+    return false;
+}
+
+// The first part: the kind, and its argument after '=' or its default.
+bool readKind(const std::string &part, Fault &f, std::string &err)
+{
+    const size_t eq = part.find('=');
+    const std::string name = part.substr(0, eq);
+    const std::string arg = eq == std::string::npos ? std::string() : part.substr(eq + 1);
+    const KindRule *k = findKind(name);
+    if (!k) {
         err = "unknown fault '" + name + "'";
         return false;
     }
+    f.kind = k->kind;
     if (!arg.empty()) {
-        bool ok = true;
-        switch (f.kind) {
-        case FaultKind::ShortEcho:
-        case FaultKind::BadEcho:
-        case FaultKind::Short:
-        case FaultKind::Truncated:
-        case FaultKind::Corrupt:
-        case FaultKind::CorruptPacket:
-        case FaultKind::Garble:
-            ok = parseInt(arg, 10, f.arg);
-            break;
-        case FaultKind::WrongId:
-        case FaultKind::Error:
-            ok = parseByte(arg, f.arg);
-            break;
-        case FaultKind::LongLen:
-            ok = parseByte(arg, f.arg) && f.arg > 0x80;
-            break;
-        case FaultKind::Status:
-            if (arg.size() == 1)
-                f.arg = uint8_t(arg[0]);
-            else
-                ok = parseByte(arg, f.arg);
-            break;
-        case FaultKind::Stray:
-            ok = fromHex(arg, f.bytes) && !f.bytes.empty();
-            break;
-        default:
-            ok = false;
-        }
-        if (!ok) {
-            err = "bad value '" + arg + "' for " + name;
-            return false;
-        }
-    } else if (f.kind == FaultKind::Status) {
+        if (readArgument(k->rule, arg, f))
+            return true;
+        err = "bad value '" + arg + "' for " + name;
+        return false;
+    }
+    if (k->rule == ArgRule::Status) {
         err = "status needs a value (1, 2 or a byte)";
         return false;
     }
-    if (f.kind == FaultKind::Stray && f.bytes.empty())
-        f.bytes = {0x00, 0x55, 0xAA};
+    f.arg = k->byDefault;
+    if (k->rule == ArgRule::Bytes)
+        f.bytes = defaultStray;
+    return true;
+}
+
+// The parts after the first: how many frames, and of which command.
+bool readOptions(const std::vector<std::string> &parts, Fault &f, std::string &err)
+{
     for (size_t i = 1; i < parts.size(); ++i) {
         const std::string &p = parts[i];
         if (p == "always" || p == "count=always") {
@@ -188,79 +191,50 @@ bool parseFault(const std::string &text, Fault &f, std::string &err)
     return true;
 }
 
+// True when the fault acts on a frame of this command.
+bool hits(const Fault &f, int cmd)
+{
+    if (f.kind == FaultKind::Status && (cmd < 0 || !Board::isSetting(uint8_t(cmd))))
+        return false;
+    return f.cmd < 0 || f.cmd == cmd;
+}
+
+} // namespace
+
+bool parseFault(const std::string &text, Fault &f, std::string &err)
+{
+    const std::vector<std::string> parts = splitParts(text);
+    if (parts.empty()) {
+        err = "empty fault";
+        return false;
+    }
+    f = Fault();
+    f.text = text;
+    return readKind(parts[0], f, err) && readOptions(parts, f, err);
+}
+
+void FrameFaults::add(const Fault &f, int cmd)
+{
+    int a = f.arg;
+    // The answer identifier that follows the command, the error answer left out.
+    if (f.kind == FaultKind::WrongId && a == FaultAuto)
+        a = (cmd + 1 == AnsError ? cmd + 2 : cmd + 1) & 0xFF;
+    args[size_t(f.kind)] = a;
+    if (f.kind == FaultKind::Stray)
+        strayBytes.insert(strayBytes.end(), f.bytes.begin(), f.bytes.end());
+    texts.push_back(f.text);
+}
+
 FrameFaults FaultTable::take(int cmd)
 {
     FrameFaults ff;
     for (auto it = faults.begin(); it != faults.end();) {
-        Fault &f = *it;
-        bool hit = f.cmd < 0 || f.cmd == cmd;
-        if (f.kind == FaultKind::Status && (cmd < 0 || !Board::isSetting(uint8_t(cmd))))
-            hit = false;
-        if (!hit) {
+        if (!hits(*it, cmd)) {
             ++it;
             continue;
         }
-        switch (f.kind) {
-        case FaultKind::NoEcho:
-            ff.noEcho = true;
-            break;
-        case FaultKind::ShortEcho:
-            ff.shortEcho = f.arg < 0 ? 4 : f.arg;
-            break;
-        case FaultKind::BadEcho:
-            ff.badEcho = f.arg < 0 ? -2 : f.arg;
-            break;
-        case FaultKind::NoAck:
-            ff.noAck = true;
-            break;
-        case FaultKind::Nak:
-            ff.nak = true;
-            break;
-        case FaultKind::Stray:
-            ff.stray.insert(ff.stray.end(), f.bytes.begin(), f.bytes.end());
-            break;
-        case FaultKind::Close:
-            ff.close = true;
-            break;
-        case FaultKind::NoAnswer:
-            ff.noAnswer = true;
-            break;
-        case FaultKind::BadFrameSum:
-            ff.badFrameSum = true;
-            break;
-        case FaultKind::BadPacketSum:
-            ff.badPacketSum = true;
-            break;
-        case FaultKind::WrongId:
-            ff.wrongId = f.arg >= 0 ? f.arg : (cmd + 1 == AnsError ? cmd + 2 : cmd + 1) & 0xFF;
-            break;
-        case FaultKind::Error:
-            ff.error = f.arg >= 0 ? f.arg : 0x05;
-            break;
-        case FaultKind::Status:
-            ff.status = f.arg;
-            break;
-        case FaultKind::Short:
-            ff.shortLen = f.arg >= 0 ? f.arg : -2;
-            break;
-        case FaultKind::Truncated:
-            ff.truncated = f.arg >= 0 ? f.arg : -2;
-            break;
-        case FaultKind::LongLen:
-            ff.longLen = f.arg >= 0 ? f.arg : 0x81;
-            break;
-        case FaultKind::Corrupt:
-            ff.corrupt = f.arg >= 0 ? f.arg : -2;
-            break;
-        case FaultKind::CorruptPacket:
-            ff.corruptPacket = f.arg >= 0 ? f.arg : -2;
-            break;
-        case FaultKind::Garble:
-            ff.garble = f.arg >= 0 ? f.arg : 3;
-            break;
-        }
-        ff.applied.push_back(f.text);
-        if (f.count > 0 && --f.count == 0)
+        ff.add(*it, cmd);
+        if (it->count > 0 && --it->count == 0)
             it = faults.erase(it);
         else
             ++it;

@@ -6,6 +6,8 @@
 
 #include "board.h"
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,9 +34,18 @@ enum class FaultKind {
     Garble         // request packet byte N reaches the board inverted (default 3)
 };
 
+constexpr size_t faultKinds = size_t(FaultKind::Garble) + 1;
+
+// Argument values that are no number given after '='.
+enum : int {
+    FaultOff = -1, // in FrameFaults: no fault of the kind acts on the frame
+    FaultAuto = -2 // the default that the frame gives: its last byte or last data byte,
+                   // half of it, or for wrong-id the command + 1
+};
+
 struct Fault {
     FaultKind kind = FaultKind::NoEcho;
-    int arg = -1;     // index, count or byte value; -1 when not given
+    int arg = 0;      // index, count or byte value: the one given, or the kind's default
     Bytes bytes;      // stray bytes
     int count = 1;    // frames left; -1 for always
     int cmd = -1;     // only frames of this command, or -1 for any
@@ -44,28 +55,23 @@ struct Fault {
 // Parses "kind[=arg][,count=N|always][,cmd=XX]" (commas or blanks between the parts).
 bool parseFault(const std::string &text, Fault &f, std::string &err);
 
-// What the faults matched by one frame ask for.
-struct FrameFaults {
-    bool noEcho = false;
-    int shortEcho = -1;
-    int badEcho = -1; // index, or -2 for the last byte
-    bool noAck = false;
-    bool nak = false;
-    Bytes stray;
-    bool close = false;
-    bool noAnswer = false;
-    bool badFrameSum = false;
-    bool badPacketSum = false;
-    int wrongId = -1;
-    int error = -1;
-    int status = -1;
-    int shortLen = -1;  // -2: half of the data
-    int truncated = -1; // -2: half of the frame
-    int longLen = -1;
-    int corrupt = -1;       // -2: last data byte
-    int corruptPacket = -1; // -2: last data byte
-    int garble = -1;
-    std::vector<std::string> applied;
+// What the faults matched by one frame ask for: each kind acting with its argument
+// (a later fault of a kind in place of an earlier one), and the stray bytes of all.
+class FrameFaults
+{
+public:
+    FrameFaults() { args.fill(FaultOff); }
+    void add(const Fault &f, int cmd);
+
+    bool has(FaultKind k) const { return args[size_t(k)] != FaultOff; }
+    int arg(FaultKind k) const { return args[size_t(k)]; }
+    const Bytes &stray() const { return strayBytes; }
+    const std::vector<std::string> &applied() const { return texts; }
+
+private:
+    std::array<int, faultKinds> args;
+    Bytes strayBytes;
+    std::vector<std::string> texts;
 };
 
 class FaultTable

@@ -505,28 +505,9 @@ void Q275::closeConfig()
     config.reset();
 }
 
-void Q275::showTree()
+// The items of the tree for the configuration and the mode: each names the window it opens.
+void Q275::fillTree()
 {
-    userAct->setChecked(svcMode == 1);
-    if (!config)
-        return;
-    if (!config->isValid()) {
-        emit mes(tr(kDamaged));
-        config.reset();
-        return;
-    }
-    if (!treeDock)
-        treeDock = new QDockWidget(tr(" Q-275"), this);
-    workCopy = *config;
-    saveAct->setEnabled(true);
-    saveAsAct->setEnabled(true);
-    writeAct->setEnabled(true);
-    if (!devTree) {
-        devTree = new CDevTree;
-        devTree->setHeaderHidden(true);
-        connect(devTree, &QTreeWidget::itemActivated, this, &Q275::openItem);
-    }
-
     auto item = [](QTreeWidgetItem *parent, const QString &text, const char *icon,
                    const QString &tip) {
         auto *it = new QTreeWidgetItem(parent);
@@ -560,7 +541,31 @@ void Q275::showTree()
         item(monitor, kTrace, ":/images/trace.png", QString());
     }
     top(kInfo, ":/images/info.png", QString());
+}
 
+void Q275::showTree()
+{
+    userAct->setChecked(svcMode == 1);
+    if (!config)
+        return;
+    if (!config->isValid()) {
+        emit mes(tr(kDamaged));
+        config.reset();
+        return;
+    }
+    if (!treeDock)
+        treeDock = new QDockWidget(tr(" Q-275"), this);
+    workCopy = *config;
+    saveAct->setEnabled(true);
+    saveAsAct->setEnabled(true);
+    writeAct->setEnabled(true);
+    if (!devTree) {
+        devTree = new CDevTree;
+        devTree->setHeaderHidden(true);
+        connect(devTree, &QTreeWidget::itemActivated, this, &Q275::openItem);
+    }
+
+    fillTree();
     treeDock->setWidget(devTree);
     treeDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                               Qt::BottomDockWidgetArea);

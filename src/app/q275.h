@@ -88,6 +88,7 @@ private:
     bool askClose();
     void closeConfig();
     void showTree();
+    void fillTree();
     void applyMode();
     void setConfigActions(bool on);
     QMdiSubWindow *requestingWindow() const;

@@ -48,6 +48,32 @@ namespace
 const char kRecentKey[] = "recentFileList";
 const int kStatusTime = 2000;
 
+// The program's own title: the main window's without the file, and every message box's.
+QString programTitle()
+{
+    return Q275::tr("Терминал адаптера Q-275");
+}
+
+// One answer of a question box.
+struct Choice {
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+// Asks a question in the program's name. The first answer is the default, the last the
+// Escape answer; returns the index of the one given.
+int ask(QWidget *parent, const QString &question, std::initializer_list<Choice> choices)
+{
+    QMessageBox box(QMessageBox::Question, programTitle(), question, QMessageBox::NoButton, parent);
+    QList<QPushButton *> buttons;
+    for (const Choice &c : choices)
+        buttons << box.addButton(c.text, c.role);
+    box.setDefaultButton(buttons.first());
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
 // Work-window kinds; each is also the title of its sub-window.
 const QString kRead = QStringLiteral("Прочитать");
 const QString kTest = QStringLiteral("Проверить");
@@ -101,7 +127,7 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     createLogDock();
     statusBar();
 
-    setWindowTitle(tr("Терминал адаптера Q-275"));
+    showTitle();
     setWindowIcon(QIcon(QStringLiteral(":/images/chip.ico")));
     setMinimumSize(150, 200);
     resize(800, 600);
@@ -322,16 +348,20 @@ void Q275::rememberFile(const QString &path)
 void Q275::setCurrentFile(const QString &path)
 {
     curFile = std::make_unique<QFile>(path);
+    showTitle();
+}
+
+void Q275::showTitle()
+{
+    QString title = programTitle();
+    if (curFile)
+        title += QStringLiteral(" — ") + QFileInfo(curFile->fileName()).fileName();
+    setWindowTitle(title + QStringLiteral("[*]"));
 }
 
 void Q275::warn(const QString &text)
 {
-    QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
-}
-
-void Q275::warnFile(const QString &suffix)
-{
-    warn(tr("Файл ") + curFile->fileName() + suffix);
+    QMessageBox::warning(this, programTitle(), text, QMessageBox::Ok);
 }
 
 void Q275::create()
@@ -370,19 +400,26 @@ void Q275::openRecentFile()
 
 void Q275::save()
 {
-    if (curFile)
-        writeFile();
-    else
-        saveAs();
+    saveConfig();
 }
 
 void Q275::saveAs()
 {
+    saveConfigAs();
+}
+
+bool Q275::saveConfig()
+{
+    return curFile ? writeFile() : saveConfigAs();
+}
+
+bool Q275::saveConfigAs()
+{
     const QString name = askFileName(true);
     if (name.isEmpty())
-        return;
+        return false;
     setCurrentFile(name);
-    writeFile();
+    return writeFile();
 }
 
 QString Q275::askFileName(bool forSaving)
@@ -394,30 +431,43 @@ QString Q275::askFileName(bool forSaving)
 
 void Q275::shut()
 {
+    // Without changes nothing is asked; with them the edit is not dropped unasked.
+    if (hasChanges() && !settleChanges())
+        return;
     curFile.reset();
+    showTitle();
     if (config)
         closeConfig();
 }
 
-void Q275::writeFile()
+bool Q275::writeFile()
 {
     if (!config || !curFile)
-        return;
+        return false;
     const QString name = curFile->fileName();
-    switch (SafeSave::save(name, ObdFile::image(*config))) {
-    case SafeSave::OpenFailed:
-        warnFile(tr(" не удалось открыть."));
-        return;
-    case SafeSave::WriteFailed:
-        warnFile(tr(" не удалось записать."));
-        return;
-    case SafeSave::Saved:
-        break;
-    }
+    if (!saveFile(name, ObdFile::image(*config)))
+        return false;
+    setChanged(false);
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
     emit mes(tr("Конфигурация адаптера Q-275, ") + QStringLiteral("(") +
              QString::number(ObdFile::Size) + tr(" байт)") + tr(" записана в файл: ") + name);
+    return true;
+}
+
+bool Q275::saveFile(const QString &name, const QByteArray &data)
+{
+    switch (SafeSave::save(name, data)) {
+    case SafeSave::OpenFailed:
+        warn(tr("Файл ") + name + tr(" не удалось открыть."));
+        return false;
+    case SafeSave::WriteFailed:
+        warn(tr("Файл ") + name + tr(" не удалось записать."));
+        return false;
+    case SafeSave::Saved:
+        break;
+    }
+    return true;
 }
 
 void Q275::readFile()
@@ -455,17 +505,46 @@ void Q275::loadFile(const QString &name, bool remember)
 
 bool Q275::askClose()
 {
-    QMessageBox box(QMessageBox::Question, windowTitle(), tr("Закрыть текущее устройство"),
-                    QMessageBox::NoButton, this);
-    QPushButton *yes = box.addButton(tr("&Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(tr("&Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    if (box.clickedButton() != yes)
+    // A configuration with changes is asked about those instead.
+    const bool goOn =
+        hasChanges()
+            ? settleChanges()
+            : ask(this, tr("Закрыть текущее устройство"),
+                  {{tr("&Да"), QMessageBox::YesRole}, {tr("&Нет"), QMessageBox::NoRole}}) == 0;
+    if (goOn)
+        closeConfig();
+    return goOn;
+}
+
+void Q275::setChanged(bool on)
+{
+    changed = on;
+    setWindowModified(on);
+}
+
+void Q275::changeEvent(QEvent *event)
+{
+    // A work-area sub-window sets the main window's mark as it closes or is restored from
+    // maximised: the mark stays the configuration's.
+    if (event->type() == QEvent::ModifiedChange && isWindowModified() != changed)
+        setWindowModified(changed);
+    QMainWindow::changeEvent(event);
+}
+
+bool Q275::settleChanges()
+{
+    enum { Save, Discard, Cancel };
+    switch (ask(this, tr("Конфигурация изменена. Сохранить изменения?"),
+                {{tr("&Сохранить"), QMessageBox::AcceptRole},
+                 {tr("&Не сохранять"), QMessageBox::DestructiveRole},
+                 {tr("&Отмена"), QMessageBox::RejectRole}})) {
+    case Save:
+        return saveConfig();
+    case Discard:
+        return true;
+    default:
         return false;
-    closeConfig();
-    return true;
+    }
 }
 
 void Q275::setConfigActions(bool on)
@@ -484,6 +563,7 @@ void Q275::closeConfig()
     setConfigActions(false);
     pendingRead = 0; // a read under way gives up its record here, not when its window goes
     config.reset();
+    setChanged(false); // a configuration that comes next starts without changes
 }
 
 void Q275::showTree()
@@ -740,6 +820,7 @@ TWorkWindow *Q275::makeWrite(const QString &)
     if (!config)
         return nullptr;
     config->updateChecksum();
+    written = *config;
     return new Write(thread, config.get());
 }
 
@@ -848,9 +929,12 @@ void Q275::closeWin(bool ok)
                 statusBar()->showMessage(tr("Прочитана конфигурация"), kStatusTime);
         } else if (title == kWrite) {
             statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
+            // An editor saved into the configuration while it went keeps it changed.
+            setChanged(config && std::memcmp(config->bytes(), written.bytes(), TQ275::Size) != 0);
         } else if (const EditorPart *part = editorPart(title); part && config) {
             part->copy(*config, workCopy);
             config->updateChecksum();
+            setChanged(true);
         }
     } else if (title == kRead) {
         config.reset();
@@ -862,6 +946,11 @@ void Q275::closeWin(bool ok)
 
 void Q275::closeEvent(QCloseEvent *event)
 {
+    // The question comes before any window closes, so that "&Отмена" leaves all as it was.
+    if (hasChanges() && !settleChanges()) {
+        event->ignore();
+        return;
+    }
     mdiArea->closeAllSubWindows();
     if (mdiArea->currentSubWindow()) {
         event->ignore();

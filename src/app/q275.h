@@ -36,6 +36,9 @@ public:
     TThread *linkThread() const { return thread; }
     QMdiArea *workArea() const { return mdiArea; }
     CDevTree *deviceTree() const { return devTree; }
+    // True while the configuration differs from what was last read from the board, opened,
+    // saved or written to the board; the title shows it. No configuration has no changes.
+    bool hasChanges() const { return config && changed; }
 
 signals:
     void mes(QString text);
@@ -64,6 +67,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createActions();
@@ -73,14 +77,25 @@ private:
     void refreshRecent();
     void rememberFile(const QString &path);
     void setCurrentFile(const QString &path);
+    // The title: the program's, the current file's name, the mark of changes.
+    void showTitle();
     // The name of a configuration file to open or to save into; empty when cancelled.
     QString askFileName(bool forSaving);
-    void writeFile();
+    // "&Сохранить" and "&Сохранить как": true when the configuration went into its file.
+    bool saveConfig();
+    bool saveConfigAs();
+    bool writeFile();
+    // Writes the bytes through the safe save; false, after a warning, when they did not go.
+    bool saveFile(const QString &name, const QByteArray &data);
     void readFile();
     void loadFile(const QString &name, bool remember);
-    void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();
+    // The question about a configuration with changes: true when the caller may go on (they
+    // were saved, or let go), false when the user cancelled or the save failed.
+    bool settleChanges();
+    // Whether the configuration has changes; the title's mark follows.
+    void setChanged(bool on);
     void closeConfig();
     void showTree();
     void applyMode();
@@ -119,6 +134,8 @@ private:
     quint8 *romData = nullptr;
     int romSize = 0;
     bool stopAsked = false;
+    bool changed = false;
+    TQ275 written{};                  // what the last write sent to the board
     quint64 readSerial = 0;           // reads opened so far
     quint64 pendingRead = 0;          // the read whose record config is, until its window ends
     QMetaObject::Connection readGone; // drops that record when its window goes

@@ -20,6 +20,8 @@
 namespace
 {
 const QString kAsk = QStringLiteral("Закрыть текущее устройство");
+const QString kChanged = QStringLiteral("Конфигурация изменена. Сохранить изменения?");
+const QString kTitle = QStringLiteral("Терминал адаптера Q-275");
 const QString kTree = QStringLiteral("Задачи|  Прочитать|  Проверить|  Записать|Адаптер|  Вход "
                                      "приемника|  Вход микрофона|  Выход адаптера|Информация");
 
@@ -97,6 +99,25 @@ class TstApp : public QObject
                 windows.join('|'), act("&Записать")->isEnabled() ? "write" : ""};
     }
     QStringList recent() const { return QSettings().value("recentFileList").toStringList(); }
+    // The title as shown: Qt's mark of changes as "*".
+    QString title() const
+    {
+        return w->windowTitle().replace("[*]", w->isWindowModified() ? "*" : "");
+    }
+    // Saves an edit of the receiver input into the configuration.
+    void saveEdit(int att)
+    {
+        w->openWin("Вход приемника");
+        active()->findChild<QDial *>("dialAtt")->setValue(att);
+        active()->findChild<QPushButton *>("bSave")->click();
+    }
+    // Opens a task window and waits until it has closed itself.
+    void runTask(const QString &task)
+    {
+        w->openWin(task);
+        QPointer<QWidget> op = active();
+        QTRY_VERIFY_WITH_TIMEOUT(!op, 10000);
+    }
     // What the boxes said and the file dialogs asked, in order.
     QStringList asked() const
     {
@@ -225,6 +246,65 @@ private slots:
         QVERIFY(std::exchange(w, nullptr)->close());
         QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
         QTRY_VERIFY_WITH_TIMEOUT(!worker, 5000);
+    }
+
+    // An editor's "Сохранить" is a change; a test keeps it; a write, a save and a read end it.
+    // The title names the file and marks the changes; replacing or closing a configuration
+    // with changes asks about them.
+    void changes()
+    {
+        SimHarness sim;
+        QVERIFY2(sim.start(), qPrintable(sim.error()));
+        w->linkThread()->setPort(sim.portName());
+        w->linkThread()->setSleepFunction([](int) {});
+        w->create();
+        QCOMPARE(title(), kTitle);
+        saveEdit(7);
+        QCOMPARE(title(), kTitle + "*");
+        runTask("Проверить");
+        QCOMPARE(title(), kTitle + "*");
+        runTask("Записать");
+        QCOMPARE(title(), kTitle);
+        saveEdit(6);
+        modal->answerFile(box->filePath("a.obd"));
+        w->save();
+        QCOMPARE(title(), kTitle + " — a.obd");
+        saveEdit(5);
+        modal->answerButton("&Не сохранять");
+        runTask("Прочитать");
+        QCOMPARE(title(), kTitle + " — a.obd");
+        QCOMPARE(sim.record("config"), withChecksum(newRecord().replace(1, 1, "\x07")));
+        saveEdit(4);
+        modal->answerButton("&Не сохранять");
+        act("&Закрыть...")->trigger();
+        QCOMPARE(title(), kTitle);
+        QCOMPARE(asked(), (QStringList{"Сохранить файл", kChanged, kChanged}));
+        QVERIFY(!w->currentConfig());
+    }
+
+    // Closing with changes asks before anything closes: Escape ("&Отмена") and a save that
+    // does not happen keep the program running; "&Сохранить" saves, then closes.
+    void closeWithChanges()
+    {
+        w->create();
+        saveEdit(7);
+        w->about();
+        QVERIFY(!w->close());
+        modal->answerButton("&Сохранить");
+        modal->answerFile(""); // the save dialog cancelled
+        QVERIFY(!w->close());
+        QCOMPARE(state()[2], QStringLiteral("О программе"));
+        const QString path = box->filePath("kept.obd");
+        modal->answerButton("&Сохранить");
+        modal->answerFile(path);
+        QVERIFY(std::exchange(w, nullptr)->close());
+        QCOMPARE(file(path), obd(withChecksum(newRecord().replace(1, 1, "\x07"))));
+        QCOMPARE(modal->seen[0].title, kTitle);
+        QCOMPARE(modal->seen[0].text, kChanged);
+        QStringList buttons = modal->seen[0].buttons; // in the platform's order
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"&Не сохранять", "&Отмена", "&Сохранить"}));
+        QCOMPARE(modal->seen.size(), 5);
     }
 
     // A file that opens: the record is shown (or found corrupt, after the file was opened).

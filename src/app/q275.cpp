@@ -766,9 +766,20 @@ void Q275::openWin(QString mode)
 
     connect(w, &TWorkWindow::reqClose, this, &Q275::closeWin);
     w->setWindowTitle(mode);
+    const QSize form = w->size(); // as its form lays it out
     QMdiSubWindow *sw = mdiArea->addSubWindow(w);
+    fitSubWindow(sw, form);
     sw->show();
-    sw->adjustSize();
+}
+
+void Q275::fitSubWindow(QMdiSubWindow *sw, const QSize &form)
+{
+    // Not adjustSize(): a sub-window's size hint is its form's layout's wish, which for the
+    // editors is far wider than their fixed forms (705 pixels around a 400-pixel form). Sized
+    // before it is shown, the work area places it inside; a form that may shrink is made
+    // small enough to fit.
+    const QSize framed = form.grownBy(sw->contentsMargins());
+    sw->resize(framed.boundedTo(mdiArea->viewport()->size()).expandedTo(sw->minimumSizeHint()));
 }
 
 // ---- the work windows, one maker per kind ----------------------------------------------------

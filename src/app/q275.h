@@ -100,6 +100,8 @@ private:
     void showTree();
     void applyMode();
     void setConfigActions(bool on);
+    // The sub-window at its form's size plus the frame, as far as the work area holds it.
+    void fitSubWindow(QMdiSubWindow *sw, const QSize &form);
     QMdiSubWindow *requestingWindow() const;
     // The work windows, one maker per kind: the window, or null when there is nothing to open.
     TWorkWindow *makeRead(const QString &kind);

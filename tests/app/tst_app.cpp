@@ -307,6 +307,19 @@ private slots:
         QCOMPARE(modal->seen.size(), 5);
     }
 
+    // Each editor opens at its form's size plus the frame, inside the work area.
+    void editorsFit()
+    {
+        w->create();
+        QApplication::processEvents();
+        for (const char *kind : {"Вход приемника", "Вход микрофона", "Выход адаптера"}) {
+            w->openWin(kind);
+            QMdiSubWindow *sw = w->workArea()->activeSubWindow();
+            QCOMPARE(sw->contentsRect().size(), sw->widget()->size());
+            QVERIFY(w->workArea()->viewport()->rect().contains(sw->geometry()));
+        }
+    }
+
     // A file that opens: the record is shown (or found corrupt, after the file was opened).
     void openRecord_data()
     {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QTime>
 #include <QToolBar>
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -46,6 +48,8 @@
 namespace
 {
 const char kRecentKey[] = "recentFileList";
+const char kGeometryKey[] = "geometry";
+const char kStateKey[] = "windowState";
 const int kStatusTime = 2000;
 
 // The program's own title: the main window's without the file, and every message box's.
@@ -125,17 +129,20 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createToolBars();
     createLogDock();
-    statusBar();
+    portLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(portLabel);
 
     showTitle();
     setWindowIcon(QIcon(QStringLiteral(":/images/chip.ico")));
     setMinimumSize(150, 200);
     resize(800, 600);
+    restoreLayout();
 
     svcMode = 1;
     userAct->setChecked(true);
 
     portName = PortFile::read();
+    showPort();
     thread->setMode(svcMode);
     thread->setPort(portName);
 }
@@ -209,6 +216,8 @@ void Q275::createActions()
         {&Q275::closeAllAct, QT_TR_NOOP("Закрыть все"), ":/images/close.png", QKeySequence::UnknownKey, QT_TR_NOOP("Закрыть все окна"), [](Q275 *w) { w->mdiArea->closeAllSubWindows(); }},
         {&Q275::tileAct, QT_TR_NOOP("Развернуть"), ":/images/win.png", QKeySequence::UnknownKey, QT_TR_NOOP("Развернуть все окна"), [](Q275 *w) { w->mdiArea->tileSubWindows(); }},
         {&Q275::cascadeAct, QT_TR_NOOP("Каскадом"), ":/images/multiple.png", QKeySequence::UnknownKey, QT_TR_NOOP("Каскад окон"), [](Q275 *w) { w->mdiArea->cascadeSubWindows(); }},
+        {&Q275::saveLogAct, QT_TR_NOOP("Сохранить журнал..."), nullptr, QKeySequence::UnknownKey, QT_TR_NOOP("Сохранить журнал программы в текстовый файл, старые строки первыми"), [](Q275 *w) { w->saveLog(); }},
+        {&Q275::clearLogAct, QT_TR_NOOP("Очистить журнал"), nullptr, QKeySequence::UnknownKey, QT_TR_NOOP("Удалить все строки журнала программы"), [](Q275 *w) { w->logEdit->clear(); }},
     };
     // clang-format on
     for (const Row &row : rows) {
@@ -278,12 +287,14 @@ void Q275::createMenus()
 void Q275::createToolBars()
 {
     fileToolBar = addToolBar(tr("Файл"));
+    fileToolBar->setObjectName(QStringLiteral("fileToolBar"));
     fileToolBar->addAction(createAct);
     fileToolBar->addAction(openAct);
     fileToolBar->addAction(saveAct);
     fileToolBar->addAction(saveAsAct);
 
     taskToolBar = addToolBar(tr("Задачи"));
+    taskToolBar->setObjectName(QStringLiteral("taskToolBar"));
     taskToolBar->addAction(readAct);
     taskToolBar->addAction(testAct);
     taskToolBar->addAction(writeAct);
@@ -292,8 +303,11 @@ void Q275::createToolBars()
 void Q275::createLogDock()
 {
     logDock = new QDockWidget(tr("Лог программы"), this);
+    logDock->setObjectName(QStringLiteral("logDock"));
     logEdit = new CLogEdit(logDock);
     logEdit->setReadOnly(true);
+    logEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(logEdit, &QWidget::customContextMenuRequested, this, &Q275::showLogMenu);
     logDock->setWidget(logEdit);
     logDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                              Qt::BottomDockWidgetArea);
@@ -312,6 +326,53 @@ void Q275::log(QString text)
     logEdit->setTextCursor(cursor);
     logEdit->insertPlainText(QTime::currentTime().toString(Qt::TextDate) + QStringLiteral("-> ") +
                              text + QLatin1Char('\r'));
+}
+
+void Q275::showLogMenu(const QPoint &pos)
+{
+    std::unique_ptr<QMenu> menu(logEdit->createStandardContextMenu(pos));
+    menu->addSeparator();
+    menu->addAction(saveLogAct);
+    menu->addAction(clearLogAct);
+    menu->exec(logEdit->viewport()->mapToGlobal(pos));
+}
+
+void Q275::saveLog()
+{
+    const QString name = QFileDialog::getSaveFileName(this, tr("Сохранить журнал"), QString(),
+                                                      tr("Текстовые файлы (*.txt);;Все файлы (*)"));
+    if (name.isEmpty())
+        return;
+    // The pane shows the newest line first; a file reads from the start.
+    QStringList lines = logEdit->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    std::reverse(lines.begin(), lines.end());
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1Char('\n');
+    if (saveFile(name, text.toUtf8()))
+        statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
+}
+
+// ---- the window as the user left it ---------------------------------------------------------
+
+void Q275::restoreLayout()
+{
+    // Nothing stored yet (the first start): the size set before stays.
+    QSettings settings;
+    restoreGeometry(settings.value(QString::fromLatin1(kGeometryKey)).toByteArray());
+    restoreState(settings.value(QString::fromLatin1(kStateKey)).toByteArray());
+}
+
+void Q275::saveLayout()
+{
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+    settings.setValue(QString::fromLatin1(kStateKey), saveState());
+}
+
+void Q275::showPort()
+{
+    portLabel->setText(portName.isEmpty() ? tr("Порт не выбран") : tr("Порт: %1").arg(portName));
 }
 
 // ---- recent files ---------------------------------------------------------------------------
@@ -576,8 +637,6 @@ void Q275::showTree()
         config.reset();
         return;
     }
-    if (!treeDock)
-        treeDock = new QDockWidget(tr(" Q-275"), this);
     workCopy = *config;
     saveAct->setEnabled(true);
     saveAsAct->setEnabled(true);
@@ -622,12 +681,25 @@ void Q275::showTree()
     }
     top(kInfo, ":/images/info.png", QString());
 
+    showTreeDock();
+    emit mes(tr("Загружена конфигурация адаптера Q-275"));
+    setConfigActions(true);
+}
+
+void Q275::showTreeDock()
+{
+    const bool newDock = !treeDock;
+    if (newDock) {
+        treeDock = new QDockWidget(tr(" Q-275"), this);
+        treeDock->setObjectName(QStringLiteral("treeDock"));
+    }
     treeDock->setWidget(devTree);
     treeDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                               Qt::BottomDockWidgetArea);
-    addDockWidget(Qt::LeftDockWidgetArea, treeDock);
-    emit mes(tr("Загружена конфигурация адаптера Q-275"));
-    setConfigActions(true);
+    // A new dock goes where the user left it the last run, else to the left; one that is
+    // there already stays where the user put it.
+    if (newDock && !restoreDockWidget(treeDock))
+        addDockWidget(Qt::LeftDockWidgetArea, treeDock);
 }
 
 // ---- modes ----------------------------------------------------------------------------------
@@ -693,6 +765,7 @@ void Q275::port()
     // partly would lose the port the next start, so that is said.
     if (PortFile::write(portName) == SafeSave::WriteFailed)
         warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
+    showPort();
 }
 
 // ---- window routing -------------------------------------------------------------------------
@@ -967,6 +1040,7 @@ void Q275::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    saveLayout();
     disconnect(this, &Q275::mes, this, &Q275::log);
     disconnect(thread, &TThread::mes, this, &Q275::log);
     stopThread();

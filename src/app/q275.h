@@ -11,6 +11,7 @@ class CLogEdit;
 class QAction;
 class QDockWidget;
 class QFile;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -98,6 +99,8 @@ private:
     void setChanged(bool on);
     void closeConfig();
     void showTree();
+    // The tree in its dock, made the first time a configuration is shown.
+    void showTreeDock();
     void applyMode();
     void setConfigActions(bool on);
     // The sub-window at its form's size plus the frame, as far as the work area holds it.
@@ -119,6 +122,14 @@ private:
     void dropPendingRead();
     // Asks the worker to end and waits a short while; false when it is still running.
     bool stopThread();
+    // The status bar's lasting note of the port the link will use.
+    void showPort();
+    // The log's context menu: the edit's own entries, then saving and clearing the log.
+    void showLogMenu(const QPoint &pos);
+    void saveLog();
+    // The window's size, place, docks and tool bars: as the user left them, or the first start's.
+    void restoreLayout();
+    void saveLayout();
 
     enum { MaxRecent = 5 };
 
@@ -162,6 +173,8 @@ private:
     QAction *closeAllAct = nullptr;
     QAction *tileAct = nullptr;
     QAction *cascadeAct = nullptr;
+    QAction *saveLogAct = nullptr;
+    QAction *clearLogAct = nullptr;
 
     QMenu *fileMenu = nullptr;
     QMenu *taskMenu = nullptr;
@@ -170,6 +183,7 @@ private:
     QMenu *helpMenu = nullptr;
     QToolBar *fileToolBar = nullptr;
     QToolBar *taskToolBar = nullptr;
+    QLabel *portLabel = nullptr;
 };
 
 #endif // Q275_H

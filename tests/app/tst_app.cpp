@@ -118,6 +118,7 @@ class TstApp : public QObject
         QPointer<QWidget> op = active();
         QTRY_VERIFY_WITH_TIMEOUT(!op, 10000);
     }
+    QString portShown() const { return w->statusBar()->findChild<QLabel *>()->text(); }
     // What the boxes said and the file dialogs asked, in order.
     QStringList asked() const
     {
@@ -307,6 +308,23 @@ private slots:
         QCOMPARE(modal->seen.size(), 5);
     }
 
+    // The window comes back at the size and with the docks the user left (800 x 600 at first).
+    void comeBackAsLeft()
+    {
+        QCOMPARE(w->size(), QSize(800, 600));
+        w->resize(700, 500);
+        auto dock = [this](const char *name) { return w->findChild<QDockWidget *>(name); };
+        w->addDockWidget(Qt::RightDockWidgetArea, dock("logDock"));
+        w->create();
+        w->addDockWidget(Qt::BottomDockWidgetArea, dock("treeDock"));
+        QVERIFY(std::exchange(w, nullptr)->close());
+        (w = new Q275)->show();
+        QCOMPARE(w->size(), QSize(700, 500));
+        QCOMPARE(w->dockWidgetArea(dock("logDock")), Qt::RightDockWidgetArea);
+        w->create();
+        QCOMPARE(w->dockWidgetArea(dock("treeDock")), Qt::BottomDockWidgetArea);
+    }
+
     // Each editor opens at its form's size plus the frame, inside the work area.
     void editorsFit()
     {
@@ -318,6 +336,33 @@ private slots:
             QCOMPARE(sw->contentsRect().size(), sw->widget()->size());
             QVERIFY(w->workArea()->viewport()->rect().contains(sw->geometry()));
         }
+    }
+
+    // The log's context menu saves it, oldest line first, and clears it.
+    void logMenu()
+    {
+        emit w->mes("A");
+        emit w->mes("B");
+        QStringList entries;
+        QTimer::singleShot(0, [&entries] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            for (QAction *a : menu->actions())
+                entries << a->text();
+            menu->close();
+        });
+        emit w->findChild<QPlainTextEdit *>()->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(entries.mid(entries.size() - 2),
+                 (QStringList{"Сохранить журнал...", "Очистить журнал"}));
+        const QString path = box->filePath("log.txt"), bad = box->filePath("no/log.txt");
+        modal->answerFile(path);
+        act("Сохранить журнал...")->trigger();
+        QCOMPARE(QString::fromUtf8(file(path)).replace(QRegularExpression("\\d"), "0"),
+                 QStringLiteral("00:00:00-> A\n00:00:00-> B\n"));
+        modal->answerFile(bad);
+        act("Сохранить журнал...")->trigger();
+        QCOMPARE(asked().last(), "Файл " + bad + " не удалось открыть.");
+        act("Очистить журнал")->trigger();
+        QCOMPARE(log(), QString());
     }
 
     // A file that opens: the record is shown (or found corrupt, after the file was opened).
@@ -441,11 +486,13 @@ private slots:
     // leaves the port file alone, "Ввод" writes the chosen name alone and hands it to the link.
     void portDialog()
     {
+        QCOMPARE(portShown(), QStringLiteral("Порт не выбран"));
         SimHarness sim; // its line is a free pseudo-terminal
         QVERIFY2(sim.start(), qPrintable(sim.error()));
         const QByteArray ini = sim.slavePath().toLocal8Bit() + "\nsecond line\n";
         file("Q275.ini", ini);
         delete std::exchange(w, new Q275);
+        QCOMPARE(portShown(), "Порт: " + sim.slavePath());
         auto port = std::make_shared<TMemoryPort>();
         port->setOpenFails(true);
         w->linkThread()->setPortFactory([port] { return port; });
@@ -471,6 +518,7 @@ private slots:
             QCOMPARE(file("Q275.ini"), step.second);
         }
         QCOMPARE(asked().last(), QStringLiteral("Файл Q275.ini не удалось записать."));
+        QCOMPARE(portShown(), QStringLiteral("Порт: ttyElsewhere"));
         w->read(); // the thread opens the chosen port
         QTRY_COMPARE(port->events().value(0), QStringLiteral("open ttyElsewhere"));
     }

@@ -439,9 +439,14 @@ void Q275::open()
     if (config && !askClose())
         return;
     const QString name = askFileName(false);
-    if (name.isEmpty())
-        return;
-    setCurrentFile(name);
+    if (!name.isEmpty())
+        openFile(name);
+}
+
+void Q275::openFile(const QString &path)
+{
+    const QFileInfo file(path);
+    setCurrentFile(file.isRelative() ? file.absoluteFilePath() : path);
     readFile();
 }
 
@@ -453,10 +458,8 @@ void Q275::openRecentFile()
     if (!action)
         return;
     const QString path = action->data().toString();
-    if (path.isEmpty())
-        return;
-    setCurrentFile(path);
-    readFile();
+    if (!path.isEmpty())
+        openFile(path);
 }
 
 void Q275::save()

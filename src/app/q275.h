@@ -41,6 +41,10 @@ public:
     // saved or written to the board; the title shows it. No configuration has no changes.
     bool hasChanges() const { return config && changed; }
 
+    // Opens the file as "&Открыть" does once a name is chosen: the file named on the command
+    // line. A relative name is taken from the working folder.
+    void openFile(const QString &path);
+
 signals:
     void mes(QString text);
 

@@ -9,6 +9,7 @@
 
 #include "app/cdevtree.h"
 #include "app/q275.h"
+#include "app/translations.h"
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
 #include "modalresponder.h"
@@ -325,6 +326,19 @@ private slots:
         QCOMPARE(w->dockWidgetArea(dock("treeDock")), Qt::BottomDockWidgetArea);
     }
 
+    // A file named on the command line, relative to the working folder, opens as with
+    // "&Открыть"; the title names it.
+    void startFile()
+    {
+        file("c.obd", obd(newRecord()));
+        w->openFile("c.obd");
+        const QString path = box->filePath("c.obd");
+        QCOMPARE(title(), kTitle + " — c.obd");
+        QCOMPARE(recent(), QStringList{path});
+        QCOMPARE(log(), "Загружена конфигурация адаптера Q-275\nЗагружена конфигурация из файла: " +
+                            path + " (822 байт)\n");
+    }
+
     // Each editor opens at its form's size plus the frame, inside the work area.
     void editorsFit()
     {
@@ -363,6 +377,26 @@ private slots:
         QCOMPARE(asked().last(), "Файл " + bad + " не удалось открыть.");
         act("Очистить журнал")->trigger();
         QCOMPARE(log(), QString());
+    }
+
+    // Qt's own texts come in Russian for a Russian locale and one that names no language.
+    void qtTranslation_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("Russian") << "ru_RU"
+                                 << "Отмена";
+        QTest::newRow("none") << "C"
+                              << "Отмена";
+        QTest::newRow("English") << "en_US"
+                                 << "Cancel";
+    }
+    void qtTranslation()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, cancel);
+        std::unique_ptr<QTranslator> qt(installTranslations(*qApp, QLocale(locale)));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel);
     }
 
     // A file that opens: the record is shown (or found corrupt, after the file was opened).

@@ -488,7 +488,8 @@ bool Q275::saveConfigAs()
 
 QString Q275::askFileName(bool forSaving)
 {
-    const QString filter = tr("Файл функциональной платы Q275(*.obd);;Все файлы (*.*)");
+    // "*" rather than "*.*": a name without a dot must show too.
+    const QString filter = tr("Файл функциональной платы Q275(*.obd);;Все файлы (*)");
     return forSaving ? QFileDialog::getSaveFileName(this, tr("Сохранить файл"), QString(), filter)
                      : QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(), filter);
 }
@@ -913,8 +914,8 @@ TWorkWindow *Q275::makeWrite(const QString &)
 
 TWorkWindow *Q275::makeLoad(const QString &)
 {
-    const QString name = QFileDialog::getOpenFileName(
-        this, tr("Открыть файл"), QString(), tr("ПО контроллера (*.rom);;Все файлы (*.*)"));
+    const QString name = QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(),
+                                                      tr("ПО контроллера (*.rom);;Все файлы (*)"));
     if (name.isEmpty())
         return nullptr;
     const QString problem = readRom(name);

@@ -281,6 +281,7 @@ private slots:
         act("&Закрыть...")->trigger();
         QCOMPARE(title(), kTitle);
         QCOMPARE(asked(), (QStringList{"Сохранить файл", kChanged, kChanged}));
+        QCOMPARE(modal->seen[0].filter, "Файл функциональной платы Q275(*.obd);;Все файлы (*)");
         QVERIFY(!w->currentConfig());
     }
 

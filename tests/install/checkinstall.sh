@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs a build into a temporary DESTDIR and checks what lands there: the three
-# programs, the menu entry, the icons, the AppStream file and the manual pages, with
-# desktop-file-validate and appstreamcli where they are installed; that the terminal
-# answers --help and --version without a display; then makes the Debian package and checks
-# its contents and dependencies.
+# programs, the menu entry, the icons, the AppStream file, the MIME type of .obd files and
+# the manual pages, with desktop-file-validate, appstreamcli, xmllint and
+# update-mime-database where they are installed; that the terminal answers --help and
+# --version without a display; then makes the Debian package and checks its contents and
+# dependencies.
 #
 #   tools/checkinstall.sh BUILD_DIR
 set -e
@@ -20,13 +21,32 @@ DESTDIR="$T/root" cmake --install "$B" --prefix /usr >"$T/install.log"
     for s in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$ID.png"; done
     printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim q275-terminal
     echo "./usr/share/metainfo/$ID.metainfo.xml"
+    echo "./usr/share/mime/packages/$ID.xml"
 } | sort >"$T/want"
 if ! diff -u "$T/want" "$T/got"; then
     echo "checkinstall: the installed files differ from the list above" >&2
     exit 1
 fi
+DESKTOP="$T/root/usr/share/applications/$ID.desktop"
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$T/root/usr/share/applications/$ID.desktop"
+    desktop-file-validate "$DESKTOP"
+fi
+# The menu entry takes the file a file manager hands it, for the type the package defines.
+MIME="$T/root/usr/share/mime/packages/$ID.xml"
+TYPE=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$MIME")
+grep -qx 'Exec=q275-terminal %f' "$DESKTOP" ||
+    { echo "checkinstall: the menu entry does not start q275-terminal with %f" >&2; exit 1; }
+grep -qx "MimeType=$TYPE;" "$DESKTOP" ||
+    { echo "checkinstall: the menu entry does not list the type '$TYPE'" >&2; exit 1; }
+if command -v xmllint >/dev/null; then
+    xmllint --noout "$MIME"
+fi
+if command -v update-mime-database >/dev/null; then
+    mkdir -p "$T/mime/packages"
+    cp "$MIME" "$T/mime/packages/"
+    update-mime-database "$T/mime" >"$T/mime.log" 2>&1 || { cat "$T/mime.log"; exit 1; }
+    grep -qx "50:$TYPE:\*\.obd" "$T/mime/globs2" ||
+        { cat "$T/mime.log"; echo "checkinstall: *.obd is not of the type $TYPE" >&2; exit 1; }
 fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$T/root/usr/share/metainfo/$ID.metainfo.xml" >"$T/as.log" ||

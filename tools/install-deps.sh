@@ -2,11 +2,12 @@
 # Installs the Debian 12 packages the terminal and its tests need, when any is missing.
 # Quiet when everything is already there.
 set -e
-# The install check validates the menu entry and the AppStream file, and makes the Debian
-# package (dpkg-shlibdeps).
+# qt6-translations-l10n: Qt's own texts in Russian, which the terminal loads at start.
+# The install check validates the menu entry, the AppStream file and the MIME type
+# (update-mime-database, xmllint), and makes the Debian package (dpkg-shlibdeps).
 PKGS="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools \
-qt6-serialport-dev qt6-image-formats-plugins libgl-dev xvfb xauth \
-desktop-file-utils appstream dpkg-dev"
+qt6-serialport-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev xvfb xauth \
+desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev"
 missing=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -4,6 +4,8 @@
 #   tools/package.sh [BUILD_DIR]      (default build-package)
 #
 # and prints the package's path. Install it with  apt-get install ./q275-terminal_*.deb
+# which also brings what the package depends on: the Qt libraries the programs link and
+# qt6-translations-l10n (Qt's own dialogs in Russian).
 set -e
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh

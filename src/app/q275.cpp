@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QTime>
 #include <QToolBar>
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -46,8 +48,36 @@
 namespace
 {
 const char kRecentKey[] = "recentFileList";
+const char kGeometryKey[] = "geometry";
+const char kStateKey[] = "windowState";
 const int kStatusTime = 2000;
 const char kDamaged[] = QT_TR_NOOP("Конфигурация адаптера Q-275 повреждена");
+
+// The program's own title: the main window's without the file, and every message box's.
+QString programTitle()
+{
+    return Q275::tr("Терминал адаптера Q-275");
+}
+
+// One answer of a question box.
+struct Choice {
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+// Asks a question in the program's name. The first answer is the default, the last the
+// Escape answer; returns the index of the one given.
+int ask(QWidget *parent, const QString &question, std::initializer_list<Choice> choices)
+{
+    QMessageBox box(QMessageBox::Question, programTitle(), question, QMessageBox::NoButton, parent);
+    QList<QPushButton *> buttons;
+    for (const Choice &c : choices)
+        buttons << box.addButton(c.text, c.role);
+    box.setDefaultButton(buttons.first());
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
 
 // Work-window kinds; each is also the title of its sub-window.
 const QString kRead = QStringLiteral("Прочитать");
@@ -100,17 +130,20 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createToolBars();
     createLogDock();
-    statusBar();
+    portLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(portLabel);
 
-    setWindowTitle(tr("Терминал адаптера Q-275"));
+    showTitle();
     setWindowIcon(QIcon(QStringLiteral(":/images/chip.ico")));
     setMinimumSize(150, 200);
     resize(800, 600);
+    restoreLayout();
 
     svcMode = 1;
     userAct->setChecked(true);
 
     portName = PortFile::read();
+    showPort();
     thread->setMode(svcMode);
     thread->setPort(portName);
 }
@@ -184,6 +217,8 @@ void Q275::createActions()
         {&Q275::closeAllAct, QT_TR_NOOP("Закрыть все"), ":/images/close.png", QKeySequence::UnknownKey, QT_TR_NOOP("Закрыть все окна"), [](Q275 *w) { w->mdiArea->closeAllSubWindows(); }},
         {&Q275::tileAct, QT_TR_NOOP("Развернуть"), ":/images/win.png", QKeySequence::UnknownKey, QT_TR_NOOP("Развернуть все окна"), [](Q275 *w) { w->mdiArea->tileSubWindows(); }},
         {&Q275::cascadeAct, QT_TR_NOOP("Каскадом"), ":/images/multiple.png", QKeySequence::UnknownKey, QT_TR_NOOP("Каскад окон"), [](Q275 *w) { w->mdiArea->cascadeSubWindows(); }},
+        {&Q275::saveLogAct, QT_TR_NOOP("Сохранить журнал..."), nullptr, QKeySequence::UnknownKey, QT_TR_NOOP("Сохранить журнал программы в текстовый файл, старые строки первыми"), [](Q275 *w) { w->saveLog(); }},
+        {&Q275::clearLogAct, QT_TR_NOOP("Очистить журнал"), nullptr, QKeySequence::UnknownKey, QT_TR_NOOP("Удалить все строки журнала программы"), [](Q275 *w) { w->logEdit->clear(); }},
     };
     // clang-format on
     for (const Row &row : rows) {
@@ -253,12 +288,14 @@ void Q275::createMenus()
 void Q275::createToolBars()
 {
     fileToolBar = addToolBar(tr("Файл"));
+    fileToolBar->setObjectName(QStringLiteral("fileToolBar"));
     fileToolBar->addAction(createAct);
     fileToolBar->addAction(openAct);
     fileToolBar->addAction(saveAct);
     fileToolBar->addAction(saveAsAct);
 
     taskToolBar = addToolBar(tr("Задачи"));
+    taskToolBar->setObjectName(QStringLiteral("taskToolBar"));
     taskToolBar->addAction(readAct);
     taskToolBar->addAction(testAct);
     taskToolBar->addAction(writeAct);
@@ -267,8 +304,11 @@ void Q275::createToolBars()
 void Q275::createLogDock()
 {
     logDock = new QDockWidget(tr("Лог программы"), this);
+    logDock->setObjectName(QStringLiteral("logDock"));
     logEdit = new CLogEdit(logDock);
     logEdit->setReadOnly(true);
+    logEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(logEdit, &QWidget::customContextMenuRequested, this, &Q275::showLogMenu);
     logDock->setWidget(logEdit);
     logDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                              Qt::BottomDockWidgetArea);
@@ -287,6 +327,53 @@ void Q275::log(QString text)
     logEdit->setTextCursor(cursor);
     logEdit->insertPlainText(QTime::currentTime().toString(Qt::TextDate) + QStringLiteral("-> ") +
                              text + QLatin1Char('\r'));
+}
+
+void Q275::showLogMenu(const QPoint &pos)
+{
+    std::unique_ptr<QMenu> menu(logEdit->createStandardContextMenu(pos));
+    menu->addSeparator();
+    menu->addAction(saveLogAct);
+    menu->addAction(clearLogAct);
+    menu->exec(logEdit->viewport()->mapToGlobal(pos));
+}
+
+void Q275::saveLog()
+{
+    const QString name = QFileDialog::getSaveFileName(this, tr("Сохранить журнал"), QString(),
+                                                      tr("Текстовые файлы (*.txt);;Все файлы (*)"));
+    if (name.isEmpty())
+        return;
+    // The pane shows the newest line first; a file reads from the start.
+    QStringList lines = logEdit->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    std::reverse(lines.begin(), lines.end());
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1Char('\n');
+    if (saveFile(name, text.toUtf8()))
+        statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
+}
+
+// ---- the window as the user left it ---------------------------------------------------------
+
+void Q275::restoreLayout()
+{
+    // Nothing stored yet (the first start): the size set before stays.
+    QSettings settings;
+    restoreGeometry(settings.value(QString::fromLatin1(kGeometryKey)).toByteArray());
+    restoreState(settings.value(QString::fromLatin1(kStateKey)).toByteArray());
+}
+
+void Q275::saveLayout()
+{
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+    settings.setValue(QString::fromLatin1(kStateKey), saveState());
+}
+
+void Q275::showPort()
+{
+    portLabel->setText(portName.isEmpty() ? tr("Порт не выбран") : tr("Порт: %1").arg(portName));
 }
 
 // ---- recent files ---------------------------------------------------------------------------
@@ -323,16 +410,20 @@ void Q275::rememberFile(const QString &path)
 void Q275::setCurrentFile(const QString &path)
 {
     curFile = std::make_unique<QFile>(path);
+    showTitle();
+}
+
+void Q275::showTitle()
+{
+    QString title = programTitle();
+    if (curFile)
+        title += QStringLiteral(" — ") + QFileInfo(curFile->fileName()).fileName();
+    setWindowTitle(title + QStringLiteral("[*]"));
 }
 
 void Q275::warn(const QString &text)
 {
-    QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
-}
-
-void Q275::warnFile(const QString &suffix)
-{
-    warn(tr("Файл ") + curFile->fileName() + suffix);
+    QMessageBox::warning(this, programTitle(), text, QMessageBox::Ok);
 }
 
 void Q275::create()
@@ -349,9 +440,14 @@ void Q275::open()
     if (config && !askClose())
         return;
     const QString name = askFileName(false);
-    if (name.isEmpty())
-        return;
-    setCurrentFile(name);
+    if (!name.isEmpty())
+        openFile(name);
+}
+
+void Q275::openFile(const QString &path)
+{
+    const QFileInfo file(path);
+    setCurrentFile(file.isRelative() ? file.absoluteFilePath() : path);
     readFile();
 }
 
@@ -363,62 +459,81 @@ void Q275::openRecentFile()
     if (!action)
         return;
     const QString path = action->data().toString();
-    if (path.isEmpty())
-        return;
-    setCurrentFile(path);
-    readFile();
+    if (!path.isEmpty())
+        openFile(path);
 }
 
 void Q275::save()
 {
-    if (curFile)
-        writeFile();
-    else
-        saveAs();
+    saveConfig();
 }
 
 void Q275::saveAs()
 {
+    saveConfigAs();
+}
+
+bool Q275::saveConfig()
+{
+    return curFile ? writeFile() : saveConfigAs();
+}
+
+bool Q275::saveConfigAs()
+{
     const QString name = askFileName(true);
     if (name.isEmpty())
-        return;
+        return false;
     setCurrentFile(name);
-    writeFile();
+    return writeFile();
 }
 
 QString Q275::askFileName(bool forSaving)
 {
-    const QString filter = tr("Файл функциональной платы Q275(*.obd);;Все файлы (*.*)");
+    // "*" rather than "*.*": a name without a dot must show too.
+    const QString filter = tr("Файл функциональной платы Q275(*.obd);;Все файлы (*)");
     return forSaving ? QFileDialog::getSaveFileName(this, tr("Сохранить файл"), QString(), filter)
                      : QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(), filter);
 }
 
 void Q275::shut()
 {
+    // Without changes nothing is asked; with them the edit is not dropped unasked.
+    if (hasChanges() && !settleChanges())
+        return;
     curFile.reset();
+    showTitle();
     if (config)
         closeConfig();
 }
 
-void Q275::writeFile()
+bool Q275::writeFile()
 {
     if (!config || !curFile)
-        return;
+        return false;
     const QString name = curFile->fileName();
-    switch (SafeSave::save(name, ObdFile::image(*config))) {
-    case SafeSave::OpenFailed:
-        warnFile(tr(" не удалось открыть."));
-        return;
-    case SafeSave::WriteFailed:
-        warnFile(tr(" не удалось записать."));
-        return;
-    case SafeSave::Saved:
-        break;
-    }
+    if (!saveFile(name, ObdFile::image(*config)))
+        return false;
+    setChanged(false);
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
     emit mes(tr("Конфигурация адаптера Q-275, ") + QStringLiteral("(") +
              QString::number(ObdFile::Size) + tr(" байт)") + tr(" записана в файл: ") + name);
+    return true;
+}
+
+bool Q275::saveFile(const QString &name, const QByteArray &data)
+{
+    switch (SafeSave::save(name, data)) {
+    case SafeSave::OpenFailed:
+        warn(tr("Файл ") + name + tr(" не удалось открыть."));
+        return false;
+    case SafeSave::WriteFailed:
+        warn(tr("Файл ") + name + tr(" не удалось записать."));
+        return false;
+    case SafeSave::Saved:
+        break;
+    }
+    return true;
 }
 
 void Q275::readFile()
@@ -474,17 +589,46 @@ void Q275::takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool reme
 
 bool Q275::askClose()
 {
-    QMessageBox box(QMessageBox::Question, windowTitle(), tr("Закрыть текущее устройство"),
-                    QMessageBox::NoButton, this);
-    QPushButton *yes = box.addButton(tr("&Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(tr("&Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    if (box.clickedButton() != yes)
+    // A configuration with changes is asked about those instead.
+    const bool goOn =
+        hasChanges()
+            ? settleChanges()
+            : ask(this, tr("Закрыть текущее устройство"),
+                  {{tr("&Да"), QMessageBox::YesRole}, {tr("&Нет"), QMessageBox::NoRole}}) == 0;
+    if (goOn)
+        closeConfig();
+    return goOn;
+}
+
+void Q275::setChanged(bool on)
+{
+    changed = on;
+    setWindowModified(on);
+}
+
+void Q275::changeEvent(QEvent *event)
+{
+    // A work-area sub-window sets the main window's mark as it closes or is restored from
+    // maximised: the mark stays the configuration's.
+    if (event->type() == QEvent::ModifiedChange && isWindowModified() != changed)
+        setWindowModified(changed);
+    QMainWindow::changeEvent(event);
+}
+
+bool Q275::settleChanges()
+{
+    enum { Save, Discard, Cancel };
+    switch (ask(this, tr("Конфигурация изменена. Сохранить изменения?"),
+                {{tr("&Сохранить"), QMessageBox::AcceptRole},
+                 {tr("&Не сохранять"), QMessageBox::DestructiveRole},
+                 {tr("&Отмена"), QMessageBox::RejectRole}})) {
+    case Save:
+        return saveConfig();
+    case Discard:
+        return true;
+    default:
         return false;
-    closeConfig();
-    return true;
+    }
 }
 
 void Q275::setConfigActions(bool on)
@@ -503,6 +647,7 @@ void Q275::closeConfig()
     setConfigActions(false);
     pendingRead = 0; // a read under way gives up its record here, not when its window goes
     config.reset();
+    setChanged(false); // a configuration that comes next starts without changes
 }
 
 // The items of the tree for the configuration and the mode: each names the window it opens.
@@ -553,8 +698,6 @@ void Q275::showTree()
         config.reset();
         return;
     }
-    if (!treeDock)
-        treeDock = new QDockWidget(tr(" Q-275"), this);
     workCopy = *config;
     saveAct->setEnabled(true);
     saveAsAct->setEnabled(true);
@@ -564,14 +707,26 @@ void Q275::showTree()
         devTree->setHeaderHidden(true);
         connect(devTree, &QTreeWidget::itemActivated, this, &Q275::openItem);
     }
-
     fillTree();
+    showTreeDock();
+    emit mes(tr("Загружена конфигурация адаптера Q-275"));
+    setConfigActions(true);
+}
+
+void Q275::showTreeDock()
+{
+    const bool newDock = !treeDock;
+    if (newDock) {
+        treeDock = new QDockWidget(tr(" Q-275"), this);
+        treeDock->setObjectName(QStringLiteral("treeDock"));
+    }
     treeDock->setWidget(devTree);
     treeDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                               Qt::BottomDockWidgetArea);
-    addDockWidget(Qt::LeftDockWidgetArea, treeDock);
-    emit mes(tr("Загружена конфигурация адаптера Q-275"));
-    setConfigActions(true);
+    // A new dock goes where the user left it the last run, else to the left; one that is
+    // there already stays where the user put it.
+    if (newDock && !restoreDockWidget(treeDock))
+        addDockWidget(Qt::LeftDockWidgetArea, treeDock);
 }
 
 // ---- modes ----------------------------------------------------------------------------------
@@ -637,6 +792,7 @@ void Q275::port()
     // partly would lose the port the next start, so that is said.
     if (PortFile::write(portName) == SafeSave::WriteFailed)
         warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
+    showPort();
 }
 
 // ---- window routing -------------------------------------------------------------------------
@@ -710,9 +866,20 @@ void Q275::openWin(QString mode)
 
     connect(w, &TWorkWindow::reqClose, this, &Q275::closeWin);
     w->setWindowTitle(mode);
+    const QSize form = w->size(); // as its form lays it out
     QMdiSubWindow *sw = mdiArea->addSubWindow(w);
+    fitSubWindow(sw, form);
     sw->show();
-    sw->adjustSize();
+}
+
+void Q275::fitSubWindow(QMdiSubWindow *sw, const QSize &form)
+{
+    // Not adjustSize(): a sub-window's size hint is its form's layout's wish, which for the
+    // editors is far wider than their fixed forms (705 pixels around a 400-pixel form). Sized
+    // before it is shown, the work area places it inside; a form that may shrink is made
+    // small enough to fit.
+    const QSize framed = form.grownBy(sw->contentsMargins());
+    sw->resize(framed.boundedTo(mdiArea->viewport()->size()).expandedTo(sw->minimumSizeHint()));
 }
 
 // ---- the work windows, one maker per kind ----------------------------------------------------
@@ -764,13 +931,14 @@ TWorkWindow *Q275::makeWrite(const QString &)
     if (!config)
         return nullptr;
     config->updateChecksum();
+    written = *config;
     return new Write(thread, config.get());
 }
 
 TWorkWindow *Q275::makeLoad(const QString &)
 {
-    const QString name = QFileDialog::getOpenFileName(
-        this, tr("Открыть файл"), QString(), tr("ПО контроллера (*.rom);;Все файлы (*.*)"));
+    const QString name = QFileDialog::getOpenFileName(this, tr("Открыть файл"), QString(),
+                                                      tr("ПО контроллера (*.rom);;Все файлы (*)"));
     if (name.isEmpty())
         return nullptr;
     const QString problem = readRom(name);
@@ -865,9 +1033,12 @@ void Q275::closeWin(bool ok)
         closeRead(ok, qobject_cast<const Read *>(sw->widget()));
     } else if (ok && title == kWrite) {
         statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
+        // An editor saved into the configuration while it went keeps it changed.
+        setChanged(config && std::memcmp(config->bytes(), written.bytes(), TQ275::Size) != 0);
     } else if (const EditorPart *part = editorPart(title); ok && part && config) {
         part->copy(*config, workCopy);
         config->updateChecksum();
+        setChanged(true);
     }
     sw->close();
 }
@@ -891,11 +1062,17 @@ void Q275::closeRead(bool ok, const Read *reader)
 
 void Q275::closeEvent(QCloseEvent *event)
 {
+    // The question comes before any window closes, so that "&Отмена" leaves all as it was.
+    if (hasChanges() && !settleChanges()) {
+        event->ignore();
+        return;
+    }
     mdiArea->closeAllSubWindows();
     if (mdiArea->currentSubWindow()) {
         event->ignore();
         return;
     }
+    saveLayout();
     disconnect(this, &Q275::mes, this, &Q275::log);
     disconnect(thread, &TThread::mes, this, &Q275::log);
     stopThread();

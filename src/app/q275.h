@@ -11,6 +11,7 @@ class CLogEdit;
 class QAction;
 class QDockWidget;
 class QFile;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -37,6 +38,13 @@ public:
     TThread *linkThread() const { return thread; }
     QMdiArea *workArea() const { return mdiArea; }
     CDevTree *deviceTree() const { return devTree; }
+    // True while the configuration differs from what was last read from the board, opened,
+    // saved or written to the board; the title shows it. No configuration has no changes.
+    bool hasChanges() const { return config && changed; }
+
+    // Opens the file as "&Открыть" does once a name is chosen: the file named on the command
+    // line. A relative name is taken from the working folder.
+    void openFile(const QString &path);
 
 signals:
     void mes(QString text);
@@ -65,6 +73,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createActions();
@@ -74,23 +83,38 @@ private:
     void refreshRecent();
     void rememberFile(const QString &path);
     void setCurrentFile(const QString &path);
+    // The title: the program's, the current file's name, the mark of changes.
+    void showTitle();
     // The name of a configuration file to open or to save into; empty when cancelled.
     QString askFileName(bool forSaving);
-    void writeFile();
+    // "&Сохранить" and "&Сохранить как": true when the configuration went into its file.
+    bool saveConfig();
+    bool saveConfigAs();
+    bool writeFile();
+    // Writes the bytes through the safe save; false, after a warning, when they did not go.
+    bool saveFile(const QString &name, const QByteArray &data);
     void readFile();
     void loadFile(const QString &name, bool remember);
     // The configuration in a file; null, after a warning, when it cannot be read.
     std::unique_ptr<TQ275> readConfigFile(const QString &name);
     // Makes the configuration read from the file the current one and shows it.
     void takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool remember);
-    void warnFile(const QString &suffix);
     void warn(const QString &text);
     bool askClose();
+    // The question about a configuration with changes: true when the caller may go on (they
+    // were saved, or let go), false when the user cancelled or the save failed.
+    bool settleChanges();
+    // Whether the configuration has changes; the title's mark follows.
+    void setChanged(bool on);
     void closeConfig();
     void showTree();
     void fillTree();
+    // The tree in its dock, made the first time a configuration is shown.
+    void showTreeDock();
     void applyMode();
     void setConfigActions(bool on);
+    // The sub-window at its form's size plus the frame, as far as the work area holds it.
+    void fitSubWindow(QMdiSubWindow *sw, const QSize &form);
     QMdiSubWindow *requestingWindow() const;
     // The work windows, one maker per kind: the window, or null when there is nothing to open.
     TWorkWindow *makeRead(const QString &kind);
@@ -110,6 +134,14 @@ private:
     void dropPendingRead();
     // Asks the worker to end and waits a short while; false when it is still running.
     bool stopThread();
+    // The status bar's lasting note of the port the link will use.
+    void showPort();
+    // The log's context menu: the edit's own entries, then saving and clearing the log.
+    void showLogMenu(const QPoint &pos);
+    void saveLog();
+    // The window's size, place, docks and tool bars: as the user left them, or the first start's.
+    void restoreLayout();
+    void saveLayout();
 
     enum { MaxRecent = 5 };
 
@@ -127,6 +159,8 @@ private:
     quint8 *romData = nullptr;
     int romSize = 0;
     bool stopAsked = false;
+    bool changed = false;
+    TQ275 written{};                  // what the last write sent to the board
     quint64 readSerial = 0;           // reads opened so far
     quint64 pendingRead = 0;          // the read whose record config is, until its window ends
     QMetaObject::Connection readGone; // drops that record when its window goes
@@ -151,6 +185,8 @@ private:
     QAction *closeAllAct = nullptr;
     QAction *tileAct = nullptr;
     QAction *cascadeAct = nullptr;
+    QAction *saveLogAct = nullptr;
+    QAction *clearLogAct = nullptr;
 
     QMenu *fileMenu = nullptr;
     QMenu *taskMenu = nullptr;
@@ -159,6 +195,7 @@ private:
     QMenu *helpMenu = nullptr;
     QToolBar *fileToolBar = nullptr;
     QToolBar *taskToolBar = nullptr;
+    QLabel *portLabel = nullptr;
 };
 
 #endif // Q275_H

@@ -9,6 +9,7 @@
 
 #include "app/cdevtree.h"
 #include "app/q275.h"
+#include "app/translations.h"
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
 #include "modalresponder.h"
@@ -20,6 +21,8 @@
 namespace
 {
 const QString kAsk = QStringLiteral("Закрыть текущее устройство");
+const QString kChanged = QStringLiteral("Конфигурация изменена. Сохранить изменения?");
+const QString kTitle = QStringLiteral("Терминал адаптера Q-275");
 const QString kTree = QStringLiteral("Задачи|  Прочитать|  Проверить|  Записать|Адаптер|  Вход "
                                      "приемника|  Вход микрофона|  Выход адаптера|Информация");
 
@@ -97,6 +100,26 @@ class TstApp : public QObject
                 windows.join('|'), act("&Записать")->isEnabled() ? "write" : ""};
     }
     QStringList recent() const { return QSettings().value("recentFileList").toStringList(); }
+    // The title as shown: Qt's mark of changes as "*".
+    QString title() const
+    {
+        return w->windowTitle().replace("[*]", w->isWindowModified() ? "*" : "");
+    }
+    // Saves an edit of the receiver input into the configuration.
+    void saveEdit(int att)
+    {
+        w->openWin("Вход приемника");
+        active()->findChild<QDial *>("dialAtt")->setValue(att);
+        active()->findChild<QPushButton *>("bSave")->click();
+    }
+    // Opens a task window and waits until it has closed itself.
+    void runTask(const QString &task)
+    {
+        w->openWin(task);
+        QPointer<QWidget> op = active();
+        QTRY_VERIFY_WITH_TIMEOUT(!op, 10000);
+    }
+    QString portShown() const { return w->statusBar()->findChild<QLabel *>()->text(); }
     // What the boxes said and the file dialogs asked, in order.
     QStringList asked() const
     {
@@ -227,6 +250,156 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!worker, 5000);
     }
 
+    // An editor's "Сохранить" is a change; a test keeps it; a write, a save and a read end it.
+    // The title names the file and marks the changes; replacing or closing a configuration
+    // with changes asks about them.
+    void changes()
+    {
+        SimHarness sim;
+        QVERIFY2(sim.start(), qPrintable(sim.error()));
+        w->linkThread()->setPort(sim.portName());
+        w->linkThread()->setSleepFunction([](int) {});
+        w->create();
+        QCOMPARE(title(), kTitle);
+        saveEdit(7);
+        QCOMPARE(title(), kTitle + "*");
+        runTask("Проверить");
+        QCOMPARE(title(), kTitle + "*");
+        runTask("Записать");
+        QCOMPARE(title(), kTitle);
+        saveEdit(6);
+        modal->answerFile(box->filePath("a.obd"));
+        w->save();
+        QCOMPARE(title(), kTitle + " — a.obd");
+        saveEdit(5);
+        modal->answerButton("&Не сохранять");
+        runTask("Прочитать");
+        QCOMPARE(title(), kTitle + " — a.obd");
+        QCOMPARE(sim.record("config"), withChecksum(newRecord().replace(1, 1, "\x07")));
+        saveEdit(4);
+        modal->answerButton("&Не сохранять");
+        act("&Закрыть...")->trigger();
+        QCOMPARE(title(), kTitle);
+        QCOMPARE(asked(), (QStringList{"Сохранить файл", kChanged, kChanged}));
+        QCOMPARE(modal->seen[0].filter, "Файл функциональной платы Q275(*.obd);;Все файлы (*)");
+        QVERIFY(!w->currentConfig());
+    }
+
+    // Closing with changes asks before anything closes: Escape ("&Отмена") and a save that
+    // does not happen keep the program running; "&Сохранить" saves, then closes.
+    void closeWithChanges()
+    {
+        w->create();
+        saveEdit(7);
+        w->about();
+        QVERIFY(!w->close());
+        modal->answerButton("&Сохранить");
+        modal->answerFile(""); // the save dialog cancelled
+        QVERIFY(!w->close());
+        QCOMPARE(state()[2], QStringLiteral("О программе"));
+        const QString path = box->filePath("kept.obd");
+        modal->answerButton("&Сохранить");
+        modal->answerFile(path);
+        QVERIFY(std::exchange(w, nullptr)->close());
+        QCOMPARE(file(path), obd(withChecksum(newRecord().replace(1, 1, "\x07"))));
+        QCOMPARE(modal->seen[0].title, kTitle);
+        QCOMPARE(modal->seen[0].text, kChanged);
+        QStringList buttons = modal->seen[0].buttons; // in the platform's order
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"&Не сохранять", "&Отмена", "&Сохранить"}));
+        QCOMPARE(modal->seen.size(), 5);
+    }
+
+    // The window comes back at the size and with the docks the user left (800 x 600 at first).
+    void comeBackAsLeft()
+    {
+        QCOMPARE(w->size(), QSize(800, 600));
+        w->resize(700, 500);
+        auto dock = [this](const char *name) { return w->findChild<QDockWidget *>(name); };
+        w->addDockWidget(Qt::RightDockWidgetArea, dock("logDock"));
+        w->create();
+        w->addDockWidget(Qt::BottomDockWidgetArea, dock("treeDock"));
+        QVERIFY(std::exchange(w, nullptr)->close());
+        (w = new Q275)->show();
+        QCOMPARE(w->size(), QSize(700, 500));
+        QCOMPARE(w->dockWidgetArea(dock("logDock")), Qt::RightDockWidgetArea);
+        w->create();
+        QCOMPARE(w->dockWidgetArea(dock("treeDock")), Qt::BottomDockWidgetArea);
+    }
+
+    // A file named on the command line, relative to the working folder, opens as with
+    // "&Открыть"; the title names it.
+    void startFile()
+    {
+        file("c.obd", obd(newRecord()));
+        w->openFile("c.obd");
+        const QString path = box->filePath("c.obd");
+        QCOMPARE(title(), kTitle + " — c.obd");
+        QCOMPARE(recent(), QStringList{path});
+        QCOMPARE(log(), "Загружена конфигурация адаптера Q-275\nЗагружена конфигурация из файла: " +
+                            path + " (822 байт)\n");
+    }
+
+    // Each editor opens at its form's size plus the frame, inside the work area.
+    void editorsFit()
+    {
+        w->create();
+        QApplication::processEvents();
+        for (const char *kind : {"Вход приемника", "Вход микрофона", "Выход адаптера"}) {
+            w->openWin(kind);
+            QMdiSubWindow *sw = w->workArea()->activeSubWindow();
+            QCOMPARE(sw->contentsRect().size(), sw->widget()->size());
+            QVERIFY(w->workArea()->viewport()->rect().contains(sw->geometry()));
+        }
+    }
+
+    // The log's context menu saves it, oldest line first, and clears it.
+    void logMenu()
+    {
+        emit w->mes("A");
+        emit w->mes("B");
+        QStringList entries;
+        QTimer::singleShot(0, [&entries] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            for (QAction *a : menu->actions())
+                entries << a->text();
+            menu->close();
+        });
+        emit w->findChild<QPlainTextEdit *>()->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(entries.mid(entries.size() - 2),
+                 (QStringList{"Сохранить журнал...", "Очистить журнал"}));
+        const QString path = box->filePath("log.txt"), bad = box->filePath("no/log.txt");
+        modal->answerFile(path);
+        act("Сохранить журнал...")->trigger();
+        QCOMPARE(QString::fromUtf8(file(path)).replace(QRegularExpression("\\d"), "0"),
+                 QStringLiteral("00:00:00-> A\n00:00:00-> B\n"));
+        modal->answerFile(bad);
+        act("Сохранить журнал...")->trigger();
+        QCOMPARE(asked().last(), "Файл " + bad + " не удалось открыть.");
+        act("Очистить журнал")->trigger();
+        QCOMPARE(log(), QString());
+    }
+
+    // Qt's own texts come in Russian for a Russian locale and one that names no language.
+    void qtTranslation_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("Russian") << "ru_RU"
+                                 << "Отмена";
+        QTest::newRow("none") << "C"
+                              << "Отмена";
+        QTest::newRow("English") << "en_US"
+                                 << "Cancel";
+    }
+    void qtTranslation()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, cancel);
+        std::unique_ptr<QTranslator> qt(installTranslations(*qApp, QLocale(locale)));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel);
+    }
+
     // A file that opens: the record is shown (or found corrupt, after the file was opened).
     void openRecord_data()
     {
@@ -348,11 +521,13 @@ private slots:
     // leaves the port file alone, "Ввод" writes the chosen name alone and hands it to the link.
     void portDialog()
     {
+        QCOMPARE(portShown(), QStringLiteral("Порт не выбран"));
         SimHarness sim; // its line is a free pseudo-terminal
         QVERIFY2(sim.start(), qPrintable(sim.error()));
         const QByteArray ini = sim.slavePath().toLocal8Bit() + "\nsecond line\n";
         file("Q275.ini", ini);
         delete std::exchange(w, new Q275);
+        QCOMPARE(portShown(), "Порт: " + sim.slavePath());
         auto port = std::make_shared<TMemoryPort>();
         port->setOpenFails(true);
         w->linkThread()->setPortFactory([port] { return port; });
@@ -378,6 +553,7 @@ private slots:
             QCOMPARE(file("Q275.ini"), step.second);
         }
         QCOMPARE(asked().last(), QStringLiteral("Файл Q275.ini не удалось записать."));
+        QCOMPARE(portShown(), QStringLiteral("Порт: ttyElsewhere"));
         w->read(); // the thread opens the chosen port
         QTRY_COMPARE(port->events().value(0), QStringLiteral("open ttyElsewhere"));
     }

@@ -11,6 +11,7 @@ void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalRes
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+    box.reset(); // the last case's sandbox puts its working folder back first
     box.reset(new TestSandbox);
     modal.reset(new ModalResponder);
 }

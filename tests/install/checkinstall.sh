@@ -1,8 +1,10 @@
 #!/bin/sh
 # Installs a build into a temporary DESTDIR and checks what lands there: the three
-# programs, the menu entry, the icons, the AppStream file and the manual pages, with
-# desktop-file-validate and appstreamcli where they are installed; then makes the Debian
-# package and checks its contents and dependencies.
+# programs, the menu entry, the icons, the AppStream file, the MIME type of .obd files and
+# the manual pages, with desktop-file-validate, appstreamcli, xmllint and
+# update-mime-database where they are installed; that the terminal answers --help and
+# --version without a display; then makes the Debian package and checks its contents and
+# dependencies.
 #
 #   tools/checkinstall.sh BUILD_DIR
 set -e
@@ -17,22 +19,54 @@ DESTDIR="$T/root" cmake --install "$B" --prefix /usr >"$T/install.log"
     printf './usr/bin/%s\n' q275-cli q275-sim q275-terminal
     echo "./usr/share/applications/$ID.desktop"
     for s in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$ID.png"; done
-    printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim
+    printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim q275-terminal
     echo "./usr/share/metainfo/$ID.metainfo.xml"
+    echo "./usr/share/mime/packages/$ID.xml"
 } | sort >"$T/want"
 if ! diff -u "$T/want" "$T/got"; then
     echo "checkinstall: the installed files differ from the list above" >&2
     exit 1
 fi
+DESKTOP="$T/root/usr/share/applications/$ID.desktop"
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$T/root/usr/share/applications/$ID.desktop"
+    desktop-file-validate "$DESKTOP"
+fi
+# The menu entry takes the file a file manager hands it, for the type the package defines.
+MIME="$T/root/usr/share/mime/packages/$ID.xml"
+TYPE=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$MIME")
+grep -qx 'Exec=q275-terminal %f' "$DESKTOP" ||
+    { echo "checkinstall: the menu entry does not start q275-terminal with %f" >&2; exit 1; }
+grep -qx "MimeType=$TYPE;" "$DESKTOP" ||
+    { echo "checkinstall: the menu entry does not list the type '$TYPE'" >&2; exit 1; }
+if command -v xmllint >/dev/null; then
+    xmllint --noout "$MIME"
+fi
+if command -v update-mime-database >/dev/null; then
+    mkdir -p "$T/mime/packages"
+    cp "$MIME" "$T/mime/packages/"
+    update-mime-database "$T/mime" >"$T/mime.log" 2>&1 || { cat "$T/mime.log"; exit 1; }
+    grep -qx "50:$TYPE:\*\.obd" "$T/mime/globs2" ||
+        { cat "$T/mime.log"; echo "checkinstall: *.obd is not of the type $TYPE" >&2; exit 1; }
 fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$T/root/usr/share/metainfo/$ID.metainfo.xml" >"$T/as.log" ||
         { cat "$T/as.log"; exit 1; }
 fi
+# The terminal answers --help and --version before it needs a display (GNU style), and an
+# option it does not know ends it with status 2.
+TERM_BIN="$T/root/usr/bin/q275-terminal"
+VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$B/CMakeCache.txt")
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+[ "$(nodisplay "$TERM_BIN" --version)" = "q275-terminal (Q-275 Terminal) $VERSION" ] ||
+    { echo "checkinstall: q275-terminal --version does not say $VERSION" >&2; exit 1; }
+nodisplay "$TERM_BIN" --help | grep -q -- '--version' ||
+    { echo "checkinstall: q275-terminal --help does not answer" >&2; exit 1; }
+status=0
+nodisplay "$TERM_BIN" --no-such-option 2>"$T/usage" || status=$?
+[ "$status" -eq 2 ] && grep -q -- '--no-such-option' "$T/usage" ||
+    { echo "checkinstall: an unknown option ends q275-terminal with $status" >&2; exit 1; }
 # Every option of a program's --help is in its manual page.
-for p in q275-cli q275-sim; do
+for p in q275-cli q275-sim q275-terminal; do
     for opt in $("$T/root/usr/bin/$p" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
         zcat "$T/root/usr/share/man/man1/$p.1.gz" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
             { echo "checkinstall: $p.1 does not describe $opt" >&2; exit 1; }
@@ -47,7 +81,7 @@ if command -v dpkg-shlibdeps >/dev/null; then
         echo "checkinstall: the package holds other files than the install" >&2
         exit 1
     fi
-    for dep in libqt6core6 libqt6serialport6 libqt6widgets6; do
+    for dep in libqt6core6 libqt6serialport6 libqt6widgets6 qt6-translations-l10n; do
         dpkg-deb -f "$deb" Depends | grep -q "$dep" ||
             { echo "checkinstall: the package does not depend on $dep" >&2; exit 1; }
     done

@@ -113,11 +113,13 @@ signals:
 private:
     // What one sending of the frame came to. Retry: code is the step that failed and
     // pauseMs the pause before the next attempt; Failed: code is what the port is closed
-    // with.
+    // with (0 when the stop ended the attempt).
     struct Attempt {
         enum Kind { Answered, ErrorAnswer, Retry, Failed } kind;
         qint8 code = 0;
         int pauseMs = 0;
+        // Retry: the RIB did not take the frame; otherwise the board's answer failed.
+        bool ribFailed = false;
     };
 
     int mode() const;
@@ -129,6 +131,7 @@ private:
     Attempt attempt(quint8 cmd, const quint8 *data, int len, int minData);
     Attempt receive(quint8 cmd, int minData);
     std::optional<Attempt> endsAttempt(qint8 step) const;
+    void sayWhyFailed(const Attempt &last);
     qint8 sendFrame(quint8 cmd, const quint8 *data, int len);
     qint8 readEcho();
     qint8 waitAck();

@@ -89,7 +89,9 @@ class TstCli : public QObject
         // The lines stderr must hold; a quiet run writes no other.
         const QStringList errLines = err.split('\n', Qt::SkipEmptyParts);
         for (QString line : c.err)
-            QVERIFY2(errLines.contains(line.replace("DIR", dir.path())), qPrintable(err));
+            QVERIFY2(
+                errLines.contains(line.replace("DIR", dir.path()).replace("PORT", sim->portName())),
+                qPrintable(err));
         QVERIFY2(!c.args.contains("-q") || errLines.size() == c.err.size(), qPrintable(err));
         QByteArray sent;
         for (quint8 cmd : sim->commands())
@@ -134,11 +136,13 @@ private slots:
              .status = 1,
              .err = {"q275-cli: " + noRib, readStopped},
              .commands = hex("79")});
-        add("test, line closed", {.board = {"--fault", "close"},
-                                  .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
-                                  .status = 1,
-                                  .err = {"q275-cli: Ошибка. Загрузка конфигурации прервана."},
-                                  .commands = hex("74")});
+        add("test, line closed", // why, in every mode
+            {.board = {"--fault", "close"},
+             .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+             .status = 1,
+             .err = {"q275-cli: " + portLost.arg("PORT"),
+                     "q275-cli: Ошибка. Загрузка конфигурации прервана."},
+             .commands = hex("74")});
         add("read, error answer", {.board = {"--fault", "error,cmd=76"},
                                    .args = {"read", "-p", "PORT", "-o", "DIR/old.obd"},
                                    .status = 2,

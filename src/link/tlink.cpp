@@ -213,6 +213,8 @@ qint8 TLink::sendFrame(quint8 cmd, const quint8 *data, int len)
     const qint64 written = port->write(frame, size);
     if (written < 0)
         return -2;
+    if (written > 0)
+        ++framesOut;
     emit sendCnt(quint32(written));
     if (written != size)
         return -2;

@@ -91,6 +91,9 @@ public:
     // bytes does not fit a frame and is refused with a log line (-1).
     qint8 transact(quint8 cmd, const quint8 *data, int len, int minData = 0,
                    int attempts = Attempts);
+    // Frames that went out on the line, whole or in part, since the link was made: a
+    // command may have reached the board when the count moved.
+    quint64 framesWritten() const { return framesOut; }
     const quint8 *answerPacket() const { return rx; }
     const quint8 *answerData() const { return rx + 3; }
     int answerDataLength() const { return rx[1] - 2; }
@@ -148,6 +151,7 @@ private:
     std::function<bool()> abortCheck;
     QString openName;
     quint32 readTimeoutMs = ReadTimeoutShort;
+    quint64 framesOut = 0;
     int bodyLength = 0; // body bytes of the last answer frame in rx
     QByteArray sent;    // the request frame of the attempt under way
     quint8 rx[RxSize] = {};

@@ -503,7 +503,32 @@ private slots:
                 Qt::DirectConnection);
             t->postTrace(4);
         };
-        const QByteArray trace1 = req(0x77, hex("01")), empty = ans(0x78, {});
+        const QByteArray trace1 = req(0x77, hex("01")), off = req(0x77, hex("00")),
+                         empty = ans(0x78, {});
+        // The stop in the first pause: the task ends as failed, and a board that may trace (a
+        // switch-on went out, no switch-off was confirmed since) is told to stop, once.
+        const auto stopInPause = [this](const std::function<void(TThread *)> &posts) -> Post {
+            return [this, posts](TThread *t, const quint8 *) {
+                t->setSleepFunction(trec->pauses([t](int) { t->requestStop(); }));
+                posts(t);
+            };
+        };
+        const Lines onLost = {"sleep 1000", "traceErr", mes(boardSilent)};
+        add("stop, switch-on unanswered", {.board = {{0x77, {}}},
+                                           .post = stopInPause([](TThread *t) { t->postTrace(1); }),
+                                           .written = trace1 + off,
+                                           .outcome = onLost});
+        add("stop, switch-off queued behind it",
+            {.board = {{0x77, {}}},
+             .post = stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0); }),
+             .written = trace1 + off,
+             .outcome = onLost});
+        add("stop after a confirmed switch-off",
+            {.board = board('0', {}),
+             .post =
+                 stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0), t->postRead(); }),
+             .written = trace1 + off + req(0x79),
+             .outcome = {"sleep 1000", "readErr"}});
         add("trace record", {.board = board('0', {ans(0x78, hex("010203"))}),
                              .post = on(0x105),
                              .written = req(0x77, hex("05")) + req(0x78),
@@ -562,30 +587,21 @@ private slots:
         QCOMPARE(late.outcome(), c.outcome.filter(QRegularExpression("^(?!sleep)")));
     }
 
-    // Closing ends a pause at once: the trace's long one, after which the board left tracing
-    // is told to stop, and a retry's, after which the transaction ends as failed.
-    void stopEndsPauses_data()
+    // Closing ends a pause at once, here the trace's long one, and the board is told to stop.
+    void stopEndsPause()
     {
-        QTest::addColumn<bool>("trace");
-        QTest::newRow("trace pause") << true;
-        QTest::newRow("retry pause") << false;
-    }
-    void stopEndsPauses()
-    {
-        QFETCH(bool, trace);
         thread->setSleepFunction(nullptr); // the real pauses
         status(0x77, '0');
-        answers[0x78] = {ans(0x78, {})}; // 0x79 gets no answer at all
-        trace ? thread->postTrace(1) : thread->postRead();
-        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), trace ? 2 : 1, 5000);
+        answers[0x78] = {ans(0x78, {})};
+        thread->postTrace(1);
+        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2, 5000);
         QTest::qWait(50);
         QElapsedTimer t;
         t.start();
         thread->requestStop();
         QVERIFY(thread->wait(2000) && t.elapsed() < 500);
-        QCOMPARE(port->written(),
-                 trace ? req(0x77, hex("01")) + req(0x78) + req(0x77, hex("00")) : req(0x79));
-        QCOMPARE(trec->outcome(), trace ? Lines() : Lines{"readErr"});
+        QCOMPARE(port->written(), req(0x77, hex("01")) + req(0x78) + req(0x77, hex("00")));
+        QCOMPARE(trec->outcome(), Lines());
     }
 
     // A trace whose reader follows it keeps the line open from one poll to the next; the line

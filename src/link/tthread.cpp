@@ -81,7 +81,7 @@ void TThread::requestStop()
         stopping = true;
         wake.notify_all();
         // A board left tracing needs a worker to tell it to stop.
-        if (traceActive && !workerActive) {
+        if (boardMayTrace && !workerActive) {
             workerActive = true;
             startWorker = true;
         }
@@ -498,16 +498,24 @@ int TThread::traceSwitch(const quint8 *data, int len)
         pollAllowed = false;
         readerFollows = false;
     }
+    const bool on = data && len > 0 && data[0] != 0;
+    const quint64 sentBefore = link.framesWritten();
     const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
+    {
+        // From the moment a switch-on is on the line the board may trace, even when its
+        // answer never comes; only a switch-off the board confirmed ends that.
+        QMutexLocker lock(&mutex);
+        if (on && link.framesWritten() != sentBefore)
+            boardMayTrace = true;
+        if (st == TLink::StatusOk) {
+            traceActive = on;
+            boardMayTrace = boardMayTrace && on;
+        }
+    }
     if (st != TLink::StatusOk) {
         emit traceErr();
         link.reportStatus(st);
         return outcome(st);
-    }
-    const bool on = data && data[0] != 0;
-    {
-        QMutexLocker lock(&mutex);
-        traceActive = on;
     }
     if (on)
         enqueuePoll(false);
@@ -552,21 +560,24 @@ int TThread::tracePoll()
     return TaskDone;
 }
 
-// Closing while the board traces: tell it to stop, with one attempt and a short limit,
-// so that a dead line does not hold the program.
+// Closing while the board may trace (a switch-on went out, and no switch-off was confirmed
+// since; a queued switch-off the stop dropped is none): tell it to stop, with one attempt and
+// a short limit, so that a dead line does not hold the program.
 void TThread::traceOffOnStop()
 {
     {
         QMutexLocker lock(&mutex);
-        if (!traceActive)
+        if (!boardMayTrace)
             return;
         traceActive = false;
     }
     const QDeadlineTimer limit(TraceOffMs);
     link.setAbortCheck([limit] { return limit.hasExpired(); });
     const quint8 off = 0;
-    link.sendSetting(TLink::CmdTrace, &off, 1, 1);
+    const bool confirmed = link.sendSetting(TLink::CmdTrace, &off, 1, 1) == TLink::StatusOk;
     link.setAbortCheck([this] { return stopping.load(); });
+    QMutexLocker lock(&mutex);
+    boardMayTrace = !confirmed;
 }
 
 // A running trace brings one record a poll, and a reader that follows it asks for the next
@@ -586,9 +597,8 @@ void TThread::waitForNextPoll()
 bool TThread::pollAsked()
 {
     QMutexLocker lock(&mutex);
-    return pollAllowed || std::any_of(queue.cbegin(), queue.cend(), [](const Task &t) {
-               return t.type == TaskTracePoll;
-           });
+    return pollAllowed || std::any_of(queue.cbegin(), queue.cend(),
+                                      [](const Task &t) { return t.type == TaskTracePoll; });
 }
 
 void TThread::pause(int ms)

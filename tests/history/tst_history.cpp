@@ -131,7 +131,9 @@ private slots:
                              .posts = {postRead},
                              .line = done});
         add("read failed",
-            {.board = {.record = {}}, .posts = {postRead}, .line = "Повтор передачи - попытка=9"});
+            {.board = {.record = {}},
+             .posts = {postRead},
+             .line = "Передача прервана: плата не ответила верно ни на одну из попыток"});
         add("write after a read", {.posts = {postRead, postWrite},
                                    .kept = {{"0042/read", read}, {"0042/write", write}},
                                    .line = written});

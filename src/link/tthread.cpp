@@ -245,43 +245,17 @@ void TThread::run()
     link.setDevice(device);
     link.setSleepFunction([this](int ms) { pause(ms); });
 
+    Task task;
     for (;;) {
-        Task task;
-        bool stop = false;
-        {
-            QMutexLocker lock(&mutex);
-            if (!stopFlag && queue.isEmpty() && link.isPortOpen())
-                waitForNextPoll();
-            if (stopFlag) {
-                queue.clear(); // the tasks still queued are dropped
-                stop = true;
-            } else if (queue.isEmpty()) {
-                workerActive = false;
-                break;
-            } else {
-                task = queue.takeFirst();
-                pollRunning = task.type == TaskTracePoll;
-            }
-        }
-        if (stop) {
+        const Next next = takeTask(task);
+        if (next == Next::Stop)
             traceOffOnStop();
+        if (next != Next::Run) {
             QMutexLocker lock(&mutex);
             workerActive = false;
             break;
         }
-        // Only the trace's next poll finds the line still open: every other task starts on
-        // a freshly opened port.
-        if (task.type != TaskTracePoll)
-            link.closePort(0);
-        emit taskBeg(task.id);
-        const int result = runTask(task);
-        if (!(task.type == TaskTracePoll && pollAsked()))
-            link.closePort(0); // whatever the outcome, the port is free between tasks
-        {
-            QMutexLocker lock(&mutex);
-            pollRunning = false;
-        }
-        emit taskEnd(task.id, result);
+        runOne(task);
     }
 
     link.closePort(0);
@@ -290,6 +264,41 @@ void TThread::run()
     workerSleep = nullptr;
     // The hand-over to joinWorker(): nothing of the worker's is touched after this.
     QMutexLocker lock(&mutex);
+}
+
+// The worker's next step: a task to run, the end of the work (the stop; the tasks still
+// queued are dropped), or nothing left to do.
+TThread::Next TThread::takeTask(Task &task)
+{
+    QMutexLocker lock(&mutex);
+    if (!stopFlag && queue.isEmpty() && link.isPortOpen())
+        waitForNextPoll();
+    if (stopFlag) {
+        queue.clear();
+        return Next::Stop;
+    }
+    if (queue.isEmpty())
+        return Next::Idle;
+    task = queue.takeFirst();
+    pollRunning = task.type == TaskTracePoll;
+    return Next::Run;
+}
+
+void TThread::runOne(const Task &task)
+{
+    // Only the trace's next poll finds the line still open: every other task starts on a
+    // freshly opened port.
+    if (task.type != TaskTracePoll)
+        link.closePort(0);
+    emit taskBeg(task.id);
+    const int result = runTask(task);
+    if (!(task.type == TaskTracePoll && pollAsked()))
+        link.closePort(0); // whatever the outcome, the port is free between tasks
+    {
+        QMutexLocker lock(&mutex);
+        pollRunning = false;
+    }
+    emit taskEnd(task.id, result);
 }
 
 // The outcome of a setting command for taskEnd: the line, or the board's answer.

@@ -139,6 +139,9 @@ private:
     quint32 enqueue(int type, const quint8 *data, qint64 len);
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
+    enum class Next { Run, Stop, Idle };
+    Next takeTask(Task &task);
+    void runOne(const Task &task);
     int runTask(const Task &task);
     int sendConfig(bool test, const quint8 *data, int len);
     int writeInfo(const quint8 *data, int len);

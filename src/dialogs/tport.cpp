@@ -20,7 +20,7 @@ TPort::TPort(QWidget *parent, const QString &current)
     // Device paths are longer than the box: let the drop-down show them whole.
     ui->boxPorts->view()->setMinimumWidth(ui->boxPorts->view()->sizeHintForColumn(0) + 8);
 
-    const int at = names.indexOf(current);
+    const int at = names.indexOf(TSerialPort::normalizedName(current));
     if (!current.isEmpty() && at >= 0)
         ui->boxPorts->setCurrentIndex(at);
 

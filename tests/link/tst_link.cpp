@@ -829,6 +829,28 @@ private slots:
             QVERIFY(!QFile::exists(QString(lockDir) + "/LCK..q275-nul"));
     }
 
+    // "com12", "\\.\COM12" and "COM12" are one Windows port; no other name is touched.
+    void normalizedName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("normalized");
+        const QString same[] = {"COM1", "COM12", "/dev/ttyUSB0", "ttyS0", "DEMO",
+                                "COMX", "",      "\\\\.\\LPT1",  "COM3 "};
+        for (const QString &n : same)
+            QTest::newRow(qPrintable("as it is: " + n)) << n << n;
+        QTest::newRow("lower case") << "com12"
+                                    << "COM12";
+        QTest::newRow("device path") << "\\\\.\\COM12"
+                                     << "COM12";
+        QTest::newRow("device path, lower case") << "\\\\.\\com3"
+                                                 << "COM3";
+    }
+    void normalizedName()
+    {
+        QFETCH(QString, name);
+        QTEST(TSerialPort::normalizedName(name), "normalized");
+    }
+
     // The first line of the port file, trimmed, of at most PortFile::MaxBytes read; a file that
     // is there but cannot be read is said to be so.
     void portFile_data()

@@ -19,13 +19,8 @@ namespace
 {
 // The simulator's default board, which the demo board is: software 1.3, serial number 275
 // made on 15.03.2011.
-const QByteArray ident = hex("010300800003"
-                             "3A001F000D51"
-                             "333032383934");
-const QByteArray info = hex("1301DB07030F"
-                            "513237352D53494D"
-                            "000000000000"
-                            "A55A");
+const QByteArray ident = hex("0103008000033A001F000D51333032383934");
+const QByteArray info = hex("1301DB07030F513237352D53494D000000000000A55A");
 
 // A task on a new demo board, and what comes of it.
 struct DemoCase {

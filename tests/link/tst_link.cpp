@@ -834,16 +834,20 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("normalized");
-        const QString same[] = {"COM1", "COM12", "/dev/ttyUSB0", "ttyS0", "DEMO",
-                                "COMX", "",      "\\\\.\\LPT1",  "COM3 "};
-        for (const QString &n : same)
-            QTest::newRow(qPrintable("as it is: " + n)) << n << n;
-        QTest::newRow("lower case") << "com12"
-                                    << "COM12";
-        QTest::newRow("device path") << "\\\\.\\COM12"
-                                     << "COM12";
-        QTest::newRow("device path, lower case") << "\\\\.\\com3"
-                                                 << "COM3";
+        const QString cases[][2] = {// the same Windows port under its other names
+                                    {"com12", "COM12"},
+                                    {"\\\\.\\COM12", "COM12"},
+                                    {"\\\\.\\com3", "COM3"},
+                                    // any other name as it is
+                                    {"COM1", "COM1"},
+                                    {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                    {"DEMO", "DEMO"},
+                                    {"COMX", "COMX"},
+                                    {"", ""},
+                                    {"\\\\.\\LPT1", "\\\\.\\LPT1"},
+                                    {"COM3 ", "COM3 "}};
+        for (const auto &c : cases)
+            QTest::newRow(qPrintable("'" + c[0] + "'")) << c[0] << c[1];
     }
     void normalizedName()
     {

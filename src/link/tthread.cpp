@@ -1,6 +1,7 @@
 #include "link/tthread.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -517,7 +518,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
     QString path;
     if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
                             &path))
-        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") +
+                 QDir::toNativeSeparators(path));
 }
 
 int TThread::traceSwitch(const quint8 *data, int len)

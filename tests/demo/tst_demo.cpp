@@ -81,6 +81,11 @@ class TstDemo : public QObject
             return r;
         }
     };
+    static QByteArray state()
+    {
+        QFile file(TDemoPort::statePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     static void read(TThread &t) { t.postRead(); }
     static void write(TThread &t) { t.postSave(u8(otherRecord()), 20); }
 
@@ -97,9 +102,7 @@ private slots:
             QCOMPARE(first.rec.outcome(), (QStringList{"readCfg " + newRecord().toHex(),
                                                        mes(readDone), "saveStp", mes(saveDone)}));
         }
-        QFile state(TDemoPort::statePath());
-        QVERIFY(state.open(QIODevice::ReadOnly));
-        QVERIFY(state.readAll().contains("\nconfig=" + otherRecord().toHex().toUpper() + "\n"));
+        QVERIFY(state().contains("\nconfig=" + otherRecord().toHex().toUpper() + "\n"));
         Run second;
         QVERIFY(second.post(read));
         QCOMPARE(second.rec.outcome(),
@@ -131,6 +134,18 @@ private slots:
         QVERIFY(run.post(c.post));
         QCOMPARE(run.rec.outcome(), c.outcome);
         QCOMPARE(run.records().toHex(), c.records.toHex());
+    }
+
+    // A program that closes while the board may trace tells it to stop (the board's state
+    // says so), after its worker has ended.
+    void closingSwitchesTraceOff()
+    {
+        {
+            Run run;
+            QVERIFY(run.post([](TThread &t) { t.postTrace(1); }));
+            QVERIFY(state().contains("\ntrace=01\n"));
+        }
+        QVERIFY(state().contains("\ntrace=00\n"));
     }
 
     // A write the board cannot keep is refused, and the board keeps what it had.

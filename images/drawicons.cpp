@@ -9,7 +9,8 @@
  * The optional second argument names a contact sheet of all images (1x and
  * 3x, on a light and on a dark band) to look them over.
  *
- * images/app/ gets the application icon at the sizes of the desktop's icon theme.
+ * images/app/ gets the application icon at the sizes of the desktop's icon theme, and
+ * q275-terminal.ico with the sizes Windows shows (16, 32, 48 and 256) for the .exe file.
  *
  * Icons are 32x32 on one palette with 1.5 px outlines. The .bmp icons are
  * 24-bit without alpha, so they get a white background like the menus and
@@ -18,6 +19,7 @@
  * because the ico image plugin writes only one image per file.
  */
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
@@ -787,7 +789,16 @@ bool writeIco(const QString &path, const std::vector<QImage> &images)
     put16(head, quint16(images.size()));
     quint32 offset = 6 + 16 * quint32(images.size());
     for (const QImage &img : images) {
-        const QByteArray dib = icoDib(img);
+        // A 256-pixel image is kept as PNG, as Windows reads it since Vista: a quarter of a
+        // megabyte less.
+        QByteArray dib;
+        if (img.width() >= 256) {
+            QBuffer png(&dib);
+            png.open(QIODevice::WriteOnly);
+            img.save(&png, "PNG");
+        } else {
+            dib = icoDib(img);
+        }
         head.append(char(img.width() >= 256 ? 0 : img.width()));
         head.append(char(img.height() >= 256 ? 0 : img.height()));
         head.append(char(0));
@@ -866,8 +877,11 @@ int main(int argc, char **argv)
     // The application icon at the sizes of the desktop's icon theme.
     if (!out.mkpath(QStringLiteral("app")))
         ++failures;
+    std::vector<QImage> exeIcon;
     for (int size : {16, 32, 48, 64, 128, 256}) {
         const QImage img = render(size, drawAppIcon, Qt::transparent);
+        if (size != 64 && size != 128)
+            exeIcon.push_back(img);
         const QString name = QStringLiteral("app/q275-terminal-%1.png").arg(size);
         if (!img.save(out.filePath(name))) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
@@ -875,6 +889,10 @@ int main(int argc, char **argv)
         }
         if (size == 48)
             sheet.push_back({name, img});
+    }
+    if (!writeIco(out.filePath(QStringLiteral("app/q275-terminal.ico")), exeIcon)) {
+        std::fprintf(stderr, "cannot write app/q275-terminal.ico\n");
+        ++failures;
     }
 
     const QImage logo = drawLogo();

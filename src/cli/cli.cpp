@@ -16,6 +16,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include "cli/winconsole.h"
+#endif
 
 #include "cli/linewriter.h"
 #include "config/boardidentity.h"
@@ -33,6 +36,8 @@ bool stderrIsTerminal()
 {
 #ifdef Q_OS_UNIX
     return ::isatty(STDERR_FILENO);
+#elif defined(Q_OS_WIN)
+    return WinConsole::isConsole(2);
 #else
     return false;
 #endif
@@ -45,6 +50,17 @@ extern "C" void onStopSignal(int)
 {
     const char c = 1;
     (void)!::write(stopPipe[1], &c, 1);
+}
+#endif
+#ifdef Q_OS_WIN
+// The console's Ctrl+C comes on a thread of the system's: the stop is handed to the event loop.
+QObject *stopScope = nullptr;
+std::function<void()> stopCall;
+
+void onConsoleStop()
+{
+    QMetaObject::invokeMethod(
+        stopScope, [] { stopCall(); }, Qt::QueuedConnection);
 }
 #endif
 
@@ -63,6 +79,10 @@ std::unique_ptr<QSocketNotifier> catchStopSignals(QObject *scope, const std::fun
     });
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
+#elif defined(Q_OS_WIN)
+    stopScope = scope;
+    stopCall = stop;
+    WinConsole::catchStop(onConsoleStop);
 #endif
     return notifier;
 }
@@ -72,6 +92,8 @@ void releaseStopSignals()
 #ifdef Q_OS_UNIX
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+#elif defined(Q_OS_WIN)
+    WinConsole::releaseStop();
 #endif
 }
 
@@ -516,7 +538,7 @@ int Cli::write(const Options &o, bool test)
 int Cli::trace(const Options &o)
 {
     startLink(o);
-    LineWriter writer(STDOUT_FILENO);
+    LineWriter writer(LineWriter::StdOut);
     QEventLoop loop;
     QObject scope; // the connections end with this function
     TraceState st;

@@ -9,7 +9,24 @@
 #include <thread>
 #include <utility>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
+
+namespace
+{
+// One write of the system's: the count written, or -1.
+qint64 writeSome(int fd, const char *bytes, qint64 n)
+{
+#ifdef Q_OS_WIN
+    return ::_write(fd, bytes, unsigned(qMin<qint64>(n, 1 << 30)));
+#else
+    return ::write(fd, bytes, size_t(n));
+#endif
+}
+} // namespace
 
 // What the writer thread and the object share; the thread holds it past the object's end.
 struct LineWriter::Shared {
@@ -31,10 +48,10 @@ struct LineWriter::Shared {
     bool writeAll(const QByteArray &bytes) const
     {
         for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            const qint64 n = writeSome(fd, bytes.constData() + done, bytes.size() - done);
             if (n < 0 && errno != EINTR)
                 return false;
-            done += qMax<ssize_t>(n, 0);
+            done += qMax<qint64>(n, 0);
         }
         return true;
     }

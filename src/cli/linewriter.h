@@ -14,6 +14,8 @@ class LineWriter : public QObject
     Q_OBJECT
 
 public:
+    enum { StdOut = 1 }; // standard output's descriptor, on every system
+
     explicit LineWriter(int fd, QObject *parent = nullptr);
     // Does not wait for the writer: a write held by a stalled reader ends with the program.
     ~LineWriter() override;

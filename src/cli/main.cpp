@@ -3,6 +3,9 @@
 #include <csignal>
 
 #include "cli/cli.h"
+#ifdef Q_OS_WIN
+#include "cli/winconsole.h"
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -10,6 +13,9 @@ int main(int argc, char *argv[])
     // A closed pipe (q275-cli trace | head) is a failed write, not the end of the process:
     // a trace must still switch the board off.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef Q_OS_WIN
+    WinConsole::begin();
 #endif
     QCoreApplication app(argc, argv);
     // The same per-user places as the terminal: its board history above all.

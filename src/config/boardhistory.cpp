@@ -4,13 +4,13 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 
 #include "config/boardidentity.h"
 #include "config/obdfile.h"
 #include "config/safesave.h"
+#include "config/userfolders.h"
 
 namespace
 {
@@ -48,14 +48,7 @@ template <class Take> void forEachEntry(const QString &folder, Take take)
 
 QString BoardHistory::root()
 {
-    // QStandardPaths takes XDG_DATA_HOME as it stands, a relative value too, which would put
-    // the history under whatever folder the program was started in. Only an absolute value
-    // names a place; otherwise the per-user data folder is ~/.local/share.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    QString app = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (QDir::isRelativePath(data))
-        app = QDir::homePath() + QStringLiteral("/.local/share") + app.mid(data.size());
-    return app + QStringLiteral("/history");
+    return UserFolders::data() + QStringLiteral("/history");
 }
 
 QString BoardHistory::serialOf(const quint8 *ident, const quint8 *info)

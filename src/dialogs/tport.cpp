@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 
+#include "link/tdemoport.h"
 #include "link/tserialport.h"
 #include "ui_port.h"
 
@@ -11,13 +12,15 @@ TPort::TPort(QWidget *parent, const QString &current)
     ui->setupUi(this);
 
     ui->boxPorts->clear();
-    const QStringList names =
-        TSerialPort::openablePorts(current, qMin(ui->boxPorts->maxCount(), int(MaxPorts)));
+    // The demo board is always there, after the serial ports.
+    QStringList names =
+        TSerialPort::openablePorts(current, qMin(ui->boxPorts->maxCount(), int(MaxPorts)) - 1);
+    names << QLatin1String(TDemoPort::Name);
     ui->boxPorts->addItems(names);
     // Device paths are longer than the box: let the drop-down show them whole.
     ui->boxPorts->view()->setMinimumWidth(ui->boxPorts->view()->sizeHintForColumn(0) + 8);
 
-    const int at = names.indexOf(current);
+    const int at = names.indexOf(TSerialPort::normalizedName(current));
     if (!current.isEmpty() && at >= 0)
         ui->boxPorts->setCurrentIndex(at);
 

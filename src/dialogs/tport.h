@@ -10,7 +10,8 @@ class PortClass;
 }
 
 // Choice of the serial port that leads to the RIB. Only the ports that can be
-// opened exclusively right now are offered; the current one is preselected.
+// opened exclusively right now are offered, and the demo board "DEMO" always; the
+// current one is preselected.
 class TPort : public QDialog
 {
     Q_OBJECT

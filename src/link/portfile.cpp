@@ -1,21 +1,29 @@
 #include "link/portfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "config/userfolders.h"
 #include "link/systemerror.h"
+
+QString PortFile::path()
+{
+    const QString here = QStringLiteral("Q275.ini");
+    return QFileInfo::exists(here) ? here : UserFolders::config() + QLatin1Char('/') + here;
+}
 
 QString PortFile::fileName()
 {
-    return QStringLiteral("Q275.ini");
+    return QDir::toNativeSeparators(path());
 }
 
 QString PortFile::read(QString *problem)
 {
     if (problem)
         problem->clear();
-    QFile ini(fileName());
+    QFile ini(path());
     const QFileInfo info(ini);
     if (!info.exists())
         return QString();
@@ -40,5 +48,7 @@ QString PortFile::read(QString *problem)
 
 SafeSave::Result PortFile::write(const QString &port)
 {
-    return SafeSave::save(fileName(), port.toLocal8Bit());
+    const QString file = path();
+    QDir().mkpath(QFileInfo(file).path()); // the per-user folder may not be there yet
+    return SafeSave::save(file, port.toLocal8Bit());
 }

@@ -6,8 +6,11 @@
 
 #include "config/safesave.h"
 
-// "Q275.ini" in the working folder: the name of the port that leads to the RIB, alone on
-// its first line. The terminal and the command-line tool take the port from it.
+// "Q275.ini": the name of the port that leads to the RIB, alone on its first line. The
+// terminal and the command-line tool take the port from it. The file in the working folder
+// wins; where there is none, the one in the per-user configuration folder is read and
+// written (started from the Start menu, the working folder is the install folder, which the
+// user cannot write).
 class PortFile
 {
     Q_DECLARE_TR_FUNCTIONS(PortFile)
@@ -17,6 +20,9 @@ public:
     // one must not hold the start.
     enum { MaxBytes = 4096 };
 
+    // The file in use: "Q275.ini" when the working folder has one, else the per-user one.
+    static QString path();
+    // The same as the user is shown it, with the system's separators.
     static QString fileName();
     // The first line, without its line end and the blanks around the name; empty when the
     // file is absent or cannot be read. problem (if given) then says why the file could not

@@ -6,6 +6,14 @@
 
 TMemoryPort::TMemoryPort() = default;
 
+TMemoryPort::TMemoryPort(bool record) : recorded(record) {}
+
+void TMemoryPort::note(const QString &event)
+{
+    if (recorded)
+        log.add(event);
+}
+
 void TMemoryPort::setResponder(Responder r)
 {
     QMutexLocker l(&lock);
@@ -113,7 +121,7 @@ TMemoryPort::Responder TMemoryPort::rib(Board board)
 bool TMemoryPort::open(const QString &name)
 {
     QMutexLocker l(&lock);
-    log.add(QStringLiteral("open %1").arg(name));
+    note(QStringLiteral("open %1").arg(name));
     if (faults.openFails || name.isEmpty())
         return false;
     opened = true;
@@ -124,7 +132,7 @@ bool TMemoryPort::open(const QString &name)
 bool TMemoryPort::setTimeouts(quint32 readMs, quint32 writeMs)
 {
     QMutexLocker l(&lock);
-    log.add(QStringLiteral("timeouts %1 %2").arg(readMs).arg(writeMs));
+    note(QStringLiteral("timeouts %1 %2").arg(readMs).arg(writeMs));
     if (++settings == faults.failSetTimeouts)
         return false;
     readTimeout = readMs;
@@ -134,22 +142,23 @@ bool TMemoryPort::setTimeouts(quint32 readMs, quint32 writeMs)
 int TMemoryPort::configure()
 {
     QMutexLocker l(&lock);
-    log.add(QStringLiteral("configure"));
+    note(QStringLiteral("configure"));
     return faults.configureResult;
 }
 
 qint64 TMemoryPort::read(quint8 *buf, qint64 n)
 {
     QMutexLocker l(&lock);
-    timeouts << readTimeout;
+    if (recorded)
+        timeouts << readTimeout;
     if (++reads == faults.failRead || !opened) {
-        log.add(QStringLiteral("read %1=-1").arg(n));
+        note(QStringLiteral("read %1=-1").arg(n));
         return -1;
     }
     const qint64 k = qMin<qint64>(n, input.size());
     std::copy(input.constBegin(), input.constBegin() + k, buf);
     input.remove(0, k);
-    log.add(QStringLiteral("read %1=%2").arg(n).arg(k));
+    note(QStringLiteral("read %1=%2").arg(n).arg(k));
     return k;
 }
 
@@ -160,14 +169,16 @@ qint64 TMemoryPort::write(const quint8 *buf, qint64 n)
     {
         QMutexLocker l(&lock);
         if (!opened || faults.writeFails) {
-            log.add(QStringLiteral("write %1=-1").arg(n));
+            note(QStringLiteral("write %1=-1").arg(n));
             return -1;
         }
         const qint64 k = faults.writeLimit >= 0 ? qMin<qint64>(n, faults.writeLimit) : n;
         block = QByteArray(reinterpret_cast<const char *>(buf), int(k));
-        output.append(block);
-        blocks << block;
-        log.add(QStringLiteral("write %1=%2").arg(n).arg(k));
+        if (recorded) {
+            output.append(block);
+            blocks << block;
+        }
+        note(QStringLiteral("write %1=%2").arg(n).arg(k));
         r = responder;
     }
     if (r) {
@@ -182,7 +193,7 @@ void TMemoryPort::close()
 {
     QMutexLocker l(&lock);
     if (opened)
-        log.add(QStringLiteral("close"));
+        note(QStringLiteral("close"));
     opened = false;
     // Bytes still on the way are lost with the line, as on a real port.
     input.clear();

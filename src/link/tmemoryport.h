@@ -15,7 +15,8 @@
 // link writes goes to a responder (the RIB and the board as a script), and what
 // the responder returns becomes readable. A read never waits: when nothing is
 // there it returns 0 at once, as a read whose time-out has passed. Every call is
-// recorded. Thread-safe: the worker drives it while a test looks at it.
+// recorded (unless it is made unrecorded, as the demo board is, which runs for hours).
+// Thread-safe: the worker drives it while a test looks at it.
 class TMemoryPort : public TLinkPort
 {
 public:
@@ -75,8 +76,14 @@ public:
     void close() override;
     bool isOpen() const override;
 
+protected:
+    explicit TMemoryPort(bool record);
+
 private:
+    void note(const QString &event); // with the lock held
+
     mutable QMutex lock;
+    const bool recorded = true;
     Responder responder;
     QByteArray input;
     QByteArray output;

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QThread>
 
@@ -32,6 +33,14 @@ QString TSerialPort::devicePath(const QString &name)
     return QFileInfo(name).canonicalFilePath();
 }
 
+QString TSerialPort::normalizedName(const QString &name)
+{
+    static const QRegularExpression com(QStringLiteral(R"(^(?:\\\\\.\\)?(com\d+)$)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(name);
+    return m.hasMatch() ? m.captured(1).toUpper() : name;
+}
+
 bool TSerialPort::open(const QString &name)
 {
     close();
@@ -43,7 +52,7 @@ bool TSerialPort::open(const QString &name)
         lastError = OtherError;
         return false;
     }
-    const QString path = devicePath(name);
+    const QString path = devicePath(normalizedName(name));
     if (path.isEmpty()) {
         lastError = NotFound;
         return false;
@@ -54,6 +63,12 @@ bool TSerialPort::open(const QString &name)
         port.clearError();
         return false;
     }
+    // A RIB that takes its power or its enable from DTR or RTS stays silent without them: a
+    // Linux tty raises both as it opens, Windows leaves RTS low. A line that has no such
+    // lines (a pseudo-terminal) or whose RTS the flow control drives refuses, which is no
+    // fault of the line.
+    port.setDataTerminalReady(true);
+    port.setRequestToSend(true);
     // Every attempt starts on a quiet line: what arrived while the port was closed (a late
     // answer, the rest of a refused frame) belongs to no exchange of this attempt.
     port.clear(QSerialPort::Input);
@@ -226,18 +241,20 @@ QStringList TSerialPort::candidates(const QString &current)
         if (!name.isEmpty() && !names.contains(name))
             names << name;
     }
-    // Pseudo-terminals and other lines the system does not enumerate.
-    if (!current.isEmpty() && PortName::problem(current).isEmpty() && !names.contains(current))
-        names << current;
+    // Pseudo-terminals and other lines the system does not enumerate; a port named otherwise
+    // than the system names it ("com3") is listed once.
+    const QString cur = normalizedName(current);
+    if (!cur.isEmpty() && PortName::problem(cur).isEmpty() && !names.contains(cur))
+        names << cur;
     // In the order the user counts them: "ttyS2" before "ttyS10". Port names are Latin; a
     // collator of the C locale would only compare code points.
     QCollator order{QLocale(QLocale::English)};
     order.setNumericMode(true);
     std::sort(names.begin(), names.end(), order);
     // The current port must not fall off the end of a long list.
-    if (!current.isEmpty() && names.indexOf(current) >= MaxListed) {
-        names.removeAll(current);
-        names.insert(MaxListed - 1, current);
+    if (!cur.isEmpty() && names.indexOf(cur) >= MaxListed) {
+        names.removeAll(cur);
+        names.insert(MaxListed - 1, cur);
     }
     return names;
 }
@@ -247,7 +264,7 @@ bool TSerialPort::canOpen(const QString &name)
     if (name.isEmpty() || !PortName::problem(name).isEmpty())
         return false;
     QSerialPort port;
-    port.setPortName(name);
+    port.setPortName(normalizedName(name));
     if (!port.open(QIODevice::ReadWrite))
         return false;
     port.close();

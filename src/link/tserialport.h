@@ -21,6 +21,9 @@ public:
     // link) is still caught by the exclusive lock. A bare name ("ttyUSB0",
     // "COM3") is left to QSerialPort.
     static QString devicePath(const QString &name);
+    // "com12", "\\.\COM12" and "COM12" name the same Windows port: each becomes "COM12", the
+    // name the system lists. Every other name stays as it is.
+    static QString normalizedName(const QString &name);
 
     // Time of one byte on the line (10 bits at 9600 baud), and how many bytes a read of a
     // single byte lets come in after it.

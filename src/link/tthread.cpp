@@ -1,6 +1,7 @@
 #include "link/tthread.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <limits>
 
 #include "config/boardhistory.h"
+#include "link/tdemoport.h"
 #include "link/tserialport.h"
 
 TThread::TThread() : QThread(nullptr)
@@ -234,20 +236,24 @@ quint32 TThread::postMicCtl(const quint8 *flags)
 void TThread::run()
 {
     PortFactory factory;
+    QString name;
     {
         QMutexLocker lock(&mutex);
         factory = portFactory;
         workerSleep = sleepFunction;
     }
-    // The port object is made here, on the worker thread, and dies here.
-    std::shared_ptr<TLinkPort> device =
-        factory ? factory() : std::shared_ptr<TLinkPort>(std::make_shared<TSerialPort>());
-    link.setDevice(device);
+    // An installed device, or the serial port, is made here, on the worker thread, and dies
+    // here; the demo board is the thread object's.
+    std::shared_ptr<TLinkPort> made = factory ? factory() : nullptr, serial, line = made;
+    link.setDevice(line);
     link.setSleepFunction([this](int ms) { pause(ms); });
 
     Task task;
     for (;;) {
-        const Next next = takeTask(task);
+        const Next next = takeTask(task, name);
+        // The stop too may have a word for the board (its trace off).
+        if (!made && next != Next::Idle && lineFor(name, serial) != line)
+            link.setDevice(line = lineFor(name, serial));
         if (next == Next::Stop)
             traceOffOnStop();
         if (next != Next::Run) {
@@ -260,19 +266,35 @@ void TThread::run()
 
     link.closePort(0);
     link.setDevice(nullptr);
-    device.reset();
+    line.reset();
+    made.reset();
+    serial.reset();
     workerSleep = nullptr;
     // The hand-over to joinWorker(): nothing of the worker's is touched after this.
     QMutexLocker lock(&mutex);
 }
 
+// The line the port name leads to when no device was installed.
+std::shared_ptr<TLinkPort> TThread::lineFor(const QString &name, std::shared_ptr<TLinkPort> &serial)
+{
+    if (TDemoPort::isDemo(name)) {
+        if (!demoLine)
+            demoLine = std::make_shared<TDemoPort>();
+        return demoLine;
+    }
+    if (!serial)
+        serial = std::make_shared<TSerialPort>();
+    return serial;
+}
+
 // The worker's next step: a task to run, the end of the work (the stop; the tasks still
 // queued are dropped), or nothing left to do.
-TThread::Next TThread::takeTask(Task &task)
+TThread::Next TThread::takeTask(Task &task, QString &port)
 {
     QMutexLocker lock(&mutex);
     if (!stopFlag && queue.isEmpty() && link.isPortOpen())
         waitForNextPoll();
+    port = portName;
     if (stopFlag) {
         queue.clear();
         return Next::Stop;
@@ -496,7 +518,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
     QString path;
     if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
                             &path))
-        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") +
+                 QDir::toNativeSeparators(path));
 }
 
 int TThread::traceSwitch(const quint8 *data, int len)

@@ -47,7 +47,9 @@ public:
 
     // Makes the device the worker talks through. It is called on the worker
     // thread each time the worker starts, and the device is released there
-    // when the worker ends. The default makes a TSerialPort.
+    // when the worker ends. Without one, the port name chooses before each task:
+    // "DEMO" the demo board (TDemoPort, kept as long as the thread object, so that
+    // its trace goes on from one worker to the next), any other name the serial port.
     using PortFactory = std::function<std::shared_ptr<TLinkPort>()>;
     // Every pause of the link: 250 and 1000 ms between attempts, 15000 ms
     // after an empty trace poll. The default sleeps, and ends at once when
@@ -140,7 +142,7 @@ private:
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
     enum class Next { Run, Stop, Idle };
-    Next takeTask(Task &task);
+    Next takeTask(Task &task, QString &port); // port: the port name the task runs on
     void runOne(const Task &task);
     int runTask(const Task &task);
     int sendConfig(bool test, const quint8 *data, int len);
@@ -160,6 +162,7 @@ private:
     void waitForNextPoll();
     bool pollAsked(); // the reader may ask, or has asked, for the trace's next poll
     void joinWorker();
+    std::shared_ptr<TLinkPort> lineFor(const QString &name, std::shared_ptr<TLinkPort> &serial);
 
     QMutex mutex;
     // Wakes the worker in a pause when the stop flag is set, and while it waits for the
@@ -189,6 +192,7 @@ private:
 
     // Worker thread only.
     TLink link;
+    std::shared_ptr<TLinkPort> demoLine; // made when first asked for
     SleepFunction workerSleep;
     TQ275 cfgBuffers[CfgRing] = {};
     int cfgNext = 0;

@@ -50,7 +50,7 @@ class TstCli : public QObject
             p.setStandardOutputFile(args.takeLast().mid(1));
         p.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("Q275_USER_DIR"), dir.path());
         QString program = qEnvironmentVariable("Q275_CLI");
         if (!c.rawArg.isEmpty()) { // a shell's printf makes the bytes that a QString cannot
             const QByteArray raw =
@@ -270,10 +270,10 @@ private slots:
         add("unknown option", {.args = {"read", "--bogus"},
                                .status = 3,
                                .err = {"q275-cli: неизвестный параметр: --bogus"}});
-        add("no port",
-            {.args = {"info"},
-             .status = 3,
-             .err = {"q275-cli: порт не задан: укажите -p ПОРТ или запишите его в Q275.ini"}});
+        add("no port", {.args = {"info"},
+                        .status = 3,
+                        .err = {"q275-cli: порт не задан: укажите -p ПОРТ или запишите его в "
+                                "DIR/config/Q275.ini"}});
     }
     void runs()
     {
@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(sim->record("config"), otherRecord());
         QCOMPARE(cli({.args = {"read", "-o", "DIR/first.obd", "-q"}}), 0);
         QCOMPARE(file("first.obd"), image(otherRecord()));
-        QDir history(dir.filePath("data/Veltrona/Terminal Q-275/history/0275"));
+        QDir history(dir.filePath("data/history/0275"));
         const QStringList kept = history.entryList(QDir::Files, QDir::Name);
         QCOMPARE(kept.size(), 3);
         QCOMPARE(kept.filter(QRegularExpression("-write(-\\d)?\\.obd$")).size(), 1);

@@ -4,9 +4,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A temporary working folder with its own settings store for one test case: "Q275.ini",
-// saved files and the recent-file list all live in it, never in the user's own places.
-// The earlier working folder comes back when the sandbox is destroyed.
+// A temporary working folder for one test case, with the per-user folders and the settings
+// store inside it: "Q275.ini", saved files, the board history, the demo board's records and
+// the recent-file list all live in it, never in the user's own places (on Windows neither,
+// where the settings would be the registry's). The earlier working folder and per-user
+// folders come back when the last sandbox is destroyed.
 class TestSandbox
 {
 public:
@@ -20,7 +22,6 @@ public:
     QString filePath(const QString &name) const { return dir.filePath(name); }
 
 private:
-    QString startDir;
     QTemporaryDir dir;
     bool ok = false;
 };

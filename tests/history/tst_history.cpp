@@ -165,6 +165,7 @@ private slots:
     void relativeDataHome()
     {
         const QByteArray home = qgetenv("HOME");
+        qunsetenv("Q275_USER_DIR"); // the sandbox's own folders aside
         qputenv("HOME", box->path().toLocal8Bit());
         qputenv("XDG_DATA_HOME", "data");
         const QString root = BoardHistory::root();

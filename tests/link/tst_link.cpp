@@ -7,6 +7,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "config/userfolders.h"
 #include "fuzzharness.h"
 #include "link/portfile.h"
 #include "link/tlink.h"
@@ -16,6 +17,7 @@
 #include "linkrecorder.h"
 #include "linktexts.h"
 #include "testkit.h"
+#include "testsandbox.h"
 
 using Bytes = QList<QByteArray>;
 using Lines = QStringList;
@@ -51,10 +53,12 @@ struct TaskCase {
     QByteArray records = QByteArray(40, 0); // the identity and board data the thread keeps
 };
 
-// "Q275.ini" in the working folder, and what the port file reader makes of it.
+// "Q275.ini" in the working folder and in the per-user one, and what the port file reader
+// makes of them.
 struct PortFileCase {
     QByteArray contents{}; // none: no file
     bool folder = false;   // a folder under the name
+    QByteArray userContents{};
     QString name{}, problem{};
 };
 
@@ -825,6 +829,32 @@ private slots:
             QVERIFY(!QFile::exists(QString(lockDir) + "/LCK..q275-nul"));
     }
 
+    // "com12", "\\.\COM12" and "COM12" are one Windows port; no other name is touched.
+    void normalizedName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("normalized");
+        const QString cases[][2] = {// the same Windows port under its other names
+                                    {"com12", "COM12"},
+                                    {"\\\\.\\COM12", "COM12"},
+                                    {"\\\\.\\com3", "COM3"},
+                                    // any other name as it is
+                                    {"COM1", "COM1"},
+                                    {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                    {"DEMO", "DEMO"},
+                                    {"COMX", "COMX"},
+                                    {"", ""},
+                                    {"\\\\.\\LPT1", "\\\\.\\LPT1"},
+                                    {"COM3 ", "COM3 "}};
+        for (const auto &c : cases)
+            QTest::newRow(qPrintable("'" + c[0] + "'")) << c[0] << c[1];
+    }
+    void normalizedName()
+    {
+        QFETCH(QString, name);
+        QTEST(TSerialPort::normalizedName(name), "normalized");
+    }
+
     // The first line of the port file, trimmed, of at most PortFile::MaxBytes read; a file that
     // is there but cannot be read is said to be so.
     void portFile_data()
@@ -837,23 +867,44 @@ private slots:
         QTest::newRow("a folder") << PortFileCase{
             .folder = true, .problem = "Файл Q275.ini не удалось прочитать: это папка"};
         QTest::newRow("absent") << PortFileCase{};
+        QTest::newRow("the per-user one")
+            << PortFileCase{.userContents = "COM3\r\n", .name = "COM3"};
+        QTest::newRow("the working folder's first")
+            << PortFileCase{.contents = "COM4", .userContents = "COM3", .name = "COM4"};
     }
     void portFile()
     {
         QFETCH(PortFileCase, c);
-        QTemporaryDir dir;
-        const QString was = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
-        QFile ini("Q275.ini");
+        TestSandbox box;
+        QVERIFY(box.isValid() && QDir().mkpath(UserFolders::config()));
+        QFile ini("Q275.ini"), user(UserFolders::config() + "/Q275.ini");
         QVERIFY(c.folder ? QDir().mkdir(ini.fileName())
                          : c.contents.isEmpty() || (ini.open(QIODevice::WriteOnly) &&
                                                     ini.write(c.contents) == c.contents.size()));
-        ini.close();
+        QVERIFY(c.userContents.isEmpty() ||
+                (user.open(QIODevice::WriteOnly) && user.write(c.userContents) > 0));
+        ini.close(), user.close();
         QString problem = "not said";
-        const QString name = PortFile::read(&problem);
-        QDir::setCurrent(was);
-        QCOMPARE(name, c.name);
+        QCOMPARE(PortFile::read(&problem), c.name);
         QCOMPARE(problem, c.problem);
+    }
+
+    // Where there is no Q275.ini in the working folder, the per-user one is written (and
+    // named with the system's separators); one in the working folder is written there.
+    void portFileWritten()
+    {
+        TestSandbox box;
+        const QString user = UserFolders::config() + "/Q275.ini";
+        QVERIFY(box.isValid() && PortFile::write("DEMO") == SafeSave::Saved);
+        QCOMPARE(PortFile::fileName(), QDir::toNativeSeparators(user));
+        QFile ini("Q275.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.close();
+        QVERIFY(PortFile::write("COM7") == SafeSave::Saved);
+        QCOMPARE(PortFile::fileName(), QString("Q275.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly) && ini.readAll() == "COM7");
+        QFile kept(user);
+        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "DEMO");
     }
 
     // ------------------------------------------------------ the fuzz programs' inputs

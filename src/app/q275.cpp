@@ -520,24 +520,16 @@ bool Q275::writeFile()
     setChanged(false);
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
-    emit mes(tr("Конфигурация адаптера Q-275, ") + QStringLiteral("(") +
-             QString::number(ObdFile::Size) + tr(" байт)") + tr(" записана в файл: ") + name);
+    emit mes(ObdFile::savedMessage(name));
     return true;
 }
 
 bool Q275::saveFile(const QString &name, const QByteArray &data)
 {
-    switch (SafeSave::save(name, data)) {
-    case SafeSave::OpenFailed:
-        warn(tr("Файл ") + name + tr(" не удалось открыть."));
-        return false;
-    case SafeSave::WriteFailed:
-        warn(tr("Файл ") + name + tr(" не удалось записать."));
-        return false;
-    case SafeSave::Saved:
-        break;
-    }
-    return true;
+    const SafeSave::Result result = SafeSave::save(name, data);
+    if (result != SafeSave::Saved)
+        warn(SafeSave::message(result, name));
+    return result == SafeSave::Saved;
 }
 
 void Q275::readFile()
@@ -584,8 +576,8 @@ void Q275::takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool reme
     if (remember)
         rememberFile(name);
     statusBar()->showMessage(tr("Файл открыт"), kStatusTime);
-    emit mes(tr("Загружена конфигурация из файла: ") + name + QStringLiteral(" (") +
-             QString::number(ObdFile::Size) + tr(" байт)"));
+    emit mes(tr("Загружена конфигурация из файла: %1 (%2 байт)")
+                 .arg(name, QString::number(ObdFile::Size)));
     showTree();
 }
 
@@ -795,7 +787,7 @@ void Q275::port()
     // A file that cannot be created stays unmentioned; one that takes the name only
     // partly would lose the port the next start, so that is said.
     if (PortFile::write(portName) == SafeSave::WriteFailed)
-        warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
+        warn(SafeSave::message(SafeSave::WriteFailed, PortFile::fileName()));
     showPort();
 }
 
@@ -947,7 +939,7 @@ TWorkWindow *Q275::makeLoad(const QString &)
         return nullptr;
     const QString problem = readRom(name);
     if (!problem.isEmpty()) {
-        warn(tr("Файл ") + name + problem);
+        warn(problem);
         return nullptr;
     }
     TWorkWindow *w = new Load(thread, romData, romSize);
@@ -960,10 +952,11 @@ QString Q275::readRom(const QString &name)
 {
     QFile file(name);
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return tr(" не удалось открыть.");
+        return tr("Файл %1 не удалось открыть.").arg(name);
+    const QString readFailed = tr("Файл %1 не удалось прочитать.").arg(name);
     const qint64 size = file.size();
     if (size > INT_MAX)
-        return tr(" не удалось прочитать.");
+        return readFailed;
     delete[] romData;
     romData = new quint8[size > 0 ? size : 1];
     const qint64 got = file.read(reinterpret_cast<char *>(romData), size);
@@ -973,7 +966,7 @@ QString Q275::readRom(const QString &name)
     delete[] romData;
     romData = nullptr;
     romSize = 0;
-    return tr(" не удалось прочитать.");
+    return readFailed;
 }
 
 TWorkWindow *Q275::makeEditor(const QString &kind)

@@ -496,7 +496,7 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
     QString path;
     if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
                             &path))
-        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") + path);
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: %1").arg(path));
 }
 
 int TThread::traceSwitch(const quint8 *data, int len)

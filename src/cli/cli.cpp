@@ -594,8 +594,9 @@ int Cli::show(const Options &o)
     int status = Done;
     if (!loadFile(o.file, cfg, status))
         return status;
-    const QList<ConfigText::Row> rows = ConfigText::rows(cfg);
     if (o.json) {
+        // Keys and values as the source texts have them, whatever the language: scripts read them.
+        const QList<ConfigText::Row> rows = ConfigText::rows(cfg, ConfigText::Source);
         QJsonObject all;
         for (const ConfigText::Row &r : rows) {
             QJsonObject group = all.value(r.groupKey).toObject();
@@ -604,6 +605,7 @@ int Cli::show(const Options &o)
         }
         out << QJsonDocument(all).toJson(QJsonDocument::Indented);
     } else {
+        const QList<ConfigText::Row> rows = ConfigText::rows(cfg);
         for (const ConfigText::Row &r : rows)
             out << r.group << " · " << r.setting << ": " << r.value << "\n";
     }

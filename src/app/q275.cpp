@@ -1,6 +1,7 @@
 #include "app/q275.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDockWidget>
@@ -27,6 +28,7 @@
 
 #include "app/cdevtree.h"
 #include "app/clogedit.h"
+#include "app/translations.h"
 #include "config/obdfile.h"
 #include "config/safesave.h"
 #include "dialogs/about.h"
@@ -300,6 +302,8 @@ void Q275::createMenus()
     optMenu->addSeparator();
     optMenu->addAction(userAct);
     optMenu->addAction(serviceAct);
+    optMenu->addSeparator();
+    createLanguageMenu();
     menuBar()->addSeparator();
 
     winMenu = menuBar()->addMenu(tr("Окно"));
@@ -312,6 +316,33 @@ void Q275::createMenus()
 
     helpMenu = menuBar()->addMenu(tr("&Справка"));
     helpMenu->addAction(aboutAct);
+}
+
+void Q275::createLanguageMenu()
+{
+    // The system's choice, or a language by its own name.
+    const QPair<QString, QString> languages[] = {
+        {QString(), tr("Как в системе")},
+        {QStringLiteral("ru"), QStringLiteral("Русский")},
+        {QStringLiteral("en"), QStringLiteral("English")},
+    };
+    const QString tip = tr("Язык программы: меняется при следующем запуске");
+    QMenu *menu = optMenu->addMenu(tr("&Язык"));
+    menu->menuAction()->setStatusTip(tip);
+    auto *group = new QActionGroup(menu);
+    const QString chosen = chosenLanguage();
+    for (const auto &[code, name] : languages) {
+        QAction *a = group->addAction(name);
+        a->setCheckable(true);
+        a->setChecked(code == chosen);
+        a->setStatusTip(tip);
+        connect(a, &QAction::triggered, this, [this, code = code] {
+            setChosenLanguage(code);
+            statusBar()->showMessage(tr("Язык сменится при следующем запуске программы"),
+                                     kStatusTime);
+        });
+    }
+    menu->addActions(group->actions());
 }
 
 void Q275::createToolBars()

@@ -78,6 +78,8 @@ protected:
 private:
     void createActions();
     void createMenus();
+    // "Опции → Язык": the language of the next start.
+    void createLanguageMenu();
     void createToolBars();
     void createLogDock();
     void refreshRecent();

@@ -3,8 +3,8 @@
 # programs, the menu entry, the icons, the AppStream file, the MIME type of .obd files and
 # the manual pages, with desktop-file-validate, appstreamcli, xmllint and
 # update-mime-database where they are installed; that the terminal answers --help and
-# --version without a display; then makes the Debian package and checks its contents and
-# dependencies.
+# --version without a display, in English for an English user; then makes the Debian package
+# and checks its contents and dependencies.
 #
 #   tools/checkinstall.sh BUILD_DIR
 set -e
@@ -61,6 +61,9 @@ nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
     { echo "checkinstall: q275-terminal --version does not say $VERSION" >&2; exit 1; }
 nodisplay "$TERM_BIN" --help | grep -q -- '--version' ||
     { echo "checkinstall: q275-terminal --help does not answer" >&2; exit 1; }
+# Its English texts are in the program itself.
+nodisplay env LC_ALL=C.UTF-8 LANGUAGE=en "$TERM_BIN" --help | grep -q '^Usage: q275-terminal' ||
+    { echo "checkinstall: q275-terminal --help is not in English for an English user" >&2; exit 1; }
 status=0
 nodisplay "$TERM_BIN" --no-such-option 2>"$T/usage" || status=$?
 [ "$status" -eq 2 ] && grep -q -- '--no-such-option' "$T/usage" ||

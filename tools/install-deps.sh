@@ -3,10 +3,13 @@
 # Quiet when everything is already there.
 set -e
 # qt6-translations-l10n: Qt's own texts in Russian, which the terminal loads at start.
+# qt6-tools-dev (CMake's Qt6LinguistTools) and qt6-l10n-tools (lupdate, lrelease): the
+# program's English translation, built from translations/*.ts.
 # The install check validates the menu entry, the AppStream file and the MIME type
 # (update-mime-database, xmllint), and makes the Debian package (dpkg-shlibdeps).
 PKGS="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools \
-qt6-serialport-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev xvfb xauth \
+qt6-serialport-dev qt6-image-formats-plugins qt6-translations-l10n qt6-tools-dev qt6-l10n-tools \
+libgl-dev xvfb xauth \
 desktop-file-utils appstream shared-mime-info libxml2-utils dpkg-dev"
 missing=""
 for p in $PKGS; do

@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QFile>
-#include <QLocale>
 #include <QTextStream>
 #include <QTimer>
 
@@ -58,8 +57,9 @@ int qtOptionLength(const QString &arg)
 // What the command line asks for.
 struct Request {
     enum Kind { Run, Help, Version, Wrong } kind = Run;
-    QString file;    // Run: the configuration file to open at start, if any
-    QString problem; // Wrong: what is wrong with the command line
+    QString file;                  // Run: the configuration file to open at start, if any
+    const char *problem = nullptr; // Wrong: what is wrong with the command line (%1: arg),
+    QString arg;                   // translated once the language is known
 };
 
 Request readCommandLine(int argc, char *argv[])
@@ -71,23 +71,22 @@ Request readCommandLine(int argc, char *argv[])
         if (options && arg == QLatin1String("--")) {
             options = false;
         } else if (options && (arg == QLatin1String("--help") || arg == QLatin1String("-h"))) {
-            return {Request::Help, {}, {}};
+            return {Request::Help, {}, nullptr, {}};
         } else if (options && arg == QLatin1String("--version")) {
-            return {Request::Version, {}, {}};
+            return {Request::Version, {}, nullptr, {}};
         } else if (options && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             const int length = qtOptionLength(arg);
             if (length == 0)
-                return {Request::Wrong,
-                        {},
-                        QCoreApplication::translate("main", "неизвестный параметр %1").arg(arg)};
+                return {
+                    Request::Wrong, {}, QT_TRANSLATE_NOOP("main", "неизвестный параметр %1"), arg};
             i += length - 1;
         } else if (r.file.isEmpty()) {
             r.file = QFile::decodeName(argv[i]);
         } else {
             return {Request::Wrong,
                     {},
-                    QCoreApplication::translate("main", "лишний аргумент %1: открывается один файл")
-                        .arg(arg)};
+                    QT_TRANSLATE_NOOP("main", "лишний аргумент %1: открывается один файл"),
+                    arg};
         }
     }
     return r;
@@ -111,7 +110,7 @@ QString help()
                 "Код завершения: 0 - программа закрыта; 2 - неверные параметры.\n");
 }
 
-// Answers a command line that asks for no window, on stdout or stderr; -1 when the program runs.
+// Answers a command line that asks for no window, on stdout or stderr (Run: -1, nothing said).
 int answer(const Request &r)
 {
     QTextStream out(stdout), err(stderr);
@@ -123,7 +122,8 @@ int answer(const Request &r)
         out << "q275-terminal (Q-275 Terminal) " << Q275_VERSION << "\n";
         return 0;
     case Request::Wrong:
-        err << "q275-terminal: " << r.problem << "\n"
+        err << "q275-terminal: " << QCoreApplication::translate("main", r.problem).arg(r.arg)
+            << "\n"
             << QCoreApplication::translate("main", "Справка: q275-terminal --help") << "\n";
         return kBadUsage;
     case Request::Run:
@@ -131,19 +131,27 @@ int answer(const Request &r)
     }
     return -1;
 }
+
+// The names the settings are kept under, and the language they and the system choose.
+void setUp(QCoreApplication &app)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+    installProgramTranslations(app);
+}
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // Before the application: help, version and a wrong command line need no display.
     const Request request = readCommandLine(argc, argv);
-    if (const int status = answer(request); status >= 0)
-        return status;
-
+    if (request.kind != Request::Run) {
+        // Help, version and a wrong command line need no display.
+        QCoreApplication app(argc, argv);
+        setUp(app);
+        return answer(request);
+    }
     QApplication app(argc, argv);
-    installTranslations(app, QLocale::system());
-    QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
-    QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+    setUp(app);
     auto *window = new Q275; // deletes itself when closed
     window->show();
     if (!request.file.isEmpty())

@@ -1,6 +1,7 @@
 #include "app/q275.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDockWidget>
@@ -27,6 +28,7 @@
 
 #include "app/cdevtree.h"
 #include "app/clogedit.h"
+#include "app/translations.h"
 #include "config/obdfile.h"
 #include "config/safesave.h"
 #include "dialogs/about.h"
@@ -51,7 +53,7 @@ const char kRecentKey[] = "recentFileList";
 const char kGeometryKey[] = "geometry";
 const char kStateKey[] = "windowState";
 const int kStatusTime = 2000;
-const char kDamaged[] = QT_TR_NOOP("Конфигурация адаптера Q-275 повреждена");
+const char kDamaged[] = QT_TRANSLATE_NOOP("Q275", "Конфигурация адаптера Q-275 повреждена");
 
 // The program's own title: the main window's without the file, and every message box's.
 QString programTitle()
@@ -79,17 +81,42 @@ int ask(QWidget *parent, const QString &question, std::initializer_list<Choice> 
     return int(buttons.indexOf(box.clickedButton()));
 }
 
-// Work-window kinds; each is also the title of its sub-window.
-const QString kRead = QStringLiteral("Прочитать");
-const QString kTest = QStringLiteral("Проверить");
-const QString kWrite = QStringLiteral("Записать");
-const QString kTrace = QStringLiteral("Трассировка");
-const QString kInfo = QStringLiteral("Информация");
-const QString kRxIn = QStringLiteral("Вход приемника");
-const QString kMicIn = QStringLiteral("Вход микрофона");
-const QString kOut = QStringLiteral("Выход адаптера");
-const QString kAbout = QStringLiteral("О программе");
-const QString kHistory = QStringLiteral("История плат");
+// Work-window kinds, the keys of the routing: openWin() takes them, each tree item and each
+// sub-window carries its own (KindRole, kKindProperty). Only their translations are shown, in
+// the tree and as the sub-windows' titles.
+QString key(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+const QString kRead = key(QT_TRANSLATE_NOOP("Q275", "Прочитать"));
+const QString kTest = key(QT_TRANSLATE_NOOP("Q275", "Проверить"));
+const QString kWrite = key(QT_TRANSLATE_NOOP("Q275", "Записать"));
+const QString kLoad = key(QT_TRANSLATE_NOOP("Q275", "Загрузить ПО"));
+const QString kTrace = key(QT_TRANSLATE_NOOP("Q275", "Трассировка"));
+const QString kInfo = key(QT_TRANSLATE_NOOP("Q275", "Информация"));
+const QString kRxIn = key(QT_TRANSLATE_NOOP("Q275", "Вход приемника"));
+const QString kMicIn = key(QT_TRANSLATE_NOOP("Q275", "Вход микрофона"));
+const QString kOut = key(QT_TRANSLATE_NOOP("Q275", "Выход адаптера"));
+const QString kAbout = key(QT_TRANSLATE_NOOP("Q275", "О программе"));
+const QString kHistory = key(QT_TRANSLATE_NOOP("Q275", "История плат"));
+// The tree's group items, which open nothing.
+const QString kTasks = key(QT_TRANSLATE_NOOP("Q275", "Задачи"));
+const QString kAdapter = key(QT_TRANSLATE_NOOP("Q275", "Адаптер"));
+const QString kMonitor = key(QT_TRANSLATE_NOOP("Q275", "Монитор"));
+const int KindRole = Qt::UserRole;
+const char kKindProperty[] = "q275Kind";
+
+// A kind as the user reads it.
+QString shown(const QString &kind)
+{
+    return Q275::tr(kind.toUtf8().constData());
+}
+
+// The kind of a work-area sub-window.
+QString kindOf(const QMdiSubWindow *sw)
+{
+    return sw->property(kKindProperty).toString();
+}
 
 // The bytes of the configuration each channel editor works on: copied into workCopy when
 // the editor opens, and back into the configuration when it closes with success.
@@ -275,6 +302,8 @@ void Q275::createMenus()
     optMenu->addSeparator();
     optMenu->addAction(userAct);
     optMenu->addAction(serviceAct);
+    optMenu->addSeparator();
+    createLanguageMenu();
     menuBar()->addSeparator();
 
     winMenu = menuBar()->addMenu(tr("Окно"));
@@ -287,6 +316,33 @@ void Q275::createMenus()
 
     helpMenu = menuBar()->addMenu(tr("&Справка"));
     helpMenu->addAction(aboutAct);
+}
+
+void Q275::createLanguageMenu()
+{
+    // The system's choice, or a language by its own name.
+    const QPair<QString, QString> languages[] = {
+        {QString(), tr("Как в системе")},
+        {QStringLiteral("ru"), QStringLiteral("Русский")},
+        {QStringLiteral("en"), QStringLiteral("English")},
+    };
+    const QString tip = tr("Язык программы: меняется при следующем запуске");
+    QMenu *menu = optMenu->addMenu(tr("&Язык"));
+    menu->menuAction()->setStatusTip(tip);
+    auto *group = new QActionGroup(menu);
+    const QString chosen = chosenLanguage();
+    for (const auto &[code, name] : languages) {
+        QAction *a = group->addAction(name);
+        a->setCheckable(true);
+        a->setChecked(code == chosen);
+        a->setStatusTip(tip);
+        connect(a, &QAction::triggered, this, [this, code = code] {
+            setChosenLanguage(code);
+            statusBar()->showMessage(tr("Язык сменится при следующем запуске программы"),
+                                     kStatusTime);
+        });
+    }
+    menu->addActions(group->actions());
 }
 
 void Q275::createToolBars()
@@ -520,24 +576,16 @@ bool Q275::writeFile()
     setChanged(false);
     rememberFile(name);
     statusBar()->showMessage(tr("Файл сохранен"), kStatusTime);
-    emit mes(tr("Конфигурация адаптера Q-275, ") + QStringLiteral("(") +
-             QString::number(ObdFile::Size) + tr(" байт)") + tr(" записана в файл: ") + name);
+    emit mes(ObdFile::savedMessage(name));
     return true;
 }
 
 bool Q275::saveFile(const QString &name, const QByteArray &data)
 {
-    switch (SafeSave::save(name, data)) {
-    case SafeSave::OpenFailed:
-        warn(tr("Файл ") + name + tr(" не удалось открыть."));
-        return false;
-    case SafeSave::WriteFailed:
-        warn(tr("Файл ") + name + tr(" не удалось записать."));
-        return false;
-    case SafeSave::Saved:
-        break;
-    }
-    return true;
+    const SafeSave::Result result = SafeSave::save(name, data);
+    if (result != SafeSave::Saved)
+        warn(SafeSave::message(result, name));
+    return result == SafeSave::Saved;
 }
 
 void Q275::readFile()
@@ -584,8 +632,8 @@ void Q275::takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool reme
     if (remember)
         rememberFile(name);
     statusBar()->showMessage(tr("Файл открыт"), kStatusTime);
-    emit mes(tr("Загружена конфигурация из файла: ") + name + QStringLiteral(" (") +
-             QString::number(ObdFile::Size) + tr(" байт)"));
+    emit mes(tr("Загружена конфигурация из файла: %1 (%2 байт)")
+                 .arg(name, QString::number(ObdFile::Size)));
     showTree();
 }
 
@@ -654,39 +702,39 @@ void Q275::closeConfig()
     setChanged(false); // a configuration that comes next starts without changes
 }
 
-// The items of the tree for the configuration and the mode: each names the window it opens.
+// The items of the tree for the configuration and the mode: each carries the kind of the window
+// it opens.
 void Q275::fillTree()
 {
-    auto item = [](QTreeWidgetItem *parent, const QString &text, const char *icon,
+    auto item = [](QTreeWidgetItem *parent, const QString &kind, const char *icon,
                    const QString &tip) {
         auto *it = new QTreeWidgetItem(parent);
-        it->setText(0, text);
+        it->setText(0, shown(kind));
+        it->setData(0, KindRole, kind);
         it->setIcon(0, QIcon(QString::fromLatin1(icon)));
         if (!tip.isEmpty())
             it->setToolTip(0, tip);
         return it;
     };
-    auto top = [this, &item](const QString &text, const char *icon, const QString &tip) {
-        QTreeWidgetItem *it = item(nullptr, text, icon, tip);
+    auto top = [this, &item](const QString &kind, const char *icon, const QString &tip) {
+        QTreeWidgetItem *it = item(nullptr, kind, icon, tip);
         devTree->addTopLevelItem(it);
         return it;
     };
 
-    QTreeWidgetItem *tasks =
-        top(QStringLiteral("Задачи"), ":/images/task.png", tr("Список операций адаптера Q-275"));
+    QTreeWidgetItem *tasks = top(kTasks, ":/images/task.png", tr("Список операций адаптера Q-275"));
     item(tasks, kRead, ":/images/read.bmp", tr("Прочитать конфигурацию адаптера"));
     item(tasks, kTest, ":/images/test.bmp", tr("Проверить конфигурацию адаптера"));
     item(tasks, kWrite, ":/images/write.bmp", tr("Записать конфигурацию адаптера"));
     QTreeWidgetItem *adapter =
-        top(QStringLiteral("Адаптер"), ":/images/device.png", tr("Список интерфейсов адаптера"));
+        top(kAdapter, ":/images/device.png", tr("Список интерфейсов адаптера"));
     item(adapter, kRxIn, ":/images/transmit.png", tr("Канал сигнала приемника радиостанции"));
     item(adapter, kMicIn, ":/images/mic.png", tr("Канал сигнала микрофона радиостанции"));
     item(adapter, kOut, ":/images/sound.png", tr("Уровни выходных сигналов адаптера"));
     if (config->infoFlag)
         top(kInfo, ":/images/info.png", tr("Информация о версии адаптера"));
     if (svcMode == 5 || svcMode == 10) {
-        QTreeWidgetItem *monitor =
-            top(QStringLiteral("Монитор"), ":/images/monitor.png", QString());
+        QTreeWidgetItem *monitor = top(kMonitor, ":/images/monitor.png", QString());
         item(monitor, kTrace, ":/images/trace.png", QString());
     }
     top(kInfo, ":/images/info.png", QString());
@@ -795,7 +843,7 @@ void Q275::port()
     // A file that cannot be created stays unmentioned; one that takes the name only
     // partly would lose the port the next start, so that is said.
     if (PortFile::write(portName) == SafeSave::WriteFailed)
-        warn(tr("Файл ") + PortFile::fileName() + tr(" не удалось записать."));
+        warn(SafeSave::message(SafeSave::WriteFailed, PortFile::fileName()));
     showPort();
 }
 
@@ -818,7 +866,7 @@ void Q275::test()
 
 void Q275::load()
 {
-    openWin(tr("Загрузить ПО"));
+    openWin(kLoad);
 }
 
 void Q275::about()
@@ -835,7 +883,7 @@ void Q275::openItem(QTreeWidgetItem *item, int column)
 {
     if (!item || column != 0)
         return;
-    openWin(item->text(0));
+    openWin(item->data(0, KindRole).toString());
 }
 
 void Q275::openWin(QString mode)
@@ -843,7 +891,7 @@ void Q275::openWin(QString mode)
     // At most one window of each kind: an open one is raised.
     const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
     for (QMdiSubWindow *sw : windows) {
-        if (sw->windowTitle() == mode) {
+        if (kindOf(sw) == mode) {
             mdiArea->setActiveSubWindow(sw);
             return;
         }
@@ -851,12 +899,10 @@ void Q275::openWin(QString mode)
 
     using Maker = TWorkWindow *(Q275::*)(const QString &kind);
     const QPair<QString, Maker> makers[] = {
-        {kRead, &Q275::makeRead},       {kTest, &Q275::makeTest},
-        {kWrite, &Q275::makeWrite},     {tr("Загрузить ПО"), &Q275::makeLoad},
-        {kRxIn, &Q275::makeEditor},     {kMicIn, &Q275::makeEditor},
-        {kOut, &Q275::makeEditor},      {kInfo, &Q275::makeInfo},
-        {kTrace, &Q275::makeTrace},     {kAbout, &Q275::makeAbout},
-        {kHistory, &Q275::makeHistory},
+        {kRead, &Q275::makeRead},   {kTest, &Q275::makeTest},       {kWrite, &Q275::makeWrite},
+        {kLoad, &Q275::makeLoad},   {kRxIn, &Q275::makeEditor},     {kMicIn, &Q275::makeEditor},
+        {kOut, &Q275::makeEditor},  {kInfo, &Q275::makeInfo},       {kTrace, &Q275::makeTrace},
+        {kAbout, &Q275::makeAbout}, {kHistory, &Q275::makeHistory},
     };
     TWorkWindow *w = nullptr;
     for (const auto &[kind, make] : makers) {
@@ -869,9 +915,10 @@ void Q275::openWin(QString mode)
         return; // a group item of the tree, or a window that has nothing to work on
 
     connect(w, &TWorkWindow::reqClose, this, &Q275::closeWin);
-    w->setWindowTitle(mode);
+    w->setWindowTitle(shown(mode));
     const QSize form = w->size(); // as its form lays it out
     QMdiSubWindow *sw = mdiArea->addSubWindow(w);
+    sw->setProperty(kKindProperty, mode);
     fitSubWindow(sw, form);
     sw->show();
 }
@@ -914,14 +961,14 @@ TWorkWindow *Q275::makeTest(const QString &)
     TQ275 copy = *config;
     const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
     for (QMdiSubWindow *sw : windows) {
-        const QString title = sw->windowTitle();
-        if (title == kRxIn) {
+        const QString kind = kindOf(sw);
+        if (kind == kRxIn) {
             if (auto *ed = qobject_cast<TInpRx *>(sw->widget()))
                 ed->Store(&copy.switching, copy.rx);
-        } else if (title == kMicIn) {
+        } else if (kind == kMicIn) {
             if (auto *ed = qobject_cast<TInpTx *>(sw->widget()))
                 ed->Store(&copy.switching, copy.mic);
-        } else if (title == kOut) {
+        } else if (kind == kOut) {
             if (auto *ed = qobject_cast<TOutput *>(sw->widget()))
                 ed->Store(copy.rx + 6, copy.mic + 6);
         }
@@ -947,7 +994,7 @@ TWorkWindow *Q275::makeLoad(const QString &)
         return nullptr;
     const QString problem = readRom(name);
     if (!problem.isEmpty()) {
-        warn(tr("Файл ") + name + problem);
+        warn(problem);
         return nullptr;
     }
     TWorkWindow *w = new Load(thread, romData, romSize);
@@ -960,10 +1007,11 @@ QString Q275::readRom(const QString &name)
 {
     QFile file(name);
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return tr(" не удалось открыть.");
+        return tr("Файл %1 не удалось открыть.").arg(name);
+    const QString readFailed = tr("Файл %1 не удалось прочитать.").arg(name);
     const qint64 size = file.size();
     if (size > INT_MAX)
-        return tr(" не удалось прочитать.");
+        return readFailed;
     delete[] romData;
     romData = new quint8[size > 0 ? size : 1];
     const qint64 got = file.read(reinterpret_cast<char *>(romData), size);
@@ -973,7 +1021,7 @@ QString Q275::readRom(const QString &name)
     delete[] romData;
     romData = nullptr;
     romSize = 0;
-    return tr(" не удалось прочитать.");
+    return readFailed;
 }
 
 TWorkWindow *Q275::makeEditor(const QString &kind)
@@ -1032,14 +1080,14 @@ void Q275::closeWin(bool ok)
     QMdiSubWindow *sw = requestingWindow();
     if (!sw)
         return;
-    const QString title = sw->windowTitle();
-    if (title == kRead) {
+    const QString kind = kindOf(sw);
+    if (kind == kRead) {
         closeRead(ok, qobject_cast<const Read *>(sw->widget()));
-    } else if (ok && title == kWrite) {
+    } else if (ok && kind == kWrite) {
         statusBar()->showMessage(tr("Записана конфигурация"), kStatusTime);
         // An editor saved into the configuration while it went keeps it changed.
         setChanged(config && std::memcmp(config->bytes(), written.bytes(), TQ275::Size) != 0);
-    } else if (const EditorPart *part = editorPart(title); ok && part && config) {
+    } else if (const EditorPart *part = editorPart(kind); ok && part && config) {
         part->copy(*config, workCopy);
         config->updateChecksum();
         setChanged(true);

@@ -78,6 +78,8 @@ protected:
 private:
     void createActions();
     void createMenus();
+    // "Опции → Язык": the language of the next start.
+    void createLanguageMenu();
     void createToolBars();
     void createLogDock();
     void refreshRecent();
@@ -126,7 +128,7 @@ private:
     TWorkWindow *makeTrace(const QString &kind);
     TWorkWindow *makeAbout(const QString &kind);
     TWorkWindow *makeHistory(const QString &kind);
-    // Reads a controller software file into romData; empty, or the reason it failed.
+    // Reads a controller software file into romData; empty, or the warning that says why not.
     QString readRom(const QString &name);
     // A read's window closes: its record becomes the current configuration (ok), or goes.
     void closeRead(bool ok, const Read *reader);

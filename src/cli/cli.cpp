@@ -26,6 +26,7 @@
 #include "config/obdfile.h"
 #include "config/safesave.h"
 #include "link/portfile.h"
+#include "link/tlink.h"
 #include "link/traceline.h"
 #include "link/tserialport.h"
 #include "link/tthread.h"
@@ -383,14 +384,14 @@ void Cli::startLink(const Options &o)
     });
     connect(thread.get(), &TThread::sendMax, this, [this](quint32 n) { sendTotal = n; });
     connect(thread.get(), &TThread::sendCnt, this,
-            [this](quint32 n) { progress(tr("передано"), n, sendTotal); });
+            [this](quint32 n) { progress(Sent, n, sendTotal); });
     connect(thread.get(), &TThread::recvMax, this, [this](qint32 n) {
         recvTotal = n;
-        progress(tr("принято"), 0, n);
+        progress(Received, 0, n);
     });
     connect(thread.get(), &TThread::recvCnt, this, [this](qint32 n) {
         if (n > 0 && recvTotal > 0)
-            progress(tr("принято"), n, recvTotal);
+            progress(Received, n, recvTotal);
     });
 }
 
@@ -466,13 +467,13 @@ int Cli::info(const Options &o)
             {"processor_sn", field(board.esn())}};
         out << QJsonDocument(json).toJson(QJsonDocument::Compact) << "\n";
     } else {
-        out << tr("Модель: ") << "Q-275\n"
-            << tr("Версия ПО: ") << board.version() << "\n"
-            << tr("Сер. номер: ") << (has ? board.serialText() : none) << "\n"
-            << tr("Дата: ") << (has ? board.dateText() : none) << "\n"
-            << tr("Процессор ID: ") << (has ? board.chipId() : none) << "\n"
-            << tr("Процессор REV: ") << (has ? board.chipRev() : none) << "\n"
-            << tr("Процессор S/N: ") << (has ? board.esn() : none) << "\n";
+        out << tr("Модель: %1").arg(QStringLiteral("Q-275")) << "\n"
+            << tr("Версия ПО: %1").arg(board.version()) << "\n"
+            << tr("Сер. номер: %1").arg(has ? board.serialText() : none) << "\n"
+            << tr("Дата: %1").arg(has ? board.dateText() : none) << "\n"
+            << tr("Процессор ID: %1").arg(has ? board.chipId() : none) << "\n"
+            << tr("Процессор REV: %1").arg(has ? board.chipRev() : none) << "\n"
+            << tr("Процессор S/N: %1").arg(has ? board.esn() : none) << "\n";
     }
     return flushOut();
 }
@@ -495,18 +496,12 @@ int Cli::read(const Options &o)
         error(tr("Конфигурация адаптера Q-275 повреждена"));
         return Refused;
     }
-    switch (SafeSave::save(o.output, ObdFile::image(rec))) {
-    case SafeSave::OpenFailed:
-        error(tr("Файл ") + o.output + tr(" не удалось открыть."));
+    const SafeSave::Result saved = SafeSave::save(o.output, ObdFile::image(rec));
+    if (saved != SafeSave::Saved) {
+        error(SafeSave::message(saved, o.output));
         return BadInput;
-    case SafeSave::WriteFailed:
-        error(tr("Файл ") + o.output + tr(" не удалось записать."));
-        return BadInput;
-    case SafeSave::Saved:
-        break;
     }
-    out << tr("Конфигурация адаптера Q-275, ") << "(" << ObdFile::Size << tr(" байт)")
-        << tr(" записана в файл: ") << o.output << "\n";
+    out << ObdFile::savedMessage(o.output) << "\n";
     return flushOut();
 }
 
@@ -621,8 +616,9 @@ int Cli::show(const Options &o)
     int status = Done;
     if (!loadFile(o.file, cfg, status))
         return status;
-    const QList<ConfigText::Row> rows = ConfigText::rows(cfg);
     if (o.json) {
+        // Keys and values as the source texts have them, whatever the language: scripts read them.
+        const QList<ConfigText::Row> rows = ConfigText::rows(cfg, ConfigText::Source);
         QJsonObject all;
         for (const ConfigText::Row &r : rows) {
             QJsonObject group = all.value(r.groupKey).toObject();
@@ -631,6 +627,7 @@ int Cli::show(const Options &o)
         }
         out << QJsonDocument(all).toJson(QJsonDocument::Indented);
     } else {
+        const QList<ConfigText::Row> rows = ConfigText::rows(cfg);
         for (const ConfigText::Row &r : rows)
             out << r.group << " · " << r.setting << ": " << r.value << "\n";
     }
@@ -642,8 +639,7 @@ int Cli::show(const Options &o)
 void Cli::log(const QString &line)
 {
     // Why a task failed is the link's last word on it (dumps and port lines aside).
-    if (!line.startsWith(QLatin1String("Txd=>")) && !line.startsWith(QLatin1String("Rxd=>")) &&
-        !line.startsWith(tr("Открыт порт ")) && !line.startsWith(tr("Закрыт порт ")))
+    if (!TLink::isPortLine(line))
         lastLine = line;
     if (quiet)
         return;
@@ -652,7 +648,7 @@ void Cli::log(const QString &line)
     err.flush();
 }
 
-void Cli::progress(const QString &what, qint64 done, qint64 total)
+void Cli::progress(Direction direction, qint64 done, qint64 total)
 {
     if (quiet || total <= 0)
         return;
@@ -660,11 +656,16 @@ void Cli::progress(const QString &what, qint64 done, qint64 total)
         enum { Width = 30 };
         const int filled = int(Width * qBound<qint64>(0, done, total) / total);
         err << "\r[" << QString(filled, QLatin1Char('#'))
-            << QString(Width - filled, QLatin1Char(' ')) << "] " << what << " " << done << "/"
-            << total << tr(" байт");
+            << QString(Width - filled, QLatin1Char(' ')) << "] "
+            << (direction == Sent ? tr("передано %1/%2 байт") : tr("принято %1/%2 байт"))
+                   .arg(done)
+                   .arg(total);
         barShown = true;
     } else if (done == total) {
-        err << what << " " << done << tr(" из ") << total << tr(" байт") << "\n";
+        err << (direction == Sent ? tr("передано %1 из %2 байт") : tr("принято %1 из %2 байт"))
+                   .arg(done)
+                   .arg(total)
+            << "\n";
     }
     err.flush();
 }

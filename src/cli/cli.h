@@ -64,7 +64,8 @@ private:
     int show(const Options &o);
 
     void log(const QString &line);
-    void progress(const QString &what, qint64 done, qint64 total);
+    enum Direction { Sent, Received };
+    void progress(Direction direction, qint64 done, qint64 total);
     void error(const QString &text);
     void clearBar();
     int flushOut();

@@ -2,6 +2,7 @@
 
 #include <csignal>
 
+#include "app/translations.h"
 #include "cli/cli.h"
 #ifdef Q_OS_WIN
 #include "cli/winconsole.h"
@@ -18,9 +19,11 @@ int main(int argc, char *argv[])
     WinConsole::begin();
 #endif
     QCoreApplication app(argc, argv);
-    // The same per-user places as the terminal: its board history above all.
+    // The same per-user places as the terminal: its board history above all, and the language
+    // chosen in it.
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
+    installProgramTranslations(app);
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
         args << QByteArray(argv[i]);

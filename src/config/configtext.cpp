@@ -10,30 +10,47 @@
 
 namespace
 {
-QString db(double value)
-{
-    if (qFuzzyIsNull(value))
-        value = 0; // no "-0.0"
-    return QString::number(value, 'f', 1) + ConfigText::tr(" дБ");
-}
+using Row = ConfigText::Row;
+using Bits = QList<QPair<int, quint8>>;
 
-QString ms(const QString &text)
+// The words of the values: translated for the technician, or the source texts, which
+// machine-readable output keeps in every language.
+class Words
 {
-    return text + ConfigText::tr(" мс");
-}
+public:
+    explicit Words(ConfigText::Wording wording) : source(wording == ConfigText::Source) {}
 
-QString onOff(bool on)
-{
-    return on ? ConfigText::tr("Вкл.") : ConfigText::tr("Откл.");
-}
+    // A text marked with QT_TRANSLATE_NOOP("ConfigText", ...).
+    QString operator()(const char *text) const
+    {
+        return source ? QString::fromUtf8(text) : ConfigText::tr(text);
+    }
+    QString db(double value) const
+    {
+        if (qFuzzyIsNull(value))
+            value = 0; // no "-0.0"
+        return (*this)(QT_TRANSLATE_NOOP("ConfigText", "%1 дБ")).arg(value, 0, 'f', 1);
+    }
+    QString ms(const QString &number) const
+    {
+        return (*this)(QT_TRANSLATE_NOOP("ConfigText", "%1 мс")).arg(number);
+    }
+    QString off() const { return (*this)(QT_TRANSLATE_NOOP("ConfigText", "Откл.")); }
+    QString onOff(bool on) const
+    {
+        return on ? (*this)(QT_TRANSLATE_NOOP("ConfigText", "Вкл.")) : off();
+    }
+    // A level text of the scales ("-19.1", or their text for off) in dB with one decimal.
+    QString level(const QString &text) const
+    {
+        bool number = false;
+        const double v = text.toDouble(&number);
+        return number ? db(v) : off();
+    }
 
-// A level text of the scales ("-19.1" or "Откл.") in dB with one decimal.
-QString level(const QString &text)
-{
-    bool number = false;
-    const double v = text.toDouble(&number);
-    return number ? db(v) : text;
-}
+private:
+    bool source;
+};
 
 QString hexByte(quint8 b)
 {
@@ -49,15 +66,11 @@ QByteArray image(const QByteArray &cfgOrFile)
     return ObdFile::image(rec);
 }
 
-using Bits = QList<QPair<int, quint8>>;
-
 // A value beyond its scale is shown clamped: its text tells none of its bits.
 Bits upTo(int code, int max, const Bits &bits)
 {
     return code <= max ? bits : Bits();
 }
-
-using Row = ConfigText::Row;
 
 // One input channel: its keys and texts, its block, and the switching bits of its sources.
 struct Channel {
@@ -66,7 +79,7 @@ struct Channel {
     int at;                   // offset of the channel block in the record
     quint8 onFirst, onSecond; // switching bits of the two "on" sources
     quint8 offFirst, offSecond;
-    QString onFirstText, onSecondText, offFirstText, offSecondText;
+    const char *onFirstText, *onSecondText, *offFirstText, *offSecondText;
 };
 
 // The source a pair of switching bits shows, as the editors fill their radio buttons: the
@@ -81,87 +94,59 @@ Row switchRow(quint8 sw, quint8 first, quint8 second, const QString &firstText,
 }
 
 // The settings of a channel block in the editors' units.
-QList<Row> blockRows(const quint8 *b, int at)
+QList<Row> blockRows(const quint8 *b, int at, const Words &w)
 {
-    using T = ConfigText;
     const int agc = at + 2;
     double agcDb = 0;
     TScale::AgcLvlDb((b[2] >> 4) & 7, &agcDb);
     static const char *const gates[4] = {
         QT_TRANSLATE_NOOP("ConfigText", "1 дБ"), QT_TRANSLATE_NOOP("ConfigText", "2 дБ"),
         QT_TRANSLATE_NOOP("ConfigText", "3 дБ"), QT_TRANSLATE_NOOP("ConfigText", "Откл.")};
+    const int att = qMin<int>(b[0], TScale::AttMax);
+    const int gain = qMin<int>(b[1] & 0x7F, TScale::GainMax);
+    const int agcGain = qMin<int>(b[3] >> 1, TScale::GainMax);
     // key, setting, value, the record bits the value tells
+    const auto row = [](const char *key, const QString &setting, const QString &value,
+                        const Bits &bits) {
+        return Row{{}, QString::fromLatin1(key), {}, setting, value, bits};
+    };
     return {
-        {{},
-         "attenuator",
-         {},
-         T::tr("Аттенюатор"),
-         db(TScale::AttDb(qMin<int>(b[0], TScale::AttMax))),
-         upTo(b[0], TScale::AttMax, {{at, 0xFF}})},
-        {{}, "amplifier", {}, T::tr("Усилитель"), onOff(!(b[1] & 0x80)), {{at + 1, 0x80}}},
-        {{},
-         "amplifier_mode",
-         {},
-         T::tr("Режим усилителя"),
-         b[2] & 0x80 ? T::tr("АРУ") : T::tr("Постоянный"),
-         {{agc, 0x80}}},
-        {{},
-         "gain",
-         {},
-         T::tr("Усиление"),
-         db(TScale::GainDb(qMin<int>(b[1] & 0x7F, TScale::GainMax))),
-         upTo(b[1] & 0x7F, TScale::GainMax, {{at + 1, 0x7F}})},
-        {{}, "clip", {}, T::tr("Ограничение"), onOff(b[4] & 0x01), {{at + 4, 0x01}}},
-        {{}, "agc_level", {}, T::tr("Уровень выхода АРУ"), db(agcDb), {{agc, 0x70}}},
-        {{},
-         "agc_max_gain",
-         {},
-         T::tr("Макс. усиление АРУ"),
-         db(TScale::GainDb(qMin<int>(b[3] >> 1, TScale::GainMax))),
-         upTo(b[3] >> 1, TScale::GainMax, {{at + 3, 0xFE}})},
-        {{},
-         "attack",
-         {},
-         T::tr("Нарастание"),
-         ms(TScale::AttackText((b[2] >> 2) & 3)),
-         {{agc, 0x0C}}},
-        {{}, "decay", {}, T::tr("Спад"), ms(TScale::DecayText(b[2] & 3)), {{agc, 0x03}}},
-        {{},
-         "signal_delay",
-         {},
-         T::tr("Задержка сигнала"),
-         ms(TScale::SignalDetText(b[5] & 7)),
-         {{at + 5, 0x07}}},
-        {{},
-         "noise_delay",
-         {},
-         T::tr("Задержка шума"),
-         ms(TScale::NoiseDetText(b[5] >> 3)),
-         {{at + 5, 0xF8}}},
-        {{},
-         "noise_threshold",
-         {},
-         T::tr("Отсечка шума"),
-         level(TScale::NoiseLvlText((b[4] >> 1) & 0x1F)),
-         {{at + 4, 0x3E}}},
-        {{},
-         "noise_hysteresis",
-         {},
-         T::tr("Порог отсечки"),
-         T::tr(gates[b[4] >> 6]),
-         {{at + 4, 0xC0}}},
+        row("attenuator", ConfigText::tr("Аттенюатор"), w.db(TScale::AttDb(att)),
+            upTo(b[0], TScale::AttMax, {{at, 0xFF}})),
+        row("amplifier", ConfigText::tr("Усилитель"), w.onOff(!(b[1] & 0x80)), {{at + 1, 0x80}}),
+        row("amplifier_mode", ConfigText::tr("Режим усилителя"),
+            b[2] & 0x80 ? w(QT_TRANSLATE_NOOP("ConfigText", "АРУ"))
+                        : w(QT_TRANSLATE_NOOP("ConfigText", "Постоянный")),
+            {{agc, 0x80}}),
+        row("gain", ConfigText::tr("Усиление"), w.db(TScale::GainDb(gain)),
+            upTo(b[1] & 0x7F, TScale::GainMax, {{at + 1, 0x7F}})),
+        row("clip", ConfigText::tr("Ограничение"), w.onOff(b[4] & 0x01), {{at + 4, 0x01}}),
+        row("agc_level", ConfigText::tr("Уровень выхода АРУ"), w.db(agcDb), {{agc, 0x70}}),
+        row("agc_max_gain", ConfigText::tr("Макс. усиление АРУ"), w.db(TScale::GainDb(agcGain)),
+            upTo(b[3] >> 1, TScale::GainMax, {{at + 3, 0xFE}})),
+        row("attack", ConfigText::tr("Нарастание"), w.ms(TScale::AttackText((b[2] >> 2) & 3)),
+            {{agc, 0x0C}}),
+        row("decay", ConfigText::tr("Спад"), w.ms(TScale::DecayText(b[2] & 3)), {{agc, 0x03}}),
+        row("signal_delay", ConfigText::tr("Задержка сигнала"),
+            w.ms(TScale::SignalDetText(b[5] & 7)), {{at + 5, 0x07}}),
+        row("noise_delay", ConfigText::tr("Задержка шума"), w.ms(TScale::NoiseDetText(b[5] >> 3)),
+            {{at + 5, 0xF8}}),
+        row("noise_threshold", ConfigText::tr("Отсечка шума"),
+            w.level(TScale::NoiseLvlText((b[4] >> 1) & 0x1F)), {{at + 4, 0x3E}}),
+        row("noise_hysteresis", ConfigText::tr("Порог отсечки"), w(gates[b[4] >> 6]),
+            {{at + 4, 0xC0}}),
     };
 }
 
-QList<Row> channelRows(const TQ275 &cfg, const Channel &c)
+QList<Row> channelRows(const TQ275 &cfg, const Channel &c, const Words &w)
 {
-    QList<Row> rows = blockRows(cfg.bytes() + c.at, c.at);
-    Row on = switchRow(cfg.switching, c.onFirst, c.onSecond, c.onFirstText, c.onSecondText,
-                       ConfigText::tr("Нет"));
+    QList<Row> rows = blockRows(cfg.bytes() + c.at, c.at, w);
+    Row on = switchRow(cfg.switching, c.onFirst, c.onSecond, w(c.onFirstText), w(c.onSecondText),
+                       w(QT_TRANSLATE_NOOP("ConfigText", "Нет")));
     on.key = QStringLiteral("switch_on");
     on.setting = ConfigText::tr("Включение канала");
-    Row off = switchRow(cfg.switching, c.offFirst, c.offSecond, c.offFirstText, c.offSecondText,
-                        ConfigText::tr("Откл."));
+    Row off = switchRow(cfg.switching, c.offFirst, c.offSecond, w(c.offFirstText),
+                        w(c.offSecondText), w.off());
     off.key = QStringLiteral("switch_off");
     off.setting = ConfigText::tr("Выключение канала");
     rows << on << off;
@@ -173,7 +158,7 @@ QList<Row> channelRows(const TQ275 &cfg, const Channel &c)
 }
 
 // Each output of each channel: on or off, and its level.
-QList<Row> outputRows(const TQ275 &cfg)
+QList<Row> outputRows(const TQ275 &cfg, const Words &w)
 {
     struct Output {
         const char *key;
@@ -195,11 +180,11 @@ QList<Row> outputRows(const TQ275 &cfg)
                      QString::fromLatin1(o.key),
                      group,
                      o.setting,
-                     onOff(b & 0x80),
+                     w.onOff(b & 0x80),
                      {{o.at, 0x80}}});
         rows.append({groupKey, QString::fromLatin1(o.key) + QStringLiteral("_level"), group,
-                     o.setting + ConfigText::tr(", уровень"),
-                     level(TScale::OutLvlText(qMin<int>(b & 0x7F, TScale::OutLvlOff))),
+                     ConfigText::tr("%1, уровень").arg(o.setting),
+                     w.level(TScale::OutLvlText(qMin<int>(b & 0x7F, TScale::OutLvlOff))),
                      upTo(b & 0x7F, TScale::OutLvlOff, {{o.at, 0x7F}})});
     }
     return rows;
@@ -236,19 +221,25 @@ QString ConfigText::Change::text() const
            QStringLiteral(" → ") + to;
 }
 
-QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg)
+QList<ConfigText::Row> ConfigText::rows(const TQ275 &cfg, Wording wording)
 {
     const Channel channels[2] = {
         {"receiver", tr("Вход приемника"), TQ275::RxOffset, 0x02, 0x10, 0x08, 0x40,
-         tr("Детектора несущей"), tr("Разрешение аудио"), tr("Детектора несущей"),
-         tr("Запрет аудио")},
+         QT_TRANSLATE_NOOP("ConfigText", "Детектора несущей"),
+         QT_TRANSLATE_NOOP("ConfigText", "Разрешение аудио"),
+         QT_TRANSLATE_NOOP("ConfigText", "Детектора несущей"),
+         QT_TRANSLATE_NOOP("ConfigText", "Запрет аудио")},
         {"microphone", tr("Вход микрофона"), TQ275::MicOffset, 0x01, 0x20, 0x04, 0x80,
-         tr("Нажатия РТТ"), tr("Разрешение передачи"), tr("Отпускания РТТ"), tr("Запрет передачи")},
+         QT_TRANSLATE_NOOP("ConfigText", "Нажатия РТТ"),
+         QT_TRANSLATE_NOOP("ConfigText", "Разрешение передачи"),
+         QT_TRANSLATE_NOOP("ConfigText", "Отпускания РТТ"),
+         QT_TRANSLATE_NOOP("ConfigText", "Запрет передачи")},
     };
+    const Words words(wording);
     QList<Row> out;
     for (const Channel &c : channels)
-        out << channelRows(cfg, c);
-    out << outputRows(cfg) << recordRows(cfg);
+        out << channelRows(cfg, c, words);
+    out << outputRows(cfg, words) << recordRows(cfg);
     return out;
 }
 

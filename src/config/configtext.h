@@ -32,7 +32,10 @@ public:
         QString text() const;
     };
 
-    static QList<Row> rows(const TQ275 &cfg);
+    // The values' words: translated, or the source texts, which are the same in every language
+    // (for machine-readable output). The groups' and settings' names are always translated.
+    enum Wording { Translated, Source };
+    static QList<Row> rows(const TQ275 &cfg, Wording wording = Translated);
 
     // Two configurations as .obd images (822 bytes; a 20-byte record stands for the image
     // the program would write for it): the rows that differ, then each other byte that

@@ -71,13 +71,19 @@ QString ObdFile::message(Result result, const QString &name)
     case Ok:
         break;
     case WrongSize:
-        return tr("Файл ") + name + tr(" не соответсвует типу устройства.");
+        return tr("Файл %1 не соответсвует типу устройства.").arg(name);
     case OpenFailed:
-        return tr("Файл ") + name + tr(" не удалось открыть.");
+        return tr("Файл %1 не удалось открыть.").arg(name);
     case ReadFailed:
-        return tr("Файл ") + name + tr(" не удалось прочитать.");
+        return tr("Файл %1 не удалось прочитать.").arg(name);
     case BadHeaderChecksum:
         return tr("Ошибка контрольной суммы заголовка файла");
     }
     return QString();
+}
+
+QString ObdFile::savedMessage(const QString &name)
+{
+    return tr("Конфигурация адаптера Q-275, (%1 байт) записана в файл: %2")
+        .arg(QString::number(Size), name);
 }

@@ -31,6 +31,8 @@ public:
     // What the terminal tells the technician of a failed load: "Файл NAME" and the reason,
     // or the header checksum text alone.
     static QString message(Result result, const QString &name);
+    // What the terminal logs, and q275-cli prints, once a configuration went into the file.
+    static QString savedMessage(const QString &name);
 };
 
 #endif // OBDFILE_H

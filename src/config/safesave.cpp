@@ -66,3 +66,12 @@ SafeSave::Result SafeSave::writeInPlace(const QString &path, const QByteArray &d
         writeAll(file, old);
     return WriteFailed;
 }
+
+QString SafeSave::message(Result result, const QString &name)
+{
+    if (result == Saved)
+        return QString();
+    return (result == OpenFailed ? tr("Файл %1 не удалось открыть.")
+                                 : tr("Файл %1 не удалось записать."))
+        .arg(name);
+}

@@ -2,6 +2,7 @@
 #define SAFESAVE_H
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 // The one way the program writes a file: the new bytes replace the old file only when
@@ -11,6 +12,8 @@
 // is written in place (the old bytes are put back if that write fails).
 class SafeSave
 {
+    Q_DECLARE_TR_FUNCTIONS(SafeSave)
+
 public:
     enum Result {
         Saved,
@@ -19,6 +22,8 @@ public:
     };
 
     static Result save(const QString &path, const QByteArray &data);
+    // What the technician is told of a save that failed: "Файл NAME" and the reason.
+    static QString message(Result result, const QString &name);
 
 private:
     static Result writeInPlace(const QString &path, const QByteArray &data);

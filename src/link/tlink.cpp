@@ -38,6 +38,25 @@ const StatusRow statusRows[] = {
      QT_TRANSLATE_NOOP("TLink", "Ошибка, выполнения команды адаптером Q-275")},
     {TLink::StatusUnknown, 0,
      QT_TRANSLATE_NOOP("TLink", "Команда на поддерживается версией адаптера Q-275")}};
+
+// The lines of the port's opening and closing in the service modes (%1: the port).
+QString openedLine()
+{
+    return TLink::tr("Открыт порт %1");
+}
+
+QString closedLine()
+{
+    return TLink::tr("Закрыт порт %1");
+}
+
+// Whether line is text with its %1 filled in.
+bool fills(const QString &line, const QString &text)
+{
+    const qsizetype at = text.indexOf(QLatin1String("%1"));
+    return at >= 0 && line.size() >= text.size() - 2 && line.startsWith(text.left(at)) &&
+           line.endsWith(text.mid(at + 2));
+}
 } // namespace
 
 TLink::TLink(QObject *parent) : QObject(parent) {}
@@ -99,6 +118,12 @@ void TLink::log(const QString &text)
 
 // ---------------------------------------------------------------- port layer
 
+bool TLink::isPortLine(const QString &line)
+{
+    return line.startsWith(QLatin1String("Txd=>")) || line.startsWith(QLatin1String("Rxd=>")) ||
+           fills(line, openedLine()) || fills(line, closedLine());
+}
+
 bool TLink::isPortOpen() const
 {
     return port && port->isOpen();
@@ -131,7 +156,7 @@ qint8 TLink::openPort()
     if (settings < 0)
         return qint8(settings);
     if (mode() > 1)
-        log(tr("Открыт порт ") + openName);
+        log(openedLine().arg(openName));
     return 0;
 }
 
@@ -146,11 +171,11 @@ QString TLink::openFailure() const
     case TLinkPort::Busy:
         return tr("порт занят другой программой");
     case TLinkPort::NoAccess: {
-        QString reason = tr("нет прав доступа");
 #ifdef Q_OS_LINUX
-        reason += tr(" — добавьте пользователя в группу dialout и войдите заново");
+        return tr("нет прав доступа — добавьте пользователя в группу dialout и войдите заново");
+#else
+        return tr("нет прав доступа");
 #endif
-        return reason;
     }
     case TLinkPort::NotSerial:
         return tr("это не последовательный порт");
@@ -188,8 +213,8 @@ void TLink::closePort(qint8 code)
     port->close();
     if (mode() > 1) {
         if (code < 0)
-            log(tr("Ошибка порта ") + openName + QStringLiteral(": ") + QString::number(code));
-        log(tr("Закрыт порт ") + openName);
+            log(tr("Ошибка порта %1: %2").arg(openName, QString::number(code)));
+        log(closedLine().arg(openName));
     }
 }
 
@@ -340,7 +365,7 @@ qint8 TLink::readAnswer()
                          : !RibFrame::answerSumOk(rx, length) ? qint8(StepChecksum)
                                                               : qint8(StepOk);
     if (result != StepOk)
-        log(tr("Ошибка приема данных от радиостанции: ") + QString::number(result));
+        log(tr("Ошибка приема данных от радиостанции: %1").arg(int(result)));
     return result;
 }
 
@@ -365,7 +390,7 @@ qint8 TLink::checkPacket(quint8 cmd, int minData)
             result = StepShort;
     }
     if (result != StepOk)
-        log(tr("Ошибка приема данных от опциональной платы: ") + QString::number(result));
+        log(tr("Ошибка приема данных от опциональной платы: %1").arg(int(result)));
     return result;
 }
 
@@ -425,10 +450,10 @@ TLink::Attempt TLink::receive(quint8 cmd, int minData)
     if (rx[2] == cmd)
         return {Attempt::Answered};
     if (rx[2] == AnsError) {
-        log(tr("Ошибка, код ответа опциональной платы: 0x") + QString::number(rx[3], 16));
+        log(tr("Ошибка, код ответа опциональной платы: 0x%1").arg(int(rx[3]), 0, 16));
         return {Attempt::ErrorAnswer};
     }
-    log(tr("Ошибка идентификатора пакета опциональной платы: ") + QString::number(rx[2]));
+    log(tr("Ошибка идентификатора пакета опциональной платы: %1").arg(int(rx[2])));
     return {Attempt::Retry, 0, PauseLong};
 }
 
@@ -479,7 +504,7 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int 
         pause(a.pauseMs);
         if (aborted())
             return -1;
-        log(tr("Повтор передачи - попытка=") + QString::number(tried));
+        log(tr("Повтор передачи - попытка=%1").arg(tried));
     }
 }
 

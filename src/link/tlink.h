@@ -79,6 +79,9 @@ public:
     int readBytes(quint8 *buf, int n); // -1 or the count received
     void closePort(qint8 code);
     void dump(const QString &prefix, const quint8 *data, int len);
+    // Whether a log line is one of the port's own lines of the service modes (opened, closed,
+    // a hex dump), which never tell why a command failed.
+    static bool isPortLine(const QString &line);
     bool isPortOpen() const;
     quint32 readTimeout() const { return readTimeoutMs; }
 

@@ -14,7 +14,6 @@ QString TraceLine::text(const quint8 *rec, const QString &stamp)
         return QString();
     const QString line = stamp + QStringLiteral("-> ");
     if (size_t(rec[1]) >= std::size(channels))
-        return line + tr("ошибка канала=") + QString::number(rec[1]) + QStringLiteral(" ; n=") +
-               QString::number(n);
+        return line + tr("ошибка канала=%1 ; n=%2").arg(int(rec[1])).arg(n);
     return line + QLatin1String(channels[rec[1]]) + HexText::list(rec + 2, n);
 }

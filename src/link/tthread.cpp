@@ -518,8 +518,8 @@ void TThread::keepCopy(const quint8 *cfg, int kind)
     QString path;
     if (!BoardHistory::keep(rec, BoardHistory::serialOf(ident, info), BoardHistory::Kind(kind),
                             &path))
-        emit mes(tr("Копия конфигурации не сохранена в истории плат: ") +
-                 QDir::toNativeSeparators(path));
+        emit mes(tr("Копия конфигурации не сохранена в истории плат: %1")
+                     .arg(QDir::toNativeSeparators(path)));
 }
 
 int TThread::traceSwitch(const quint8 *data, int len)

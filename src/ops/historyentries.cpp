@@ -28,6 +28,6 @@ QVariant HistoryEntries::data(const QModelIndex &index, int role) const
     const QDateTime when = e.when();
     if (!when.isValid())
         return QFileInfo(e.path).fileName();
-    const QString kind = e.kind == BoardHistory::Read ? tr("чтение") : tr("запись");
-    return when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) + QStringLiteral("  ") + kind;
+    const QString time = when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return e.kind == BoardHistory::Read ? tr("%1  чтение").arg(time) : tr("%1  запись").arg(time);
 }

@@ -16,21 +16,21 @@ void Load::Start(quint16 type)
     Q_UNUSED(type); // the controller name is not derived from the type
     if (failed)
         return;
-    ui->label->setText(tr("Контроллер ") + ctrlName + tr(", загрузка ПО."));
+    ui->label->setText(tr("Контроллер %1, загрузка ПО.").arg(ctrlName));
 }
 
 void Load::Check()
 {
     if (failed)
         return;
-    ui->label->setText(tr("Контроллер ") + ctrlName + tr(", проверка ПО."));
+    ui->label->setText(tr("Контроллер %1, проверка ПО.").arg(ctrlName));
 }
 
 void Load::Stop()
 {
     if (failed)
         return;
-    setEnded(tr("Контроллер ") + ctrlName + tr(", ПО загружено."), DoneMs);
+    setEnded(tr("Контроллер %1, ПО загружено.").arg(ctrlName), DoneMs);
 }
 
 void Load::Error()

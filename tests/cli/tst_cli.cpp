@@ -27,6 +27,7 @@ struct CliCase {
     QByteArray rawArg{};   // one more argument, these bytes as they stand (DIR replaced)
     bool stalled = false;  // stdout is a pipe that is full and that nobody reads
     quint8 interruptAt{};  // Ctrl+C once the board has got this command
+    QString language{};    // the user's language (LANGUAGE); none named by default
 };
 Q_DECLARE_METATYPE(CliCase)
 
@@ -51,6 +52,7 @@ class TstCli : public QObject
         p.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("Q275_USER_DIR"), dir.path());
+        env.insert(QStringLiteral("LANGUAGE"), c.language);
         QString program = qEnvironmentVariable("Q275_CLI");
         if (!c.rawArg.isEmpty()) { // a shell's printf makes the bytes that a QString cannot
             const QByteArray raw =
@@ -270,6 +272,11 @@ private slots:
         add("unknown option", {.args = {"read", "--bogus"},
                                .status = 3,
                                .err = {"q275-cli: неизвестный параметр: --bogus"}});
+        add("unknown option, English user",
+            {.args = {"read", "--bogus"},
+             .status = 3,
+             .err = {"q275-cli: unknown option: --bogus", "Help: q275-cli --help"},
+             .language = "en_GB"});
         add("no port", {.args = {"info"},
                         .status = 3,
                         .err = {"q275-cli: порт не задан: укажите -p ПОРТ или запишите его в "
@@ -288,14 +295,14 @@ private slots:
     {
         QTest::addColumn<CliCase>("c");
         QTest::addColumn<QString>("pattern");
+        // The same in every language.
+        const QString json = "\"microphone\": \\{\n(.*\n)*        \"gain\": \"11\\.0 дБ\",\n(.*\n)*"
+                             "    \"output\": \\{\n        \"pin3_microphone\": \"Вкл\\.\",\n";
         QTest::newRow("show")
             << CliCase{.args = {"show", "DIR/o.obd"}}
             << "^Вход приемника · Аттенюатор: -12\\.0 дБ\n(.*\n){14}Вход микрофона · "
                "Аттенюатор: 0\\.0 дБ\n(.*\n)+Запись · Контрольная сумма: 0x[0-9A-F]{2}\n$";
-        QTest::newRow("show --json")
-            << CliCase{.args = {"show", "--json", "DIR/o.obd"}}
-            << "\"microphone\": \\{\n(.*\n)*        \"gain\": \"11\\.0 дБ\",\n(.*\n)*"
-               "    \"output\": \\{\n        \"pin3_microphone\": \"Вкл\\.\",\n";
+        QTest::newRow("show --json") << CliCase{.args = {"show", "--json", "DIR/o.obd"}} << json;
         QTest::newRow("trace")
             << CliCase{.board = {"--trace-rate", "0", "trace 01 0A FF", "trace 07 01 02"},
                        .args = {"trace", "-p", "PORT", "--seconds", "1", "--mask", "0x3", "-q"},
@@ -303,6 +310,15 @@ private slots:
             << "^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
                "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$";
         QTest::newRow("help") << CliCase{.args = {"--help"}} << "^Использование: q275-cli КОМАНДА";
+        QTest::newRow("help, Russian user") << CliCase{.args = {"--help"}, .language = "ru_RU"}
+                                            << "^Использование: q275-cli КОМАНДА";
+        QTest::newRow("help, English user")
+            << CliCase{.args = {"--help"}, .language = "en"} << "^Usage: q275-cli COMMAND";
+        QTest::newRow("show, English user")
+            << CliCase{.args = {"show", "DIR/o.obd"}, .language = "en"}
+            << "^Receiver input · Attenuator: -12\\.0 dB\n(.*\n)+Record · Checksum: 0x";
+        QTest::newRow("show --json, English user")
+            << CliCase{.args = {"show", "--json", "DIR/o.obd"}, .language = "en"} << json;
         QTest::newRow("command help") << CliCase{.args = {"trace", "--help"}}
                                       << "^Использование: q275-cli trace .*\n(.*\n)*  --seconds N";
     }

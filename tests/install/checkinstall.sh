@@ -1,10 +1,10 @@
 #!/bin/sh
 # Installs a build into a temporary DESTDIR and checks what lands there: the three
 # programs, the menu entry, the icons, the AppStream file, the MIME type of .obd files and
-# the manual pages, with desktop-file-validate, appstreamcli, xmllint and
-# update-mime-database where they are installed; that the terminal answers --help and
-# --version without a display; then makes the Debian package and checks its contents and
-# dependencies.
+# the manual pages in English and Russian, with desktop-file-validate, appstreamcli, xmllint
+# and update-mime-database where they are installed; that the terminal answers --help and
+# --version without a display, in English for an English user; then makes the Debian package
+# and checks its contents and dependencies.
 #
 #   tools/checkinstall.sh BUILD_DIR
 set -e
@@ -20,6 +20,7 @@ DESTDIR="$T/root" cmake --install "$B" --prefix /usr >"$T/install.log"
     echo "./usr/share/applications/$ID.desktop"
     for s in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$ID.png"; done
     printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim q275-terminal
+    printf './usr/share/man/ru/man1/%s.1.gz\n' q275-cli q275-terminal
     echo "./usr/share/metainfo/$ID.metainfo.xml"
     echo "./usr/share/mime/packages/$ID.xml"
 } | sort >"$T/want"
@@ -61,15 +62,24 @@ nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
     { echo "checkinstall: q275-terminal --version does not say $VERSION" >&2; exit 1; }
 nodisplay "$TERM_BIN" --help | grep -q -- '--version' ||
     { echo "checkinstall: q275-terminal --help does not answer" >&2; exit 1; }
+# Its English texts are in the program itself.
+nodisplay env LC_ALL=C.UTF-8 LANGUAGE=en "$TERM_BIN" --help | grep -q '^Usage: q275-terminal' ||
+    { echo "checkinstall: q275-terminal --help is not in English for an English user" >&2; exit 1; }
 status=0
 nodisplay "$TERM_BIN" --no-such-option 2>"$T/usage" || status=$?
 [ "$status" -eq 2 ] && grep -q -- '--no-such-option' "$T/usage" ||
     { echo "checkinstall: an unknown option ends q275-terminal with $status" >&2; exit 1; }
-# Every option of a program's --help is in its manual page.
-for p in q275-cli q275-sim q275-terminal; do
-    for opt in $("$T/root/usr/bin/$p" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-        zcat "$T/root/usr/share/man/man1/$p.1.gz" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
-            { echo "checkinstall: $p.1 does not describe $opt" >&2; exit 1; }
+# Every option of a program's --help is in its manual page: the English help in the English
+# page, the Russian help in the Russian one (q275-sim speaks English only).
+for page in en/q275-cli en/q275-sim en/q275-terminal ru/q275-cli ru/q275-terminal; do
+    lang=${page%%/*}
+    p=${page#*/}
+    man="$T/root/usr/share/man/man1/$p.1.gz"
+    [ "$lang" = ru ] && man="$T/root/usr/share/man/ru/man1/$p.1.gz"
+    for opt in $(LC_ALL=C.UTF-8 LANGUAGE=$lang "$T/root/usr/bin/$p" --help |
+        grep -o -- '--[a-z][a-z-]*' | sort -u); do
+        zcat "$man" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
+            { echo "checkinstall: $page.1 does not describe $opt" >&2; exit 1; }
     done
 done
 

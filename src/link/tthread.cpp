@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "config/boardhistory.h"
+#include "config/hextext.h"
 #include "link/tdemoport.h"
 #include "link/tserialport.h"
 
@@ -190,6 +191,11 @@ quint32 TThread::postTest(const quint8 *data, quint32 len)
 quint32 TThread::postSave(const quint8 *data, quint32 len)
 {
     return enqueue(TaskSaveCfg, data, len);
+}
+
+quint32 TThread::postVerify(const quint8 *data, quint32 len)
+{
+    return enqueue(TaskVerifyCfg, data, len);
 }
 
 quint32 TThread::postTrace(int mask)
@@ -380,6 +386,8 @@ int TThread::runTask(const Task &task)
         return readConfig();
     case TaskIdent:
         return readIdentity();
+    case TaskVerifyCfg:
+        return verifyConfig(data, len);
     case TaskTestCfg:
     case TaskSaveCfg:
         return sendConfig(task.type == TaskTestCfg, data, len);
@@ -502,6 +510,26 @@ int TThread::readConfig()
     // Only a record that holds together is worth keeping.
     if (cfg->isValid())
         keepCopy(cfg->bytes(), BoardHistory::Read);
+    return TaskDone;
+}
+
+int TThread::verifyConfig(const quint8 *expected, int len)
+{
+    if (!expected || len != TQ275::Size)
+        return TaskRefused; // nothing to compare with: nothing is read
+    const qint8 r = link.transact(TLink::CmdReadCfg, nullptr, 0, TQ275::Size);
+    if (r != 1)
+        return outcome(r);
+    link.closePort(0);
+    const quint8 *got = link.answerData();
+    const int at = int(std::mismatch(expected, expected + TQ275::Size, got).first - expected);
+    if (at < TQ275::Size) {
+        emit mes(tr("Конфигурация в плате отличается: байт %1, ожидался %2, прочитан %3")
+                     .arg(at)
+                     .arg(HexText::byte(expected[at]), HexText::byte(got[at])));
+        return TaskRefused;
+    }
+    emit mes(tr("Конфигурация в плате совпадает с ожидаемой"));
     return TaskDone;
 }
 

@@ -35,7 +35,8 @@ public:
         TaskCodec = 7,
         TaskRxCtl = 8,
         TaskMicCtl = 9,
-        TaskIdent = 10 // the identity and board data alone, as a read gets them
+        TaskIdent = 10, // the identity and board data alone, as a read gets them
+        TaskVerifyCfg = 11 // the configuration read back (0x76) and compared with the task's
     };
 
     // How a task ended, as taskEnd reports it.
@@ -87,6 +88,10 @@ public:
     quint32 postIdent();
     quint32 postTest(const quint8 *data, quint32 len);
     quint32 postSave(const quint8 *data, quint32 len);
+    // Reads the board's configuration (0x76 alone) and compares it byte for byte with the 20
+    // bytes given: a difference is refused (TaskRefused), with a log line naming the first
+    // differing byte.
+    quint32 postVerify(const quint8 *data, quint32 len);
     quint32 postTrace(int mask);
     // The next poll of a running trace, asked for once per trace record: a poll is queued
     // only for the newest record since tracing was last switched, and never beside
@@ -152,6 +157,7 @@ private:
                 const QString &done);
     int readConfig();
     int readIdentity();
+    int verifyConfig(const quint8 *expected, int len);
     void noIdentity();
     // Keeps a copy of a configuration read from or accepted by the board in its history.
     void keepCopy(const quint8 *cfg, int kind);

@@ -15,6 +15,7 @@
 #include "modalresponder.h"
 #include "testkit.h"
 #include "testsandbox.h"
+#include "windowcase.h"
 
 // A board on the in-memory line, as its answers show it.
 struct Board {
@@ -56,6 +57,7 @@ class TstHistory : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestSandbox> box;
+    std::unique_ptr<ModalResponder> modal;
 
     static QByteArray image(const QByteArray &cfg)
     {
@@ -103,14 +105,9 @@ class TstHistory : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setOrganizationName("Veltrona");
-        QCoreApplication::setApplicationName("Terminal Q-275");
-    }
     void init()
     {
-        box.reset(new TestSandbox);
+        startWindowCase(box, modal);
         qputenv("XDG_DATA_HOME", box->filePath("data").toLocal8Bit());
     }
 
@@ -198,10 +195,6 @@ private slots:
                             "2026-03-05_14-30-00-read-4.obd r", "2026-03-05_14-30-00-write-3.obd w",
                             "2026-03-05_14-30-00-read-2.obd r", "2026-03-05_14-30-00-read.obd r",
                             "2026-03-05_14-29-00-write.obd w", "2021-02-30_25-61-61-read.obd r"}));
-        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
-                 QString("0007"));
-        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
-                 QString("unknown"));
     }
 
     // Copies kept at once (the terminal and q275-cli in the same second) all stay.
@@ -241,7 +234,12 @@ private slots:
     {
         return BoardHistory::root() + "/0042/2026-03-05_14-30-00-read.obd";
     }
-    static void entryCases()
+    // An entry "Сравнить" compares with the current configuration (what differs, or why it
+    // cannot be compared), then "Открыть" and the main window asked for the entry directly:
+    // the entry becomes the current configuration (not the file "Сохранить" writes, not a
+    // recent file), or, damaged or unreadable, is refused before the current configuration is
+    // closed.
+    void entry_data()
     {
         QTest::addColumn<EntryCase>("c");
         const QString newDevice = "Закрыть текущее устройство";
@@ -290,12 +288,12 @@ private slots:
         QCOMPARE(entries->currentIndex().row(), 0);
     }
 
-    // "Сравнить": what differs, or why the entry cannot be compared.
-    void compareEntry_data() { entryCases(); }
-    void compareEntry()
+    void entry()
     {
         QFETCH(EntryCase, c);
         putEntry(c.file);
+        modal->answerButton("&Да");
+        modal->answerButton("&Да");
         Q275 w;
         QWidget *h = openHistory(w);
         h->findChild<QPushButton *>("bCompare")->click();
@@ -307,27 +305,10 @@ private slots:
                         table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
         QCOMPARE(rows, c.diff);
         QCOMPARE(table->isVisible(), !c.diff.isEmpty());
-    }
-
-    // "Открыть", then the main window asked for the entry directly: the entry becomes the
-    // current configuration (not the file "Сохранить" writes, not a recent file), or, damaged
-    // or unreadable, is refused before the current configuration is closed.
-    void openEntry_data() { entryCases(); }
-    void openEntry()
-    {
-        QFETCH(EntryCase, c);
-        putEntry(c.file);
-        ModalResponder modal;
-        modal.answerButton("&Да");
-        modal.answerButton("&Да");
-        Q275 w;
-        openHistory(w)->findChild<QPushButton *>("bOpen")->click();
+        h->findChild<QPushButton *>("bOpen")->click();
         w.openEntry(entryFile());
         QCOMPARE(w.currentConfig() ? bytes(w.currentConfig(), 20) : "none", c.current);
-        QStringList boxes;
-        for (const ModalResponder::Seen &seen : modal.seen)
-            boxes << seen.text;
-        QCOMPARE(boxes, c.boxes.replaceInStrings("PATH", entryFile()));
+        QCOMPARE(modal->texts(), c.boxes.replaceInStrings("PATH", entryFile()));
         QCOMPARE(w.currentFileName(), QString());
         QVERIFY(QSettings().value("recentFileList").toStringList().isEmpty());
     }

@@ -38,11 +38,16 @@ QByteArray file(const QString &path, const QByteArray &data = QByteArray())
     return data.isNull() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A file to open, made at its path; what the program says.
+// A file to open, made at its path, and what the program then shows and says ("%1": the
+// path): the state, the whole log, the texts of the file dialog and the boxes, the recent
+// files, the status bar.
 struct OpenCase {
     std::function<void(const QString &)> make;
-    QString said; // the whole log, or the warning ("%1": the file's path)
     QStringList state = QStringList(4, "");
+    QString log = {};
+    QStringList boxes = {};
+    QStringList recent = {};
+    QString status = {};
 };
 // A service code, the mode it gives, the work windows it keeps open and the tree it shows.
 struct ServiceCase {
@@ -389,21 +394,38 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel);
     }
 
-    // A file that opens: the record is shown (or found corrupt, after the file was opened).
-    void openRecord_data()
+    void openFile_data()
     {
         QTest::addColumn<OpenCase>("c");
+        const auto add = [](const char *row, const OpenCase &c) { QTest::newRow(row) << c; };
         const QByteArray info = withChecksum(newRecord().replace(17, 1, "\x01"));
         const QString opened = "\nЗагружена конфигурация из файла: %1 (822 байт)\n";
-        QTest::newRow("info flag")
-            << OpenCase{.make = bytesFile(obd(info)),
-                        .said = "Загружена конфигурация адаптера Q-275" + opened,
-                        .state = {info.toHex(), kTree + "|Информация", "", "write"}};
-        QTest::newRow("record byte")
-            << OpenCase{.make = bytesFile(obd(newRecord()).replace(807, 1, "0")),
-                        .said = "Конфигурация адаптера Q-275 повреждена" + opened};
+        const QString dialog = "Открыть файл";
+        // clang-format off
+        // A file that opens: the record is shown, or found corrupt after the file was opened.
+        add("info flag", {
+            .make = bytesFile(obd(info)),
+            .state = {info.toHex(), kTree + "|Информация", "", "write"},
+            .log = "Загружена конфигурация адаптера Q-275" + opened, .boxes = {dialog},
+            .recent = {"%1"}, .status = "Файл открыт"});
+        add("record byte", {
+            .make = bytesFile(obd(newRecord()).replace(807, 1, "0")),
+            .log = "Конфигурация адаптера Q-275 повреждена" + opened, .boxes = {dialog},
+            .recent = {"%1"}, .status = "Файл открыт"});
+        // A file that does not open says why, and leaves no trace in the log or the recent
+        // files. (Which files are refused, byte by byte and by their kind: tst_core.)
+        add("821 bytes", {
+            .make = bytesFile(obd(newRecord()).left(821)),
+            .boxes = {dialog, "Файл %1 не соответсвует типу устройства."}});
+        add("folder", {
+            .make = [](const QString &p) { QDir().mkdir(p); },
+            .boxes = {dialog, "Файл %1 не удалось открыть."}});
+        add("header byte", {
+            .make = bytesFile(obd(newRecord()).replace(40, 1, "\x7f")),
+            .boxes = {dialog, "Ошибка контрольной суммы заголовка файла"}});
+        // clang-format on
     }
-    void openRecord()
+    void openFile()
     {
         QFETCH(OpenCase, c);
         const QString path = box->filePath("c.obd");
@@ -411,35 +433,10 @@ private slots:
         modal->answerFile(path);
         act("&Открыть")->trigger();
         QCOMPARE(state(), c.state);
-        QCOMPARE(log(), QString(c.said).replace("%1", path));
-        QCOMPARE(recent(), QStringList{path});
-        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Файл открыт"));
-    }
-
-    // A file that does not open says why, and leaves no trace in the log or the recent files.
-    // (Which files are refused, byte by byte and by their kind: tst_core.)
-    void openRefused_data()
-    {
-        QTest::addColumn<OpenCase>("c");
-        QTest::newRow("821 bytes") << OpenCase{.make = bytesFile(obd(newRecord()).left(821)),
-                                               .said = "Файл %1 не соответсвует типу устройства."};
-        QTest::newRow("folder") << OpenCase{.make = [](const QString &p) { QDir().mkdir(p); },
-                                            .said = "Файл %1 не удалось открыть."};
-        QTest::newRow("header byte")
-            << OpenCase{.make = bytesFile(obd(newRecord()).replace(40, 1, "\x7f")),
-                        .said = "Ошибка контрольной суммы заголовка файла"};
-    }
-    void openRefused()
-    {
-        QFETCH(OpenCase, c);
-        const QString path = box->filePath("c.obd");
-        c.make(path);
-        modal->answerFile(path);
-        act("&Открыть")->trigger();
-        QCOMPARE(state(), QStringList(4, ""));
-        QCOMPARE(modal->texts().last(), QString(c.said).replace("%1", path));
-        QVERIFY(log().isEmpty() && recent().isEmpty());
-        QCOMPARE(w->statusBar()->currentMessage(), QString());
+        QCOMPARE(log(), c.log.replace("%1", path));
+        QCOMPARE(modal->texts(), c.boxes.replaceInStrings("%1", path));
+        QCOMPARE(recent(), c.recent.replaceInStrings("%1", path));
+        QCOMPARE(w->statusBar()->currentMessage(), c.status);
     }
 
     // Windows open once per kind and close the one that asked, not the active one; a read

@@ -119,24 +119,22 @@ private slots:
         const QString written = "Процесс загрузки конфигурации выполнен";
         const QByteArray read = image(otherRecord()), write = image(otherRecord(0x42));
         const auto add = [](const char *row, const KeepCase &c) { QTest::newRow(row) << c; };
+        const QByteArray corrupt = withChecksum(newRecord()).replace(19, 1, "\x01");
+        // clang-format off
         add("read", {.posts = {postRead}, .kept = {{"0042/read", read}}, .line = done});
-        add("read without identity", {.board = {.identity = false},
-                                      .posts = {postRead},
-                                      .kept = {{"unknown/read", read}},
-                                      .line = done});
-        add("read corrupt", {.board = {.record = withChecksum(newRecord()).replace(19, 1, "\x01")},
-                             .posts = {postRead},
-                             .line = done});
-        add("read failed",
-            {.board = {.record = {}}, .posts = {postRead}, .line = "Повтор передачи - попытка=9"});
+        add("read without identity", {.board = {.identity = false}, .posts = {postRead},
+                                      .kept = {{"unknown/read", read}}, .line = done});
+        add("read corrupt", {.board = {.record = corrupt}, .posts = {postRead}, .line = done});
+        add("read failed", {.board = {.record = {}}, .posts = {postRead},
+                            .line = "Повтор передачи - попытка=9"});
         add("write after a read", {.posts = {postRead, postWrite},
                                    .kept = {{"0042/read", read}, {"0042/write", write}},
                                    .line = written});
-        add("write without a read",
-            {.posts = {postWrite}, .kept = {{"unknown/write", write}}, .line = written});
-        add("write refused", {.board = {.writeStatus = "2"},
-                              .posts = {postWrite},
+        add("write without a read", {.posts = {postWrite}, .kept = {{"unknown/write", write}},
+                                     .line = written});
+        add("write refused", {.board = {.writeStatus = "2"}, .posts = {postWrite},
                               .line = "Ошибка, выполнения команды адаптером Q-275"});
+        // clang-format on
     }
     void keeping()
     {
@@ -244,23 +242,22 @@ private slots:
         QTest::addColumn<EntryCase>("c");
         const QString newDevice = "Закрыть текущее устройство";
         const QString wrongSize = "Файл PATH не соответсвует типу устройства.";
+        // clang-format off
         QTest::newRow("entry") << EntryCase{
-            .file = image(otherRecord()),
-            .said = "Отличия записи от текущей конфигурации:",
+            .file = image(otherRecord()), .said = "Отличия записи от текущей конфигурации:",
             .diff = {"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
                      "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
                      "Запись · Контрольная сумма: 0xE1 → 0xE3", "Запись · Байт 1: 0x25 → 0x04",
                      "Запись · Байт 12: 0x45 → 0x64"},
-            .current = otherRecord(),
-            .boxes = {newDevice, newDevice}};
-        QTest::newRow("damaged entry")
-            << EntryCase{.file = image(otherRecord().replace(3, 1, "\x01")),
-                         .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
-                         .current = newRecord()};
-        QTest::newRow("short entry") << EntryCase{.file = image(otherRecord()).left(821),
-                                                  .said = wrongSize,
-                                                  .current = newRecord(),
-                                                  .boxes = {wrongSize}};
+            .current = otherRecord(), .boxes = {newDevice, newDevice}};
+        QTest::newRow("damaged entry") << EntryCase{
+            .file = image(otherRecord().replace(3, 1, "\x01")),
+            .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
+            .current = newRecord()};
+        QTest::newRow("short entry") << EntryCase{
+            .file = image(otherRecord()).left(821), .said = wrongSize, .current = newRecord(),
+            .boxes = {wrongSize}};
+        // clang-format on
     }
     void putEntry(const QByteArray &bytes)
     {

@@ -280,16 +280,15 @@ private slots:
     {
         QTest::addColumn<MainRead>("read");
         const QByteArray corrupt = otherRecord().replace(3, 1, "\x01");
-        QTest::newRow("read") << MainRead{.board = otherRecord(),
-                                          .said = "Конфигурация адаптера прочитана.",
-                                          .kept = otherRecord(),
-                                          .status = "Прочитана конфигурация",
-                                          .top = "Загружена конфигурация адаптера Q-275"};
-        QTest::newRow("corrupt") << MainRead{.board = corrupt,
-                                             .said = "Ошибка. Прочитанная конфигурация повреждена.",
-                                             .kept = "",
-                                             .status = "",
-                                             .top = "Конфигурация адаптера Q-275 повреждена"};
+        // clang-format off
+        QTest::newRow("read") << MainRead{
+            .board = otherRecord(), .said = "Конфигурация адаптера прочитана.",
+            .kept = otherRecord(), .status = "Прочитана конфигурация",
+            .top = "Загружена конфигурация адаптера Q-275"};
+        QTest::newRow("corrupt") << MainRead{
+            .board = corrupt, .said = "Ошибка. Прочитанная конфигурация повреждена.", .kept = "",
+            .status = "", .top = "Конфигурация адаптера Q-275 повреждена"};
+        // clang-format on
     }
     void readThroughMain()
     {

@@ -19,18 +19,15 @@ namespace
 {
 // The three editors, each on a thread and a record, in a mode.
 using Editor = TEditor *(*)(TThread *, TQ275 &, int mode);
-TEditor *Mic(TThread *t, TQ275 &r, int mode)
-{
-    return new TInpTx(t, &r, r.mic, mode);
-}
-TEditor *Rx(TThread *t, TQ275 &r, int mode)
-{
-    return new TInpRx(t, &r, r.rx, mode);
-}
-TEditor *Out(TThread *t, TQ275 &r, int mode)
-{
-    return new TOutput(t, r.rx + 6, r.mic + 6, mode);
-}
+const Editor Mic = [](TThread *t, TQ275 &r, int m) -> TEditor * {
+    return new TInpTx(t, &r, r.mic, m);
+};
+const Editor Rx = [](TThread *t, TQ275 &r, int m) -> TEditor * {
+    return new TInpRx(t, &r, r.rx, m);
+};
+const Editor Out = [](TThread *t, TQ275 &r, int m) -> TEditor * {
+    return new TOutput(t, r.rx + 6, r.mic + 6, m);
+};
 
 // One user step on an editor.
 using Step = std::function<void(QPointer<TEditor> &)>;

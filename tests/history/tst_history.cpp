@@ -25,15 +25,8 @@ struct Board {
 };
 using Post = void (*)(TThread &);
 // One task on the line; the posts of a row run one after the other.
-void postRead(TThread &t)
-{
-    t.postRead();
-}
-void postWrite(TThread &t)
-{
-    static const QByteArray written = otherRecord(0x42);
-    t.postSave(u8(written), 20);
-}
+const Post postRead = [](TThread &t) { t.postRead(); };
+const Post postWrite = [](TThread &t) { t.postSave(u8(otherRecord(0x42)), 20); };
 struct KeepCase {
     Board board{};
     QList<Post> posts{};

@@ -142,7 +142,11 @@ Q275::Q275(QWidget *parent) : QMainWindow(parent)
     svcMode = 1;
     userAct->setChecked(true);
 
-    portName = PortFile::read();
+    // A port file that is there but cannot be read is said plainly; an absent one is not.
+    QString portProblem;
+    portName = PortFile::read(&portProblem);
+    if (!portProblem.isEmpty())
+        log(portProblem);
     showPort();
     thread->setMode(svcMode);
     thread->setPort(portName);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 #endif
 
+#include "cli/linewriter.h"
 #include "config/boardidentity.h"
 #include "config/configtext.h"
 #include "config/obdfile.h"
@@ -46,6 +48,33 @@ extern "C" void onStopSignal(int)
 }
 #endif
 
+// Ctrl+C or a TERM signal calls stop, in the event loop, until releaseStopSignals().
+std::unique_ptr<QSocketNotifier> catchStopSignals(QObject *scope, const std::function<void()> &stop)
+{
+    std::unique_ptr<QSocketNotifier> notifier;
+#ifdef Q_OS_UNIX
+    if (stopPipe[0] < 0 && ::pipe(stopPipe) != 0)
+        return notifier;
+    notifier = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, scope, [stop] {
+        char c;
+        (void)!::read(stopPipe[0], &c, 1);
+        stop();
+    });
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+#endif
+    return notifier;
+}
+
+void releaseStopSignals()
+{
+#ifdef Q_OS_UNIX
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+#endif
+}
+
 // The options each command takes.
 const char *const kOptions[][2] = {
     {"ports", ""},   {"info", "p,json"},          {"read", "p,o"},       {"write", "p,i"},
@@ -53,7 +82,16 @@ const char *const kOptions[][2] = {
 };
 } // namespace
 
-Cli::Cli(const QStringList &arguments) : args(arguments), out(stdout), err(stderr) {}
+Cli::Cli(const QList<QByteArray> &arguments) : out(stdout), err(stderr)
+{
+    // As the system gives them: file names are bytes, and one that is not in the system's
+    // encoding would not name the same file again.
+    for (const QByteArray &a : arguments) {
+        args << QFile::decodeName(a);
+        if (QFile::encodeName(args.last()) != a && unreadable.isNull())
+            unreadable = args.last();
+    }
+}
 
 Cli::~Cli()
 {
@@ -147,15 +185,15 @@ QString commandHelp(const QString &command)
                Cli::tr("  -i ФАЙЛ          файл конфигурации (.obd)\n") + common;
     }
     if (command == QLatin1String("trace"))
-        return Cli::tr(
-                   "Использование: q275-cli trace [-p ПОРТ] [--mask M] [--seconds N] [-q] "
-                   "[-v]\n\n"
-                   "Включает трассировку платы и выводит каждую запись строкой, как монитор\n"
-                   "трассировки. По истечении N секунд или по Ctrl+C трассировка выключается.\n\n"
-                   "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
-                   "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
-                   "  --seconds N      сколько секунд трассировать (до %1); без него - до\n"
-                   "                   Ctrl+C\n")
+        return Cli::tr("Использование: q275-cli trace [-p ПОРТ] [--mask M] [--seconds N] [-q] "
+                       "[-v]\n\n"
+                       "Включает трассировку платы и выводит каждую запись строкой, как монитор\n"
+                       "трассировки. Через N секунд после того, как плата включила трассировку,\n"
+                       "или по Ctrl+C трассировка выключается.\n\n"
+                       "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
+                       "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
+                       "  --seconds N      сколько секунд трассировать (до %1); без него - до\n"
+                       "                   Ctrl+C\n")
                    .arg(Cli::MaxSeconds) +
                common;
     return Cli::tr("Использование: q275-cli show ФАЙЛ.obd [--json]\n\n"
@@ -249,6 +287,9 @@ bool Cli::parse(const QStringList &a, const QString &allowed, Options &o, QStrin
 
 int Cli::run()
 {
+    if (!unreadable.isNull())
+        return usage(tr("параметр %1 не в кодировке системы: такое имя файла исказилось бы")
+                         .arg(unreadable));
     if (args.isEmpty())
         return usage(tr("не задана команда"));
     if (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help")) {
@@ -285,7 +326,14 @@ int Cli::run()
         return usage(tr("команде %1 нужен файл (%2 ФАЙЛ.obd)")
                          .arg(command, command == QLatin1String("read") ? QStringLiteral("-o")
                                                                         : QStringLiteral("-i")));
-    if (portName(o).isEmpty())
+    QString fileProblem;
+    if (o.port.isEmpty())
+        o.port = PortFile::read(&fileProblem);
+    if (!fileProblem.isEmpty()) {
+        error(fileProblem);
+        return BadInput;
+    }
+    if (o.port.isEmpty())
         return usage(
             tr("порт не задан: укажите -p ПОРТ или запишите его в %1").arg(PortFile::fileName()));
     if (command == QLatin1String("info"))
@@ -299,15 +347,10 @@ int Cli::run()
 
 // ---- the link ---------------------------------------------------------------------------
 
-QString Cli::portName(const Options &o) const
-{
-    return o.port.isEmpty() ? PortFile::read() : o.port;
-}
-
 void Cli::startLink(const Options &o)
 {
     thread = std::make_unique<TThread>();
-    thread->setPort(portName(o));
+    thread->setPort(o.port);
     // Mode 2 gives the port lines and the hex dumps of the service modes.
     thread->setMode(o.verbose ? 2 : 1);
     connect(thread.get(), &TThread::mes, this, &Cli::log);
@@ -473,65 +516,79 @@ int Cli::write(const Options &o, bool test)
 int Cli::trace(const Options &o)
 {
     startLink(o);
+    LineWriter writer(STDOUT_FILENO);
     QEventLoop loop;
     QObject scope; // the connections end with this function
-    bool stopping = false;
-    int failed = TThread::TaskDone;
-    bool outFailed = false;
-    // The end (the time is up, Ctrl+C): the worker stops at once, a pause included, and
-    // tells the board to stop tracing on its way out.
-    auto stop = [&] {
-        stopping = true;
+    TraceState st;
+    // The end (the time is up, Ctrl+C, nobody reads): the worker stops at once, a pause
+    // included, and tells the board to stop tracing on its way out.
+    const auto stop = [&] {
+        st.stopping = true;
         loop.quit();
+    };
+    // Each record's line goes to the writer, and the next poll is asked for once it is
+    // written: a reader that falls behind holds the polls, never this loop.
+    const auto next = [&] {
+        if (!st.stopping)
+            thread->postTracePoll();
     };
     connect(thread.get(), &TThread::traceRdy, &scope, [&](quint8 *rec) {
         const QString line = TraceLine::text(rec, QTime::currentTime().toString(Qt::TextDate));
-        if (!line.isEmpty() && !outFailed) {
-            out << line << "\n";
-            // Nobody reads any more (the pipe closed, the disk is full): the trace ends,
-            // the board is switched off.
-            if (flushOut() != Done) {
-                outFailed = true;
-                stop();
-            }
-        }
-        if (!stopping)
-            thread->postTracePoll();
+        line.isEmpty() ? next() : writer.put(line.toUtf8() + '\n');
     });
-    connect(thread.get(), &TThread::taskEnd, &scope, [&](quint32, int result) {
-        if (result != TThread::TaskDone && !stopping) {
-            failed = result;
-            loop.quit();
+    connect(&writer, &LineWriter::drained, &scope, next);
+    connect(&writer, &LineWriter::failed, &scope, [&] {
+        st.outFailed = true;
+        stop();
+    });
+    connect(thread.get(), &TThread::taskBeg, &scope, [this] { lastLine.clear(); });
+    connect(thread.get(), &TThread::taskEnd, &scope, [&](quint32 id, int result) {
+        const bool done = result == TThread::TaskDone;
+        // The time counts from the moment the board traces.
+        if (id == st.switchOn && done && !st.stopping && o.seconds >= 0)
+            QTimer::singleShot(o.seconds * 1000, &loop, stop);
+        (id == st.switchOn ? st.switchedOn : st.polled) |= done;
+        // A failure ends the trace. Once it is ending, only a failure that made the link speak
+        // before any poll got through counts: one the stop cut short said nothing.
+        if (!done && !st.failed && (!st.stopping || (!lastLine.isEmpty() && !st.polled))) {
+            st.failed = result;
+            st.failLine = lastLine;
+            stop();
         }
     });
 
-#ifdef Q_OS_UNIX
-    // Ctrl+C or a TERM signal ends the trace the proper way: the board is switched off.
-    std::unique_ptr<QSocketNotifier> notifier;
-    if (::pipe(stopPipe) == 0) {
-        notifier = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
-        connect(notifier.get(), &QSocketNotifier::activated, &scope, [&] {
-            char c;
-            (void)!::read(stopPipe[0], &c, 1);
-            stop();
-        });
-        std::signal(SIGINT, onStopSignal);
-        std::signal(SIGTERM, onStopSignal);
-    }
-#endif
-    if (o.seconds >= 0)
-        QTimer::singleShot(o.seconds * 1000, &loop, stop);
-    thread->postTrace(o.mask);
+    const auto catcher = catchStopSignals(&scope, stop);
+    st.switchOn = thread->postTrace(o.mask);
     loop.exec();
+    return endTrace(st, writer);
+}
+
+// The worker stops, switching the board off; what is still on its way to stdout gets a moment
+// (a reader that stalls loses it); the exit status.
+int Cli::endTrace(TraceState &st, LineWriter &writer)
+{
     thread->requestStop();
     thread->wait();
-#ifdef Q_OS_UNIX
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-#endif
-    if (failed != TThread::TaskDone)
-        return linkFailure(failed, tr("Ошибка. Трассировка прервана."));
-    return outFailed ? BadInput : Done;
+    QCoreApplication::sendPostedEvents(); // the ends of the tasks the stop cut short
+    releaseStopSignals();
+    enum { DrainMs = 1000 };
+    st.outFailed = !writer.drain(DrainMs) || st.outFailed;
+    const QString stopped = tr("Ошибка. Трассировка прервана.");
+    if (st.failed != TThread::TaskDone) {
+        lastLine = st.failLine;
+        return linkFailure(st.failed, stopped);
+    }
+    if (!st.switchedOn) {
+        // Stopped before the board answered the switch-on: it never traced for us.
+        error(tr("Плата не подтвердила включение трассировки до остановки."));
+        error(stopped);
+        return LineFailed;
+    }
+    if (st.outFailed) {
+        error(tr("Стандартный вывод не удалось записать."));
+        return BadInput;
+    }
+    return Done;
 }
 
 int Cli::show(const Options &o)

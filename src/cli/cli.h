@@ -11,6 +11,7 @@
 
 #include "config/tq275.h"
 
+class LineWriter;
 class QEventLoop;
 class TThread;
 
@@ -25,7 +26,8 @@ public:
     enum Status { Done = 0, LineFailed = 1, Refused = 2, BadInput = 3 };
     enum { MaxSeconds = 2147483 }; // the longest trace, in seconds
 
-    explicit Cli(const QStringList &arguments);
+    // The arguments as the system gives them, the program's name left out.
+    explicit Cli(const QList<QByteArray> &arguments);
     ~Cli() override;
 
     int run();
@@ -38,9 +40,16 @@ private:
         int seconds = -1;
     };
 
+    // How a trace went.
+    struct TraceState {
+        quint32 switchOn = 0; // the switch-on task
+        bool switchedOn = false, polled = false, stopping = false, outFailed = false;
+        int failed = 0;   // the result of the first task that failed, not cut short by the stop
+        QString failLine; // the link's last line in that task: why it failed
+    };
+
     int usage(const QString &problem);
     bool parse(const QStringList &args, const QString &allowed, Options &o, QString &problem);
-    QString portName(const Options &o) const;
     void startLink(const Options &o);
     int waitTask(quint32 id);
     int linkFailure(int result, const QString &what);
@@ -51,6 +60,7 @@ private:
     int read(const Options &o);
     int write(const Options &o, bool test);
     int trace(const Options &o);
+    int endTrace(TraceState &st, LineWriter &writer);
     int show(const Options &o);
 
     void log(const QString &line);
@@ -60,6 +70,7 @@ private:
     int flushOut();
 
     QStringList args;
+    QString unreadable; // the first argument not in the system's encoding
     QTextStream out;
     QTextStream err;
     std::unique_ptr<TThread> thread;

@@ -15,6 +15,9 @@ int main(int argc, char *argv[])
     // The same per-user places as the terminal: its board history above all.
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
-    Cli cli(QCoreApplication::arguments().mid(1));
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args << QByteArray(argv[i]);
+    Cli cli(args);
     return cli.run();
 }

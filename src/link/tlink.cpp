@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "config/hextext.h"
+#include "link/portname.h"
+#include "link/systemerror.h"
 
 namespace
 {
@@ -109,15 +111,19 @@ qint8 TLink::openPort()
     if (!port)
         return -4;
     const QString name = nameSource ? nameSource() : QString();
-    if (!port->open(name)) {
+    // A name no port can have never reaches the device.
+    QString why = name.isEmpty() ? tr("порт не задан") : PortName::problem(name);
+    if (!why.isEmpty() || !port->open(name)) {
         // Nothing is open, so the port lines of the service modes do not apply; but the
         // technician needs to know why, in every mode.
-        log(tr("Не удалось открыть порт ") + name + QStringLiteral(": ") + openFailure());
+        if (why.isEmpty())
+            why = openFailure();
+        log(tr("Не удалось открыть порт %1: %2").arg(PortName::shown(name), why));
         return -4;
     }
     // From here on the port stays open until the caller closes it with the
     // failure code, which puts the port-error line into the log.
-    openName = name;
+    openName = PortName::shown(name);
     readTimeoutMs = ReadTimeoutShort;
     if (!port->setTimeouts(readTimeoutMs, WriteTimeout))
         return -3;
@@ -149,7 +155,7 @@ QString TLink::openFailure() const
     case TLinkPort::NotSerial:
         return tr("это не последовательный порт");
     case TLinkPort::OtherError:
-        return system;
+        return SystemError::explain(system);
     }
     return tr("порт не найден");
 }
@@ -207,6 +213,8 @@ qint8 TLink::sendFrame(quint8 cmd, const quint8 *data, int len)
     const qint64 written = port->write(frame, size);
     if (written < 0)
         return -2;
+    if (written > 0)
+        ++framesOut;
     emit sendCnt(quint32(written));
     if (written != size)
         return -2;
@@ -388,18 +396,18 @@ TLink::Attempt TLink::attempt(quint8 cmd, const quint8 *data, int len, int minDa
     }
     if (r == StepEcho) {
         log(tr("Ошибка передачи данных через MOTOROLA RIB"));
-        return {Attempt::Retry, StepEcho, PauseLong};
+        return {Attempt::Retry, StepEcho, PauseLong, true};
     }
     r = waitAck();
     if (auto end = endsAttempt(r))
         return *end;
     if (r == StepRetransmit) {
         log(tr("Запрос повторной передачи"));
-        return {Attempt::Retry, StepRetransmit, PauseShort};
+        return {Attempt::Retry, StepRetransmit, PauseShort, true};
     }
     if (r == StepTimeout) {
         log(tr("Превышено время ожидания ACK"));
-        return {Attempt::Retry, StepTimeout, PauseLong};
+        return {Attempt::Retry, StepTimeout, PauseLong, true};
     }
     return receive(cmd, minData);
 }
@@ -424,6 +432,20 @@ TLink::Attempt TLink::receive(quint8 cmd, int minData)
     return {Attempt::Retry, 0, PauseLong};
 }
 
+// After the last attempt of a failed transaction: why it failed, in every mode. A port that
+// did not open and a RIB that did not echo have said so already; a stop needs no reason.
+void TLink::sayWhyFailed(const Attempt &last)
+{
+    if (last.kind == Attempt::Retry && last.ribFailed)
+        log(tr("Передача прервана: MOTOROLA RIB не подтвердил прием ни в одной из попыток"));
+    else if (last.kind == Attempt::Retry)
+        log(tr("Передача прервана: плата не ответила верно ни на одну из попыток"));
+    else if (last.code == -1 || last.code == -2)
+        log(tr("Передача прервана: порт %1 закрыт или отключен").arg(openName));
+    else if (last.code == -3 || last.code == -5 || last.code == -6)
+        log(tr("Передача прервана: не удалось настроить порт %1").arg(openName));
+}
+
 qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int attempts)
 {
     if (len < 0 || len > MaxData || (len > 0 && !data)) {
@@ -443,12 +465,14 @@ qint8 TLink::transact(quint8 cmd, const quint8 *data, int len, int minData, int 
             return 0;
         case Attempt::Failed:
             closePort(a.code);
+            sayWhyFailed(a);
             return -1;
         case Attempt::Retry:
             break;
         }
         if (tried >= attempts) {
             closePort(a.code);
+            sayWhyFailed(a);
             return -1;
         }
         closePort(0);

@@ -91,6 +91,9 @@ public:
     // bytes does not fit a frame and is refused with a log line (-1).
     qint8 transact(quint8 cmd, const quint8 *data, int len, int minData = 0,
                    int attempts = Attempts);
+    // Frames that went out on the line, whole or in part, since the link was made: a
+    // command may have reached the board when the count moved.
+    quint64 framesWritten() const { return framesOut; }
     const quint8 *answerPacket() const { return rx; }
     const quint8 *answerData() const { return rx + 3; }
     int answerDataLength() const { return rx[1] - 2; }
@@ -113,11 +116,13 @@ signals:
 private:
     // What one sending of the frame came to. Retry: code is the step that failed and
     // pauseMs the pause before the next attempt; Failed: code is what the port is closed
-    // with.
+    // with (0 when the stop ended the attempt).
     struct Attempt {
         enum Kind { Answered, ErrorAnswer, Retry, Failed } kind;
         qint8 code = 0;
         int pauseMs = 0;
+        // Retry: the RIB did not take the frame; otherwise the board's answer failed.
+        bool ribFailed = false;
     };
 
     int mode() const;
@@ -129,6 +134,7 @@ private:
     Attempt attempt(quint8 cmd, const quint8 *data, int len, int minData);
     Attempt receive(quint8 cmd, int minData);
     std::optional<Attempt> endsAttempt(qint8 step) const;
+    void sayWhyFailed(const Attempt &last);
     qint8 sendFrame(quint8 cmd, const quint8 *data, int len);
     qint8 readEcho();
     qint8 waitAck();
@@ -145,6 +151,7 @@ private:
     std::function<bool()> abortCheck;
     QString openName;
     quint32 readTimeoutMs = ReadTimeoutShort;
+    quint64 framesOut = 0;
     int bodyLength = 0; // body bytes of the last answer frame in rx
     QByteArray sent;    // the request frame of the attempt under way
     quint8 rx[RxSize] = {};

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include "link/portname.h"
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <sys/stat.h>
@@ -35,6 +37,12 @@ bool TSerialPort::open(const QString &name)
     close();
     lastError = NoError;
     lastErrorText.clear();
+    // A name the device path and its lock file cannot carry whole never reaches QSerialPort.
+    lastErrorText = PortName::problem(name);
+    if (!lastErrorText.isEmpty()) {
+        lastError = OtherError;
+        return false;
+    }
     const QString path = devicePath(name);
     if (path.isEmpty()) {
         lastError = NotFound;
@@ -219,7 +227,7 @@ QStringList TSerialPort::candidates(const QString &current)
             names << name;
     }
     // Pseudo-terminals and other lines the system does not enumerate.
-    if (!current.isEmpty() && !names.contains(current))
+    if (!current.isEmpty() && PortName::problem(current).isEmpty() && !names.contains(current))
         names << current;
     // In the order the user counts them: "ttyS2" before "ttyS10". Port names are Latin; a
     // collator of the C locale would only compare code points.
@@ -236,7 +244,7 @@ QStringList TSerialPort::candidates(const QString &current)
 
 bool TSerialPort::canOpen(const QString &name)
 {
-    if (name.isEmpty())
+    if (name.isEmpty() || !PortName::problem(name).isEmpty())
         return false;
     QSerialPort port;
     port.setPortName(name);

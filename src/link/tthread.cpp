@@ -81,7 +81,7 @@ void TThread::requestStop()
         stopping = true;
         wake.notify_all();
         // A board left tracing needs a worker to tell it to stop.
-        if (traceActive && !workerActive) {
+        if (boardMayTrace && !workerActive) {
             workerActive = true;
             startWorker = true;
         }
@@ -245,43 +245,17 @@ void TThread::run()
     link.setDevice(device);
     link.setSleepFunction([this](int ms) { pause(ms); });
 
+    Task task;
     for (;;) {
-        Task task;
-        bool stop = false;
-        {
-            QMutexLocker lock(&mutex);
-            if (!stopFlag && queue.isEmpty() && link.isPortOpen())
-                waitForNextPoll();
-            if (stopFlag) {
-                queue.clear(); // the tasks still queued are dropped
-                stop = true;
-            } else if (queue.isEmpty()) {
-                workerActive = false;
-                break;
-            } else {
-                task = queue.takeFirst();
-                pollRunning = task.type == TaskTracePoll;
-            }
-        }
-        if (stop) {
+        const Next next = takeTask(task);
+        if (next == Next::Stop)
             traceOffOnStop();
+        if (next != Next::Run) {
             QMutexLocker lock(&mutex);
             workerActive = false;
             break;
         }
-        // Only the trace's next poll finds the line still open: every other task starts on
-        // a freshly opened port.
-        if (task.type != TaskTracePoll)
-            link.closePort(0);
-        emit taskBeg(task.id);
-        const int result = runTask(task);
-        if (!(task.type == TaskTracePoll && pollAsked()))
-            link.closePort(0); // whatever the outcome, the port is free between tasks
-        {
-            QMutexLocker lock(&mutex);
-            pollRunning = false;
-        }
-        emit taskEnd(task.id, result);
+        runOne(task);
     }
 
     link.closePort(0);
@@ -290,6 +264,41 @@ void TThread::run()
     workerSleep = nullptr;
     // The hand-over to joinWorker(): nothing of the worker's is touched after this.
     QMutexLocker lock(&mutex);
+}
+
+// The worker's next step: a task to run, the end of the work (the stop; the tasks still
+// queued are dropped), or nothing left to do.
+TThread::Next TThread::takeTask(Task &task)
+{
+    QMutexLocker lock(&mutex);
+    if (!stopFlag && queue.isEmpty() && link.isPortOpen())
+        waitForNextPoll();
+    if (stopFlag) {
+        queue.clear();
+        return Next::Stop;
+    }
+    if (queue.isEmpty())
+        return Next::Idle;
+    task = queue.takeFirst();
+    pollRunning = task.type == TaskTracePoll;
+    return Next::Run;
+}
+
+void TThread::runOne(const Task &task)
+{
+    // Only the trace's next poll finds the line still open: every other task starts on a
+    // freshly opened port.
+    if (task.type != TaskTracePoll)
+        link.closePort(0);
+    emit taskBeg(task.id);
+    const int result = runTask(task);
+    if (!(task.type == TaskTracePoll && pollAsked()))
+        link.closePort(0); // whatever the outcome, the port is free between tasks
+    {
+        QMutexLocker lock(&mutex);
+        pollRunning = false;
+    }
+    emit taskEnd(task.id, result);
 }
 
 // The outcome of a setting command for taskEnd: the line, or the board's answer.
@@ -498,16 +507,24 @@ int TThread::traceSwitch(const quint8 *data, int len)
         pollAllowed = false;
         readerFollows = false;
     }
+    const bool on = data && len > 0 && data[0] != 0;
+    const quint64 sentBefore = link.framesWritten();
     const TLink::Status st = link.sendSetting(TLink::CmdTrace, data, len);
+    {
+        // From the moment a switch-on is on the line the board may trace, even when its
+        // answer never comes; only a switch-off the board confirmed ends that.
+        QMutexLocker lock(&mutex);
+        if (on && link.framesWritten() != sentBefore)
+            boardMayTrace = true;
+        if (st == TLink::StatusOk) {
+            traceActive = on;
+            boardMayTrace = boardMayTrace && on;
+        }
+    }
     if (st != TLink::StatusOk) {
         emit traceErr();
         link.reportStatus(st);
         return outcome(st);
-    }
-    const bool on = data && data[0] != 0;
-    {
-        QMutexLocker lock(&mutex);
-        traceActive = on;
     }
     if (on)
         enqueuePoll(false);
@@ -552,21 +569,24 @@ int TThread::tracePoll()
     return TaskDone;
 }
 
-// Closing while the board traces: tell it to stop, with one attempt and a short limit,
-// so that a dead line does not hold the program.
+// Closing while the board may trace (a switch-on went out, and no switch-off was confirmed
+// since; a queued switch-off the stop dropped is none): tell it to stop, with one attempt and
+// a short limit, so that a dead line does not hold the program.
 void TThread::traceOffOnStop()
 {
     {
         QMutexLocker lock(&mutex);
-        if (!traceActive)
+        if (!boardMayTrace)
             return;
         traceActive = false;
     }
     const QDeadlineTimer limit(TraceOffMs);
     link.setAbortCheck([limit] { return limit.hasExpired(); });
     const quint8 off = 0;
-    link.sendSetting(TLink::CmdTrace, &off, 1, 1);
+    const bool confirmed = link.sendSetting(TLink::CmdTrace, &off, 1, 1) == TLink::StatusOk;
     link.setAbortCheck([this] { return stopping.load(); });
+    QMutexLocker lock(&mutex);
+    boardMayTrace = !confirmed;
 }
 
 // A running trace brings one record a poll, and a reader that follows it asks for the next
@@ -586,9 +606,8 @@ void TThread::waitForNextPoll()
 bool TThread::pollAsked()
 {
     QMutexLocker lock(&mutex);
-    return pollAllowed || std::any_of(queue.cbegin(), queue.cend(), [](const Task &t) {
-               return t.type == TaskTracePoll;
-           });
+    return pollAllowed || std::any_of(queue.cbegin(), queue.cend(),
+                                      [](const Task &t) { return t.type == TaskTracePoll; });
 }
 
 void TThread::pause(int ms)

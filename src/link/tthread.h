@@ -72,7 +72,8 @@ public:
     void setPort(const QString &name);
     void setMode(int mode);
     // Ends the work: the task under way ends as failed at its next step (its pauses
-    // end at once), queued tasks are dropped, and a board left tracing is told to stop.
+    // end at once), queued tasks are dropped, and a board that may be left tracing is told
+    // to stop.
     void requestStop();
     void getIdent(quint8 *ident); // copies the 18-byte identity record
     void getInfo(quint8 *info);   // copies the 22-byte board data record
@@ -138,6 +139,9 @@ private:
     quint32 enqueue(int type, const quint8 *data, qint64 len);
     quint32 enqueuePoll(bool asked);
     bool pollPendingLocked() const;
+    enum class Next { Run, Stop, Idle };
+    Next takeTask(Task &task);
+    void runOne(const Task &task);
     int runTask(const Task &task);
     int sendConfig(bool test, const quint8 *data, int len);
     int writeInfo(const quint8 *data, int len);
@@ -175,6 +179,9 @@ private:
     // The trace: switched on (written by the worker under the mutex), whether the reader
     // may ask for one more poll, and whether a poll is on the line.
     bool traceActive = false;
+    // A switch-on went out on the line, and no switch-off was confirmed since: the board may
+    // be tracing, whatever came of the switch-on, so the stop tells it to stop.
+    bool boardMayTrace = false;
     bool pollAllowed = false;
     bool readerFollows = false; // the reader has asked for a poll since tracing was switched
     bool workerWaiting = false; // the worker waits for the trace's next poll

@@ -2,6 +2,10 @@
 // table of command lines with their exit status, output and what reached the board.
 #include <QtTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "config/obdfile.h"
 #include "linktexts.h"
 #include "simharness.h"
@@ -20,6 +24,9 @@ struct CliCase {
     QByteArray commands{}; // command bytes on the line, in order
     Files files{};         // files in the folder afterwards
     Files records{};       // the board's records afterwards
+    QByteArray rawArg{};   // one more argument, these bytes as they stand (DIR replaced)
+    bool stalled = false;  // stdout is a pipe that is full and that nobody reads
+    quint8 interruptAt{};  // Ctrl+C once the board has got this command
 };
 Q_DECLARE_METATYPE(CliCase)
 
@@ -30,11 +37,12 @@ class TstCli : public QObject
     QTemporaryDir dir;
     std::unique_ptr<SimHarness> sim;
 
-    // Runs q275-cli in the temporary folder (the history in its data folder); PORT and
-    // DIR in the arguments stand for the simulator's link and the folder, a last ">FILE"
+    // Runs the row's q275-cli in the temporary folder (the history in its data folder); PORT
+    // and DIR in the arguments stand for the simulator's link and the folder, a last ">FILE"
     // sends stdout there.
-    int cli(QStringList args, QString *out = nullptr, QString *err = nullptr)
+    int cli(const CliCase &c, QString *out = nullptr, QString *err = nullptr)
     {
+        QStringList args = c.args;
         args.replaceInStrings(QStringLiteral("PORT"), sim->portName());
         args.replaceInStrings(QStringLiteral("DIR"), dir.path());
         QProcess p;
@@ -43,9 +51,34 @@ class TstCli : public QObject
         p.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        QString program = qEnvironmentVariable("Q275_CLI");
+        if (!c.rawArg.isEmpty()) { // a shell's printf makes the bytes that a QString cannot
+            const QByteArray raw =
+                QByteArray(c.rawArg).replace("DIR", QFile::encodeName(dir.path()));
+            QString octal;
+            for (const char b : raw)
+                octal += QString("\\0%1").arg(quint8(b), 3, 8, QLatin1Char('0'));
+            env.insert("Q275_RAW", octal);
+            args = QStringList{"-c", R"sh(exec "$0" "$@" "$(printf %b "$Q275_RAW")")sh", program} +
+                   args;
+            program = "/bin/sh";
+        }
         p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("Q275_CLI"), args);
-        if (!p.waitForFinished(30000))
+        int full[2] = {-1, -1};
+        if (c.stalled && ::pipe(full) == 0) {
+            const int flags = ::fcntl(full[1], F_GETFL);
+            ::fcntl(full[1], F_SETFL, flags | O_NONBLOCK);
+            while (::write(full[1], QByteArray(4096, 'x').constData(), 4096) > 0) {
+            }
+            ::fcntl(full[1], F_SETFL, flags);
+            p.setChildProcessModifier([fd = full[1]] { ::dup2(fd, STDOUT_FILENO); });
+        }
+        p.start(program, args);
+        if (c.interruptAt && waitFor([&] { return sim->commands().contains(c.interruptAt); }))
+            ::kill(pid_t(p.processId()), SIGINT);
+        const bool ended = p.waitForFinished(30000);
+        ::close(full[0]), ::close(full[1]);
+        if (!ended)
             return -1;
         if (out)
             *out = QString::fromUtf8(p.readAllStandardOutput());
@@ -85,11 +118,13 @@ class TstCli : public QObject
         put("short.obd", other.left(821));
         put("corrupt.obd", other.left(821) + char(other[821] + 1));
         QString err;
-        QCOMPARE(cli(c.args, &out, &err), c.status);
+        QCOMPARE(cli(c, &out, &err), c.status);
         // The lines stderr must hold; a quiet run writes no other.
         const QStringList errLines = err.split('\n', Qt::SkipEmptyParts);
         for (QString line : c.err)
-            QVERIFY2(errLines.contains(line.replace("DIR", dir.path())), qPrintable(err));
+            QVERIFY2(
+                errLines.contains(line.replace("DIR", dir.path()).replace("PORT", sim->portName())),
+                qPrintable(err));
         QVERIFY2(!c.args.contains("-q") || errLines.size() == c.err.size(), qPrintable(err));
         QByteArray sent;
         for (quint8 cmd : sim->commands())
@@ -134,11 +169,13 @@ private slots:
              .status = 1,
              .err = {"q275-cli: " + noRib, readStopped},
              .commands = hex("79")});
-        add("test, line closed", {.board = {"--fault", "close"},
-                                  .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
-                                  .status = 1,
-                                  .err = {"q275-cli: Ошибка. Загрузка конфигурации прервана."},
-                                  .commands = hex("74")});
+        add("test, line closed", // why, in every mode
+            {.board = {"--fault", "close"},
+             .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+             .status = 1,
+             .err = {"q275-cli: " + portLost.arg("PORT"),
+                     "q275-cli: Ошибка. Загрузка конфигурации прервана."},
+             .commands = hex("74")});
         add("read, error answer", {.board = {"--fault", "error,cmd=76"},
                                    .args = {"read", "-p", "PORT", "-o", "DIR/old.obd"},
                                    .status = 2,
@@ -184,6 +221,42 @@ private slots:
              .status = 3,
              .err = {"q275-cli: Стандартный вывод не удалось записать."},
              .commands = hex("777877")});
+        // Stopping and the time limit work whatever stdout does; the board ends switched off.
+        const QString traceStopped = "q275-cli: Ошибка. Трассировка прервана.";
+        add("trace, output stalled", {.board = {"--trace-rate", "0", "trace 01 0A FF"},
+                                      .args = {"trace", "-p", "PORT", "--seconds", "1", "-q"},
+                                      .status = 3,
+                                      .err = {"q275-cli: Стандартный вывод не удалось записать."},
+                                      .commands = hex("777877"),
+                                      .records = {{"trace", hex("00")}},
+                                      .stalled = true});
+        add("trace, Ctrl+C before a slow board answers",
+            {.board = {"--latency", "1500"},
+             .args = {"trace", "-p", "PORT", "-q"},
+             .status = 1,
+             .err = {"q275-cli: Плата не подтвердила включение трассировки до остановки.",
+                     traceStopped},
+             .commands = hex("7777"),
+             .records = {{"trace", hex("00")}},
+             .interruptAt = 0x77});
+        // A trace that never reached the board, or whose polls all failed, is a line failure.
+        add("trace, port missing, no time",
+            {.args = {"trace", "-p", "DIR/none", "--seconds", "0", "-q"},
+             .status = 1,
+             .err = {"q275-cli: " + noOpen.arg("DIR/none", notFound), traceStopped}});
+        add("trace, every poll fails", // the time is up in the pause after the first
+            {.board = {"--latency", "500", "--fault", "wrong-id,always,cmd=78"},
+             .args = {"trace", "-p", "PORT", "--seconds", "1", "-q"},
+             .status = 1,
+             .err = {"q275-cli: " + packetId.arg(121), traceStopped},
+             .commands = hex("777877"),
+             .records = {{"trace", hex("00")}}});
+        add("a file name not in the system's encoding",
+            {.args = {"read", "-p", "PORT", "-o"},
+             .status = 3,
+             .err = {"q275-cli: параметр DIR/bad\uFFFD.obd не в кодировке системы: такое имя "
+                     "файла исказилось бы"},
+             .rawArg = "DIR/bad\xff.obd"});
         add("show, output full", {.args = {"show", "DIR/o.obd", ">/dev/full"},
                                   .status = 3,
                                   .err = {"q275-cli: Стандартный вывод не удалось записать."}});
@@ -249,12 +322,12 @@ private slots:
         QVERIFY2(sim->start(), qPrintable(sim->error()));
         QDir(dir.filePath("data")).removeRecursively(); // the history of this board alone
         put("Q275.ini", sim->portName().toLocal8Bit()); // the port as the terminal takes it
-        QCOMPARE(cli({"read", "-o", "DIR/first.obd", "-q"}), 0);
+        QCOMPARE(cli({.args = {"read", "-o", "DIR/first.obd", "-q"}}), 0);
         QCOMPARE(file("first.obd"), image(newRecord()));
         put("changed.obd", image(otherRecord()));
-        QCOMPARE(cli({"write", "-i", "DIR/changed.obd", "-q"}), 0);
+        QCOMPARE(cli({.args = {"write", "-i", "DIR/changed.obd", "-q"}}), 0);
         QCOMPARE(sim->record("config"), otherRecord());
-        QCOMPARE(cli({"read", "-o", "DIR/first.obd", "-q"}), 0);
+        QCOMPARE(cli({.args = {"read", "-o", "DIR/first.obd", "-q"}}), 0);
         QCOMPARE(file("first.obd"), image(otherRecord()));
         QDir history(dir.filePath("data/Veltrona/Terminal Q-275/history/0275"));
         const QStringList kept = history.entryList(QDir::Files, QDir::Name);

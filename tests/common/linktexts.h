@@ -10,6 +10,7 @@ namespace LinkText
 // The port.
 inline const QString noOpen = "Не удалось открыть порт %1: %2";
 inline const QString notFound = "порт не найден";
+inline const QString noName = "порт не задан";
 inline const QString opened = "Открыт порт %1";
 inline const QString portError = "Ошибка порта %1: %2";
 inline const QString closed = "Закрыт порт %1";
@@ -25,6 +26,13 @@ inline const QString packet = "Ошибка приема данных от оп�
 inline const QString errorAnswer = "Ошибка, код ответа опциональной платы: 0x%1";
 inline const QString packetId = "Ошибка идентификатора пакета опциональной платы: %1";
 inline const QString retry = "Повтор передачи - попытка=%1";
+// Why a transaction failed, after its last attempt.
+inline const QString ribSilent =
+    "Передача прервана: MOTOROLA RIB не подтвердил прием ни в одной из попыток";
+inline const QString boardSilent =
+    "Передача прервана: плата не ответила верно ни на одну из попыток";
+inline const QString portLost = "Передача прервана: порт %1 закрыт или отключен";
+inline const QString portUnset = "Передача прервана: не удалось настроить порт %1";
 // The status byte of a setting command.
 inline const QString status1 = "Ошибка, контрольной суммы в пакете принятом адаптером Q-275";
 inline const QString status2 = "Ошибка, выполнения команды адаптером Q-275";

@@ -118,8 +118,9 @@ private slots:
         add("read without identity", {.board = {.identity = false}, .posts = {postRead},
                                       .kept = {{"unknown/read", read}}, .line = done});
         add("read corrupt", {.board = {.record = corrupt}, .posts = {postRead}, .line = done});
-        add("read failed", {.board = {.record = {}}, .posts = {postRead},
-                            .line = "Повтор передачи - попытка=9"});
+        add("read failed", {
+            .board = {.record = {}}, .posts = {postRead},
+            .line = "Передача прервана: плата не ответила верно ни на одну из попыток"});
         add("write after a read", {.posts = {postRead, postWrite},
                                    .kept = {{"0042/read", read}, {"0042/write", write}},
                                    .line = written});

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "fuzzharness.h"
+#include "link/portfile.h"
 #include "link/tlink.h"
 #include "link/tmemoryport.h"
 #include "link/tserialport.h"
@@ -33,7 +34,7 @@ struct LineCase {
     Echo echo = Echoed;
     Bytes replies{}; // what follows the echo of each frame (the last one again for later frames)
     TMemoryPort::Faults faults{};
-    bool emptyName = false; // no port name at all
+    QString portName = "ttyTEST";
     int mode = 1;
     Lines events{}; // the link's signals and lines, without the dumps and the receive counts
     int result = -1;
@@ -48,6 +49,13 @@ struct TaskCase {
     QByteArray written{};                   // every frame on the line
     Lines outcome{};                        // the signals and lines, without the progress signals
     QByteArray records = QByteArray(40, 0); // the identity and board data the thread keeps
+};
+
+// "Q275.ini" in the working folder, and what the port file reader makes of it.
+struct PortFileCase {
+    QByteArray contents{}; // none: no file
+    bool folder = false;   // a folder under the name
+    QString name{}, problem{};
 };
 
 // A setting task, posted with data: its frame and its outcomes.
@@ -67,14 +75,16 @@ const QString noPort = mes(noOpen.arg("ttyTEST", notFound));
 const QString portClosed = mes(closed.arg("ttyTEST"));
 const Lines attempt = {"sendMax 9", "sendCnt 9"};
 const Lines retry1 = Lines{"sleep 1000", mes(retry.arg(1))} + attempt;
-// The port failing with code, in a service mode.
+// The port failing with code, in a service mode, and why the transaction failed.
 Lines portFails(int code)
 {
-    return {mes(portError.arg("ttyTEST").arg(code)), portClosed};
+    return {mes(portError.arg("ttyTEST").arg(code)), portClosed,
+            mes((code > -3 ? portLost : portUnset).arg("ttyTEST"))};
 }
 } // namespace
 Q_DECLARE_METATYPE(LineCase)
 Q_DECLARE_METATYPE(TaskCase)
+Q_DECLARE_METATYPE(PortFileCase)
 
 class TstLink : public QObject
 {
@@ -103,13 +113,14 @@ class TstLink : public QObject
     {
         return TMemoryPort::requestFrame(c, d);
     }
-    // A transaction that fails ten times the same way: the frame, the cause, the pause, the retry.
-    static Lines tenTimes(const Lines &cause, const Lines &frame = attempt)
+    // A transaction that fails ten times the same way: the frame, the cause, the pause, the
+    // retry; and at the end why it failed.
+    static Lines tenTimes(const Lines &cause, const QString &why, const Lines &frame = attempt)
     {
         Lines out = frame + cause;
         for (int i = 1; i <= 9; ++i)
             out << "sleep 1000" << mes(retry.arg(i)) << frame << cause;
-        return out;
+        return out << mes(why);
     }
     // The RIB's echo, then the next reply (the last one again for every later frame).
     static TMemoryPort::Responder line(Echo echo, const Bytes &replies)
@@ -126,7 +137,7 @@ class TstLink : public QObject
     void transact(const LineCase &c, int result)
     {
         mode = c.mode;
-        name = c.emptyName ? QString() : name;
+        name = c.portName;
         port->setResponder(line(c.echo, c.replies));
         port->setFaults(c.faults);
         QCOMPARE(link->transact(0x79, nullptr, 0, BoardIdentity::IdentSize), qint8(result));
@@ -263,13 +274,16 @@ private slots:
         const Lines ackLost = {mes(noAck)};
         const auto add = [](const char *row, const LineCase &c) { QTest::newRow(row) << c; };
         // The line and the RIB, in user mode.
-        add("no acknowledgement", {.events = tenTimes(ackLost)});
+        add("no acknowledgement", {.events = tenTimes(ackLost, ribSilent)});
         const QByteArray noise(TLink::NoiseLimit + 10, 0x11), starts(noise.size(), char(0xFF));
-        add("endless noise before the ack", {.replies = {noise}, .events = tenTimes(ackLost)});
-        add("endless noise while hunting", {.replies = {ack + starts}, .events = tenTimes({})});
-        add("radio never answers", {.replies = {ack}, .events = tenTimes({})});
-        add("wrong identifier ten times", {.replies = {ack + ans(0x12, counting(18, 0x10))},
-                                           .events = tenTimes({mes(packetId.arg(18))})});
+        add("endless noise before the ack",
+            {.replies = {noise}, .events = tenTimes(ackLost, ribSilent)});
+        add("endless noise while hunting",
+            {.replies = {ack + starts}, .events = tenTimes({}, boardSilent)});
+        add("radio never answers", {.replies = {ack}, .events = tenTimes({}, boardSilent)});
+        add("wrong identifier ten times",
+            {.replies = {ack + ans(0x12, counting(18, 0x10))},
+             .events = tenTimes({mes(packetId.arg(18))}, boardSilent)});
         add("error answer", {.replies = {ack + ans(0x73, hex("0b"))},
                              .events = attempt + Lines{mes(errorAnswer.arg("b"))},
                              .result = 0});
@@ -280,14 +294,23 @@ private slots:
         const Lines opening = Lines{mes(opened.arg("ttyTEST"))} + attempt;
         const auto inExchange = [&](int code) { return opening + portFails(code); };
         port("settings", {.faults = {.configureResult = -6}, .events = portFails(-6)});
-        add("settings, user mode", {.faults = {.configureResult = -6}});
+        add("settings, user mode",
+            {.faults = {.configureResult = -6}, .events = {mes(portUnset.arg("ttyTEST"))}});
         port("line state", {.faults = {.configureResult = -5}, .events = portFails(-5)});
         port("time-outs at opening", {.faults = {.failSetTimeouts = 1}, .events = portFails(-3)});
         port("time-outs at the hunt", {.faults = {.failSetTimeouts = 3}, .events = inExchange(-3)});
         port("time-outs in the header",
              {.faults = {.failSetTimeouts = 4}, .events = inExchange(-3)});
         port("absent", {.faults = {.openFails = true}, .events = {noPort}});
-        port("empty name", {.emptyName = true, .events = {mes(noOpen.arg("", notFound))}});
+        // A name no port can have never reaches the device; a message shows it short.
+        port("empty name", {.portName = "", .events = {mes(noOpen.arg("", noName))}});
+        port("control character in the name",
+             {.portName = QString("ttyS") + QChar(0) + "1",
+              .events = {mes(noOpen.arg("ttyS\\x001", "в имени порта есть управляющий символ"))}});
+        port("name too long", {.portName = QString(5000, 'x'),
+                               .events = {mes(noOpen.arg(
+                                   QString(80, 'x') + "…",
+                                   "имя порта слишком длинное (5000 символов, не более 1024)"))}});
         const Lines sent = opening.mid(0, 2);
         port("write fails", {.faults = {.writeFails = true}, .events = sent + portFails(-2)});
         port("short write",
@@ -382,7 +405,7 @@ private slots:
              {.board = {{0x79, refused(1)}, {0x76, {ans(0x76, counting(19, 0xA0))}}},
               .written = req(0x79) + req(0x76).repeated(10),
               .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} +
-                         tenTimes({mes(packet.arg(10))}, {}) + Lines{"readErr"},
+                         tenTimes({mes(packet.arg(10))}, boardSilent, {}) + Lines{"readErr"},
               .records = noVersion(counting(40, 1))});
         add("read, no port", {.portAbsent = true,
                               .post = twoReads,
@@ -480,7 +503,32 @@ private slots:
                 Qt::DirectConnection);
             t->postTrace(4);
         };
-        const QByteArray trace1 = req(0x77, hex("01")), empty = ans(0x78, {});
+        const QByteArray trace1 = req(0x77, hex("01")), off = req(0x77, hex("00")),
+                         empty = ans(0x78, {});
+        // The stop in the first pause: the task ends as failed, and a board that may trace (a
+        // switch-on went out, no switch-off was confirmed since) is told to stop, once.
+        const auto stopInPause = [this](const std::function<void(TThread *)> &posts) -> Post {
+            return [this, posts](TThread *t, const quint8 *) {
+                t->setSleepFunction(trec->pauses([t](int) { t->requestStop(); }));
+                posts(t);
+            };
+        };
+        const Lines onLost = {"sleep 1000", "traceErr", mes(boardSilent)};
+        add("stop, switch-on unanswered", {.board = {{0x77, {}}},
+                                           .post = stopInPause([](TThread *t) { t->postTrace(1); }),
+                                           .written = trace1 + off,
+                                           .outcome = onLost});
+        add("stop, switch-off queued behind it",
+            {.board = {{0x77, {}}},
+             .post = stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0); }),
+             .written = trace1 + off,
+             .outcome = onLost});
+        add("stop after a confirmed switch-off",
+            {.board = board('0', {}),
+             .post =
+                 stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0), t->postRead(); }),
+             .written = trace1 + off + req(0x79),
+             .outcome = {"sleep 1000", "readErr"}});
         add("trace record", {.board = board('0', {ans(0x78, hex("010203"))}),
                              .post = on(0x105),
                              .written = req(0x77, hex("05")) + req(0x78),
@@ -539,30 +587,21 @@ private slots:
         QCOMPARE(late.outcome(), c.outcome.filter(QRegularExpression("^(?!sleep)")));
     }
 
-    // Closing ends a pause at once: the trace's long one, after which the board left tracing
-    // is told to stop, and a retry's, after which the transaction ends as failed.
-    void stopEndsPauses_data()
+    // Closing ends a pause at once, here the trace's long one, and the board is told to stop.
+    void stopEndsPause()
     {
-        QTest::addColumn<bool>("trace");
-        QTest::newRow("trace pause") << true;
-        QTest::newRow("retry pause") << false;
-    }
-    void stopEndsPauses()
-    {
-        QFETCH(bool, trace);
         thread->setSleepFunction(nullptr); // the real pauses
         status(0x77, '0');
-        answers[0x78] = {ans(0x78, {})}; // 0x79 gets no answer at all
-        trace ? thread->postTrace(1) : thread->postRead();
-        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), trace ? 2 : 1, 5000);
+        answers[0x78] = {ans(0x78, {})};
+        thread->postTrace(1);
+        QTRY_COMPARE_WITH_TIMEOUT(port->writes().size(), 2, 5000);
         QTest::qWait(50);
         QElapsedTimer t;
         t.start();
         thread->requestStop();
         QVERIFY(thread->wait(2000) && t.elapsed() < 500);
-        QCOMPARE(port->written(),
-                 trace ? req(0x77, hex("01")) + req(0x78) + req(0x77, hex("00")) : req(0x79));
-        QCOMPARE(trec->outcome(), trace ? Lines() : Lines{"readErr"});
+        QCOMPARE(port->written(), req(0x77, hex("01")) + req(0x78) + req(0x77, hex("00")));
+        QCOMPARE(trec->outcome(), Lines());
     }
 
     // A trace whose reader follows it keeps the line open from one poll to the next; the line
@@ -633,12 +672,14 @@ private slots:
             << int(TLinkPort::NoAccess)
             << "нет прав доступа — добавьте пользователя в группу dialout и войдите заново";
         QTest::newRow("not serial") << int(TLinkPort::NotSerial) << "это не последовательный порт";
-        QTest::newRow("other") << int(TLinkPort::OtherError) << "Input/output error";
+        // The system's words, with a reason in Russian where a common one fits.
+        QTest::newRow("other") << int(TLinkPort::OtherError)
+                               << "ошибка ввода-вывода (" + qt_error_string(EIO) + ")";
     }
     void openFailures()
     {
         QFETCH(int, why);
-        port->setOpenFails(true, TLinkPort::OpenError(why), "Input/output error");
+        port->setOpenFails(true, TLinkPort::OpenError(why), qt_error_string(EIO));
         QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
         QFETCH(QString, line);
         QCOMPARE(lrec->lines(), Lines{noOpen.arg("ttyTEST", line)});
@@ -770,6 +811,49 @@ private slots:
         ::close(keeper);
         ::close(master); // a hang-up fails the read at once
         read("", 4, -1, 0, 900);
+    }
+
+    // A name the device path cannot carry whole never reaches QSerialPort, whose lock file for
+    // it, cut at the NUL, would stay behind and break every later opening.
+    void serialPortRefusesName()
+    {
+        const QString cut = QString("q275-nul") + QChar(0) + "1";
+        TSerialPort sp;
+        QVERIFY(!sp.open(cut) && !TSerialPort::canOpen(cut));
+        QVERIFY(!TSerialPort::candidates(cut).contains(cut));
+        for (const char *lockDir : {"/var/lock", "/run/lock", "/tmp"})
+            QVERIFY(!QFile::exists(QString(lockDir) + "/LCK..q275-nul"));
+    }
+
+    // The first line of the port file, trimmed, of at most PortFile::MaxBytes read; a file that
+    // is there but cannot be read is said to be so.
+    void portFile_data()
+    {
+        QTest::addColumn<PortFileCase>("c");
+        QTest::newRow("trimmed") << PortFileCase{.contents = " /dev/ttyUSB0 \r\nttyS1\n",
+                                                 .name = "/dev/ttyUSB0"};
+        QTest::newRow("a first line of 10 MB") << PortFileCase{
+            .contents = QByteArray(10 << 20, 'x'), .name = QString(PortFile::MaxBytes, 'x')};
+        QTest::newRow("a folder") << PortFileCase{
+            .folder = true, .problem = "Файл Q275.ini не удалось прочитать: это папка"};
+        QTest::newRow("absent") << PortFileCase{};
+    }
+    void portFile()
+    {
+        QFETCH(PortFileCase, c);
+        QTemporaryDir dir;
+        const QString was = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QFile ini("Q275.ini");
+        QVERIFY(c.folder ? QDir().mkdir(ini.fileName())
+                         : c.contents.isEmpty() || (ini.open(QIODevice::WriteOnly) &&
+                                                    ini.write(c.contents) == c.contents.size()));
+        ini.close();
+        QString problem = "not said";
+        const QString name = PortFile::read(&problem);
+        QDir::setCurrent(was);
+        QCOMPARE(name, c.name);
+        QCOMPARE(problem, c.problem);
     }
 
     // ------------------------------------------------------ the fuzz programs' inputs

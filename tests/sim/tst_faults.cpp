@@ -132,12 +132,13 @@ class TstFaults : public QObject
              .pauses = {pause},
              .done = true});
     }
-    // Every one of the ten attempts fails alike.
-    static void always(Op op, const char *fault, const QString &cause, int pause = 1000)
+    // Every one of the ten attempts fails alike; then why the transaction failed.
+    static void always(Op op, const char *fault, const QString &cause, const QString &why,
+                       int pause = 1000)
     {
         const Operation &o = kOps[op];
         add(op, fault,
-            {.events = tries({cause}, 10) + o.failed,
+            {.events = tries({cause}, 10) + QStringList{why} + o.failed,
              .cmds = hex(o.before) + QByteArray(10, char(o.cmd)),
              .pauses = QList<int>(9, pause)});
     }
@@ -157,7 +158,7 @@ private slots:
         QTest::addColumn<FaultCase>("c");
         // A read: the fault on the configuration, after identity and board data.
         retried(Read, "no-ack", {noAck});
-        always(Read, "bad-frame-sum,always", radio.arg(11));
+        always(Read, "bad-frame-sum,always", radio.arg(11), boardSilent);
         add(Read, "garble", {.events = {errorAnswer.arg(2), "readErr"}, .cmds = hex("798076")});
         retried(Read, "short", {packet.arg(10)});
         retried(Read, "corrupt-packet", {packet.arg(11)});
@@ -169,12 +170,12 @@ private slots:
                 {.events = QStringList{errorAnswer.arg(code)} + lost,
                  .cmds = hex("7976"),
                  .identityLost = true});
-        always(Ident, "wrong-id,always", packetId.arg(122));
+        always(Ident, "wrong-id,always", packetId.arg(122), boardSilent);
         retried(Ident, "bad-packet-sum", {packet.arg(11)});
         add(Ident, "stray", {.events = readOk, .cmds = hex("798076")});
         // A write; the board may have carried it out although its answer was lost.
         retried(Write, "nak", {resend}, 250);
-        always(Write, "nak,always", resend, 250);
+        always(Write, "nak,always", resend, ribSilent, 250);
         refused(Write, "status=1", status1);
         refused(Write, "status=2", status2);
         refused(Write, "garble", status1);
@@ -185,7 +186,7 @@ private slots:
         refused(Test, "status=33", statusOther);
         retried(Test, "truncated", {radio.arg(10)});
         retried(Test, "wrong-id=84", {packetId.arg(132)});
-        always(Test, "bad-echo=0,always", badEcho);
+        always(Test, "bad-echo=0,always", badEcho, ribSilent);
         add(Test, "long-len", {.events = tested, .cmds = hex("74"), .done = true});
         // A codec command.
         add(Codec, "error",
@@ -193,14 +194,14 @@ private slots:
         refused(Codec, "status=2", status2);
         refused(Codec, "status=FF", statusOther);
         retried(Codec, "no-ack", {noAck});
-        always(Codec, "nak,always", resend, 250);
+        always(Codec, "nak,always", resend, ribSilent, 250);
         // A trace poll; an empty answer is followed by the long pause and the next poll.
         add(Poll, "short", {.events = {"traceRdy 0202b1"}, .cmds = hex("78")});
         add(Poll, "short=0", {.events = kOps[Poll].ok, .cmds = hex("7878"), .pauses = {15000}});
         add(Poll, "short-echo", {.events = {noRib, "traceErr"}, .cmds = hex("78")});
         retried(Poll, "no-answer", {});
         retried(Poll, "bad-frame-sum", {radio.arg(11)});
-        always(Poll, "wrong-id,always", packetId.arg(121));
+        always(Poll, "wrong-id,always", packetId.arg(121), boardSilent);
         add(Poll, "stray", {.events = {"traceRdy 0502b1b2b3b4"}, .cmds = hex("78")});
         // In a service mode the port's own lines: a hung-up line is a failed read (-1); an
         // incomplete echo closes with the transport's code, which is not a port error.
@@ -211,7 +212,7 @@ private slots:
              .done = true,
              .mode = 2});
         add(Ident, "close",
-            {.events = {open, portError.arg("N").arg(-1), shut, "readErr"},
+            {.events = {open, portError.arg("N").arg(-1), shut, portLost.arg("N"), "readErr"},
              .cmds = hex("79"),
              .mode = 2});
         add(Read, "no-echo",

@@ -752,9 +752,6 @@ void Q275::showTree()
         return;
     }
     workCopy = *config;
-    saveAct->setEnabled(true);
-    saveAsAct->setEnabled(true);
-    writeAct->setEnabled(true);
     if (!devTree) {
         devTree = new CDevTree;
         devTree->setHeaderHidden(true);

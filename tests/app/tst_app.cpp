@@ -97,7 +97,8 @@ class TstApp : public QObject
         for (QMdiSubWindow *sw : w->workArea()->subWindowList())
             windows << sw->windowTitle();
         return {w->currentConfig() ? bytes(w->currentConfig(), 20).toHex() : "", tree.join('|'),
-                windows.join('|'), act("&Записать")->isEnabled() ? "write" : ""};
+                windows.join('|'),
+                act("&Записать")->isEnabled() && act("&Проверить")->isEnabled() ? "write" : ""};
     }
     QStringList recent() const { return QSettings().value("recentFileList").toStringList(); }
     // The title as shown: Qt's mark of changes as "*".
@@ -458,6 +459,11 @@ private slots:
         about->findChild<QPushButton *>("bClose")->click();
         QTRY_VERIFY(!about);
         QCOMPARE(state()[2], QStringLiteral("Информация"));
+        QPointer<QWidget> info = active();
+        info->findChild<QPushButton *>("bClose")->click();
+        QTRY_VERIFY(!info);
+        w->openWin("Трассировка"); // a kind of window the tree shows in service modes only
+        QCOMPARE(state()[2], QStringLiteral("Трассировка"));
 
         modal->answerButton("&Да");
         act("&Прочитать")->trigger();

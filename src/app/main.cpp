@@ -3,6 +3,11 @@
 #include <QTextStream>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <cstdio>
+#include <windows.h>
+#endif
+
 #include "app/q275.h"
 #include "app/translations.h"
 #include "q275version.h"
@@ -141,11 +146,26 @@ void setUp(QCoreApplication &app)
 }
 } // namespace
 
+#ifdef Q_OS_WIN
+// A Windows GUI program has no console of its own: its help, version and errors go to the
+// console it was started from, if any.
+static void useParentConsole()
+{
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        (void)freopen("CONOUT$", "w", stdout);
+        (void)freopen("CONOUT$", "w", stderr);
+    }
+}
+#endif
+
 int main(int argc, char *argv[])
 {
     const Request request = readCommandLine(argc, argv);
     if (request.kind != Request::Run) {
         // Help, version and a wrong command line need no display.
+#ifdef Q_OS_WIN
+        useParentConsole();
+#endif
         QCoreApplication app(argc, argv);
         setUp(app);
         return answer(request);

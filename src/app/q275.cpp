@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
@@ -633,7 +634,7 @@ void Q275::takeConfig(std::unique_ptr<TQ275> rec, const QString &name, bool reme
         rememberFile(name);
     statusBar()->showMessage(tr("Файл открыт"), kStatusTime);
     emit mes(tr("Загружена конфигурация из файла: %1 (%2 байт)")
-                 .arg(name, QString::number(ObdFile::Size)));
+                 .arg(QDir::toNativeSeparators(name), QString::number(ObdFile::Size)));
     showTree();
 }
 
@@ -751,9 +752,6 @@ void Q275::showTree()
         return;
     }
     workCopy = *config;
-    saveAct->setEnabled(true);
-    saveAsAct->setEnabled(true);
-    writeAct->setEnabled(true);
     if (!devTree) {
         devTree = new CDevTree;
         devTree->setHeaderHidden(true);
@@ -1007,8 +1005,9 @@ QString Q275::readRom(const QString &name)
 {
     QFile file(name);
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return tr("Файл %1 не удалось открыть.").arg(name);
-    const QString readFailed = tr("Файл %1 не удалось прочитать.").arg(name);
+        return tr("Файл %1 не удалось открыть.").arg(QDir::toNativeSeparators(name));
+    const QString readFailed =
+        tr("Файл %1 не удалось прочитать.").arg(QDir::toNativeSeparators(name));
     const qint64 size = file.size();
     if (size > INT_MAX)
         return readFailed;

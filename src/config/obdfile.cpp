@@ -1,5 +1,6 @@
 #include "config/obdfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -65,8 +66,9 @@ ObdFile::Result ObdFile::load(const QString &path, TQ275 *cfg, QByteArray *image
     return r;
 }
 
-QString ObdFile::message(Result result, const QString &name)
+QString ObdFile::message(Result result, const QString &path)
 {
+    const QString name = QDir::toNativeSeparators(path); // as the system writes paths
     switch (result) {
     case Ok:
         break;
@@ -82,8 +84,8 @@ QString ObdFile::message(Result result, const QString &name)
     return QString();
 }
 
-QString ObdFile::savedMessage(const QString &name)
+QString ObdFile::savedMessage(const QString &path)
 {
     return tr("Конфигурация адаптера Q-275, (%1 байт) записана в файл: %2")
-        .arg(QString::number(Size), name);
+        .arg(QString::number(Size), QDir::toNativeSeparators(path));
 }

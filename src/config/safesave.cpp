@@ -1,5 +1,6 @@
 #include "config/safesave.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -73,5 +74,5 @@ QString SafeSave::message(Result result, const QString &name)
         return QString();
     return (result == OpenFailed ? tr("Файл %1 не удалось открыть.")
                                  : tr("Файл %1 не удалось записать."))
-        .arg(name);
+        .arg(QDir::toNativeSeparators(name));
 }

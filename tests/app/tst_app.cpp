@@ -3,13 +3,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
-
 #include "app/cdevtree.h"
 #include "app/q275.h"
 #include "app/translations.h"
+#include "config/obdfile.h"
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
 #include "modalresponder.h"
@@ -29,9 +26,7 @@ const QString kTree = QStringLiteral("Задачи|  Прочитать|  Про
 // The whole .obd file of a record.
 QByteArray obd(const QByteArray &rec)
 {
-    return hex("30343030300003") + QByteArray(61, 0) + hex("63") +
-           "Requires MOTOROLA Radio Service Software. COPYRIGHT 1996-1999 MOTOROLA" +
-           QByteArray(661, 0) + hex("1601") + rec;
+    return ObdFile::image(*reinterpret_cast<const TQ275 *>(rec.constData()));
 }
 
 // Writes data into the file, or with no data reads it.
@@ -43,15 +38,32 @@ QByteArray file(const QString &path, const QByteArray &data = QByteArray())
     return data.isNull() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A file to open: its bytes, or a special file in its place; what the program says.
+// A file to open, made at its path, and what the program then shows and says ("%1": the
+// path): the state, the whole log, the texts of the file dialog and the boxes, the recent
+// files, the status bar.
 struct OpenCase {
-    QByteArray file;
-    QString said; // the whole log, or the warning ("%1": the file's path)
-    enum Special { None, Folder, Fifo } special = None;
+    std::function<void(const QString &)> make;
     QStringList state = QStringList(4, "");
+    QString log = {};
+    QStringList boxes = {};
+    QStringList recent = {};
+    QString status = {};
 };
+// A service code, the mode it gives, the work windows it keeps open and the tree it shows.
+struct ServiceCase {
+    const char *code;
+    int mode = 1;                 // a wrong code changes nothing
+    QString kept = "О программе"; // the current mode keeps the windows
+    QString tree = kTree;
+};
+// Makes a file with these bytes.
+std::function<void(const QString &)> bytesFile(const QByteArray &data)
+{
+    return [data](const QString &path) { file(path, data); };
+}
 } // namespace
 Q_DECLARE_METATYPE(OpenCase)
+Q_DECLARE_METATYPE(ServiceCase)
 
 class TstApp : public QObject
 {
@@ -62,18 +74,6 @@ class TstApp : public QObject
     Q275 *w = nullptr;
     mutable QTreeWidget noTree; // the tree before the first configuration
 
-    // While one lives, writes of more than `bytes` bytes fail, as on a full disk.
-    struct FullDisk {
-        struct rlimit was;
-        explicit FullDisk(int bytes)
-        {
-            const struct rlimit cut = {rlim_t(bytes), RLIM_INFINITY};
-            ::getrlimit(RLIMIT_FSIZE, &was);
-            std::signal(SIGXFSZ, SIG_IGN);
-            ::setrlimit(RLIMIT_FSIZE, &cut);
-        }
-        ~FullDisk() { ::setrlimit(RLIMIT_FSIZE, &was); }
-    };
     QAction *act(const QString &text) const
     {
         for (QAction *a : w->findChildren<QAction *>())
@@ -97,7 +97,8 @@ class TstApp : public QObject
         for (QMdiSubWindow *sw : w->workArea()->subWindowList())
             windows << sw->windowTitle();
         return {w->currentConfig() ? bytes(w->currentConfig(), 20).toHex() : "", tree.join('|'),
-                windows.join('|'), act("&Записать")->isEnabled() ? "write" : ""};
+                windows.join('|'),
+                act("&Записать")->isEnabled() && act("&Проверить")->isEnabled() ? "write" : ""};
     }
     QStringList recent() const { return QSettings().value("recentFileList").toStringList(); }
     // The title as shown: Qt's mark of changes as "*".
@@ -120,13 +121,20 @@ class TstApp : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(!op, 10000);
     }
     QString portShown() const { return w->statusBar()->findChild<QLabel *>()->text(); }
-    // What the boxes said and the file dialogs asked, in order.
-    QStringList asked() const
+    // Opens the port dialog, adds "ttyElsewhere" to the list, chooses it and presses the
+    // button; the port the list showed first.
+    QString choosePort(const char *button)
     {
-        QStringList out;
-        for (const ModalResponder::Seen &s : modal->seen)
-            out << s.text;
-        return out;
+        QString shown;
+        modal->answerWith([&](QWidget *d) {
+            auto *ports = d->findChild<QComboBox *>("boxPorts");
+            shown = ports->currentText();
+            ports->addItem("ttyElsewhere");
+            ports->setCurrentText("ttyElsewhere");
+            d->findChild<QPushButton *>(button)->click();
+        });
+        w->port();
+        return shown;
     }
     // Types a service code and presses "Ввод" (a dialog left open would hang the test).
     void service(const QString &code)
@@ -147,19 +155,14 @@ private slots:
     }
     void cleanup() { endWindowCase(w); }
 
-    // The log, newest line first; create, save, edit, switch the mode, reopen, replace, close,
+    // The configuration: create, save, edit, switch the mode, reopen, replace, close,
     // and the recent files.
     void configuration()
     {
-        emit w->mes("A");
-        std::thread([this] { emit w->linkThread()->mes("C"); }).join(); // as the link's worker
-        QTRY_COMPARE(
-            w->findChild<QPlainTextEdit *>()->toPlainText().replace(QRegularExpression("\\d"), "0"),
-            QStringLiteral("00:00:00-> C\n00:00:00-> A\n"));
         act("&Создать")->trigger();
         QCOMPARE(state(), (QStringList{newRecord().toHex(), kTree, "", "write"}));
         QCOMPARE(log(), "Загружена конфигурация адаптера Q-275\nСоздана новая конфигурация "
-                        "адаптера Q-275 \nC\nA\n");
+                        "адаптера Q-275 \n");
         QStringList saved{box->filePath("f1.obd")};
         modal->answerFile(saved[0]);
         act("&Сохранить")->trigger(); // no file yet: asks for a name
@@ -169,12 +172,8 @@ private slots:
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Файл сохранен"));
 
         // A saved edit keeps the checksum through a mode switch and the file.
-        w->openWin("Вход приемника");
-        active()->findChild<QDial *>("dialAtt")->setValue(7);
-        active()->findChild<QDial *>("dialNoiseLvl")->setValue(12);
-        active()->findChild<QPushButton *>("bSave")->click();
-        const QString edit =
-            withChecksum(newRecord().replace(1, 1, "\x07").replace(5, 1, "\x99")).toHex();
+        saveEdit(7);
+        const QString edit = withChecksum(newRecord().replace(1, 1, "\x07")).toHex();
         w->openWin("Вход приемника"); // a reset that is not saved is dropped
         active()->findChild<QPushButton *>("bReset")->click();
         active()->findChild<QPushButton *>("bClose")->click();
@@ -198,8 +197,9 @@ private slots:
         const QString bad = box->filePath("no/b.obd");
         modal->answerFile(bad);
         w->saveAs();
-        QCOMPARE(asked(), (QStringList{"Сохранить файл", "", kAsk, kAsk, "Открыть файл", kAsk,
-                                       "Сохранить файл", "Файл " + bad + " не удалось открыть."}));
+        QCOMPARE(modal->texts(),
+                 (QStringList{"Сохранить файл", "", kAsk, kAsk, "Открыть файл", kAsk,
+                              "Сохранить файл", "Файл " + bad + " не удалось открыть."}));
         QCOMPARE(recent(), saved);
 
         for (int i = 2; i <= 7; ++i) {
@@ -216,19 +216,15 @@ private slots:
         QCOMPARE(recent(), saved.mid(0, 5));
     }
 
-    // A save that cannot write every byte keeps the earlier file as it was and says so.
+    // A save that cannot write every byte says so (the earlier file stays as it was: tst_core).
     void saveCutShort()
     {
         const QString path = box->filePath("kept.obd");
         file(path, "earlier bytes");
         act("&Создать")->trigger();
         modal->answerFile(path);
-        {
-            FullDisk full(100);
-            act("&Сохранить как")->trigger();
-        }
-        QCOMPARE(file(path), QByteArray("earlier bytes"));
-        QCOMPARE(asked().last(), "Файл " + path + " не удалось записать.");
+        withFullDisk(100, [this] { act("&Сохранить как")->trigger(); });
+        QCOMPARE(modal->texts().last(), "Файл " + path + " не удалось записать.");
         QVERIFY(!log().contains("записана в файл") && recent().isEmpty());
     }
 
@@ -280,7 +276,7 @@ private slots:
         modal->answerButton("&Не сохранять");
         act("&Закрыть...")->trigger();
         QCOMPARE(title(), kTitle);
-        QCOMPARE(asked(), (QStringList{"Сохранить файл", kChanged, kChanged}));
+        QCOMPARE(modal->texts(), (QStringList{"Сохранить файл", kChanged, kChanged}));
         QCOMPARE(modal->seen[0].filter, "Файл функциональной платы Q275(*.obd);;Все файлы (*)");
         QVERIFY(!w->currentConfig());
     }
@@ -353,11 +349,13 @@ private slots:
         }
     }
 
-    // The log's context menu saves it, oldest line first, and clears it.
+    // The log shows the lines of both threads, newest first; its context menu saves it, oldest
+    // line first, and clears it.
     void logMenu()
     {
         emit w->mes("A");
-        emit w->mes("B");
+        std::thread([this] { emit w->linkThread()->mes("B"); }).join(); // as the link's worker
+        QTRY_COMPARE(log(), "B\nA\n");
         QStringList entries;
         QTimer::singleShot(0, [&entries] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
@@ -375,7 +373,7 @@ private slots:
                  QStringLiteral("00:00:00-> A\n00:00:00-> B\n"));
         modal->answerFile(bad);
         act("Сохранить журнал...")->trigger();
-        QCOMPARE(asked().last(), "Файл " + bad + " не удалось открыть.");
+        QCOMPARE(modal->texts().last(), "Файл " + bad + " не удалось открыть.");
         act("Очистить журнал")->trigger();
         QCOMPARE(log(), QString());
     }
@@ -385,12 +383,9 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("cancel");
-        QTest::newRow("Russian") << "ru_RU"
-                                 << "Отмена";
-        QTest::newRow("none") << "C"
-                              << "Отмена";
-        QTest::newRow("English") << "en_US"
-                                 << "Cancel";
+        QTest::newRow("Russian") << QString("ru_RU") << QString("Отмена");
+        QTest::newRow("none") << QString("C") << QString("Отмена");
+        QTest::newRow("English") << QString("en_US") << QString("Cancel");
     }
     void qtTranslation()
     {
@@ -400,64 +395,49 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel);
     }
 
-    // A file that opens: the record is shown (or found corrupt, after the file was opened).
-    void openRecord_data()
+    void openFile_data()
     {
         QTest::addColumn<OpenCase>("c");
+        const auto add = [](const char *row, const OpenCase &c) { QTest::newRow(row) << c; };
         const QByteArray info = withChecksum(newRecord().replace(17, 1, "\x01"));
         const QString opened = "\nЗагружена конфигурация из файла: %1 (822 байт)\n";
-        QTest::newRow("info flag")
-            << OpenCase{.file = obd(info),
-                        .said = "Загружена конфигурация адаптера Q-275" + opened,
-                        .state = {info.toHex(), kTree + "|Информация", "", "write"}};
-        QTest::newRow("record byte")
-            << OpenCase{.file = obd(newRecord()).replace(807, 1, "0"),
-                        .said = "Конфигурация адаптера Q-275 повреждена" + opened};
+        const QString dialog = "Открыть файл";
+        // clang-format off
+        // A file that opens: the record is shown, or found corrupt after the file was opened.
+        add("info flag", {
+            .make = bytesFile(obd(info)),
+            .state = {info.toHex(), kTree + "|Информация", "", "write"},
+            .log = "Загружена конфигурация адаптера Q-275" + opened, .boxes = {dialog},
+            .recent = {"%1"}, .status = "Файл открыт"});
+        add("record byte", {
+            .make = bytesFile(obd(newRecord()).replace(807, 1, "0")),
+            .log = "Конфигурация адаптера Q-275 повреждена" + opened, .boxes = {dialog},
+            .recent = {"%1"}, .status = "Файл открыт"});
+        // A file that does not open says why, and leaves no trace in the log or the recent
+        // files. (Which files are refused, byte by byte and by their kind: tst_core.)
+        add("821 bytes", {
+            .make = bytesFile(obd(newRecord()).left(821)),
+            .boxes = {dialog, "Файл %1 не соответсвует типу устройства."}});
+        add("folder", {
+            .make = [](const QString &p) { QDir().mkdir(p); },
+            .boxes = {dialog, "Файл %1 не удалось открыть."}});
+        add("header byte", {
+            .make = bytesFile(obd(newRecord()).replace(40, 1, "\x7f")),
+            .boxes = {dialog, "Ошибка контрольной суммы заголовка файла"}});
+        // clang-format on
     }
-    void openRecord()
+    void openFile()
     {
         QFETCH(OpenCase, c);
         const QString path = box->filePath("c.obd");
-        file(path, c.file);
+        c.make(path);
         modal->answerFile(path);
         act("&Открыть")->trigger();
         QCOMPARE(state(), c.state);
-        QCOMPARE(log(), QString(c.said).replace("%1", path));
-        QCOMPARE(recent(), QStringList{path});
-        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("Файл открыт"));
-    }
-
-    // A file that does not open says why, and leaves no trace in the log or the recent files.
-    void openRefused_data()
-    {
-        QTest::addColumn<OpenCase>("c");
-        const QString wrongType = "Файл %1 не соответсвует типу устройства.";
-        QTest::newRow("821 bytes")
-            << OpenCase{.file = obd(newRecord()).left(821), .said = wrongType};
-        QTest::newRow("823 bytes") << OpenCase{.file = obd(newRecord()) + '0', .said = wrongType};
-        QTest::newRow("folder") << OpenCase{
-            .file = {}, .said = "Файл %1 не удалось открыть.", .special = OpenCase::Folder};
-        QTest::newRow("fifo") << OpenCase{
-            .file = {}, .said = wrongType, .special = OpenCase::Fifo}; // unopened
-        for (int at : {0, 5, 6, 7, 40, 67, 68})
-            QTest::addRow("header byte %d", at)
-                << OpenCase{.file = obd(newRecord()).replace(at, 1, "\x7f"),
-                            .said = "Ошибка контрольной суммы заголовка файла"};
-    }
-    void openRefused()
-    {
-        QFETCH(OpenCase, c);
-        const QString path = box->filePath("c.obd");
-        QVERIFY(c.special != OpenCase::Folder || QDir().mkdir(path));
-        QVERIFY(c.special != OpenCase::Fifo || ::mkfifo(QFile::encodeName(path), 0644) == 0);
-        if (c.special == OpenCase::None)
-            file(path, c.file);
-        modal->answerFile(path);
-        act("&Открыть")->trigger();
-        QCOMPARE(state(), QStringList(4, ""));
-        QCOMPARE(asked().last(), QString(c.said).replace("%1", path));
-        QVERIFY(log().isEmpty() && recent().isEmpty());
-        QCOMPARE(w->statusBar()->currentMessage(), QString());
+        QCOMPARE(log(), c.log.replace("%1", path));
+        QCOMPARE(modal->texts(), c.boxes.replaceInStrings("%1", path));
+        QCOMPARE(recent(), c.recent.replaceInStrings("%1", path));
+        QCOMPARE(w->statusBar()->currentMessage(), c.status);
     }
 
     // Windows open once per kind and close the one that asked, not the active one; a read
@@ -479,42 +459,50 @@ private slots:
         about->findChild<QPushButton *>("bClose")->click();
         QTRY_VERIFY(!about);
         QCOMPARE(state()[2], QStringLiteral("Информация"));
+        QPointer<QWidget> info = active();
+        info->findChild<QPushButton *>("bClose")->click();
+        QTRY_VERIFY(!info);
+        w->openWin("Трассировка"); // a kind of window the tree shows in service modes only
+        QCOMPARE(state()[2], QStringLiteral("Трассировка"));
 
         modal->answerButton("&Да");
         act("&Прочитать")->trigger();
         act("&Прочитать")->trigger(); // raises the window, asks nothing
-        QCOMPARE(asked(), QStringList{kAsk});
+        QCOMPARE(modal->texts(), QStringList{kAsk});
         QCOMPARE(state(), (QStringList{QByteArray(20, 0).toHex(), "", "Прочитать", ""}));
     }
 
     void serviceModes_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<int>("mode");
-        const char *codes[] = {"Mint_Harbour",  "Quill_Orchard",   "Kappa_Lantern", "Birch_Tempest",
-                               "Amber_Castles", "Granite_Pelican", "Fern_Compass",  "",
-                               "amber_castles", "Amber_Castles ",  "Fern_Compas"};
-        const int modes[] = {1, 2, 3, 4, 5, 6, 10, 1, 1, 1, 1}; // a wrong code changes nothing
-        for (int i = 0; i < 11; ++i)
-            QTest::addRow("'%s'", codes[i]) << codes[i] << modes[i];
+        QTest::addColumn<ServiceCase>("c");
+        const auto add = [](const ServiceCase &c) { QTest::addRow("'%s'", c.code) << c; };
+        const QString monitor =
+            kTree.left(kTree.lastIndexOf('|')) + "|Монитор|  Трассировка|Информация";
+        // clang-format off
+        add({.code = "Mint_Harbour"});
+        add({.code = "Quill_Orchard",   .mode = 2,  .kept = ""});
+        add({.code = "Kappa_Lantern",   .mode = 3,  .kept = ""});
+        add({.code = "Birch_Tempest",   .mode = 4,  .kept = ""});
+        add({.code = "Amber_Castles",   .mode = 5,  .kept = "", .tree = monitor});
+        add({.code = "Granite_Pelican", .mode = 6,  .kept = ""});
+        add({.code = "Fern_Compass",    .mode = 10, .kept = "", .tree = monitor});
+        // clang-format on
+        for (const char *wrong : {"", "amber_castles", "Amber_Castles ", "Fern_Compas"})
+            add({.code = wrong});
     }
     void serviceModes()
     {
-        QFETCH(QString, code);
-        QFETCH(int, mode);
-        const QString kept = mode == 1 ? "О программе" : ""; // the current mode keeps the windows
+        QFETCH(ServiceCase, c);
         w->about();
-        service(code);
-        QCOMPARE(w->currentMode(), mode);
-        QCOMPARE(state(), (QStringList{"", "", kept, ""}));
+        service(c.code);
+        QCOMPARE(w->currentMode(), c.mode);
+        QCOMPARE(state(), (QStringList{"", "", c.kept, ""}));
         w->create();
-        const QString monitor =
-            kTree.left(kTree.lastIndexOf('|')) + "|Монитор|  Трассировка|Информация";
-        QCOMPARE(state()[1], mode == 5 || mode == 10 ? monitor : kTree);
+        QCOMPARE(state()[1], c.tree);
         w->about();
         act("&Пользовательский")->trigger(); // in the user mode it changes nothing
         QVERIFY(w->currentMode() == 1 && act("&Пользовательский")->isChecked());
-        QCOMPARE(state(), (QStringList{newRecord().toHex(), kTree, kept, "write"}));
+        QCOMPARE(state(), (QStringList{newRecord().toHex(), kTree, c.kept, "write"}));
     }
 
     // The port dialog lists the current port when it is free and preselects it; "Закрыть"
@@ -531,28 +519,14 @@ private slots:
         auto port = std::make_shared<TMemoryPort>();
         port->setOpenFails(true);
         w->linkThread()->setPortFactory([port] { return port; });
+        QCOMPARE(choosePort("bClose"), sim.slavePath());
+        QCOMPARE(file("Q275.ini"), ini);
+        QCOMPARE(choosePort("bSet"), sim.slavePath());
+        QCOMPARE(file("Q275.ini"), QByteArray("ttyElsewhere"));
         // On a full disk the port file keeps what it had, and the technician is told.
-        const std::pair<const char *, QByteArray> steps[] = {
-            {"bClose", ini}, {"bSet", "ttyElsewhere"}, {"full", "ttyElsewhere"}};
-        for (const auto &step : steps) {
-            QString shown;
-            std::unique_ptr<FullDisk> full;
-            modal->answerWith([&](QWidget *d) {
-                auto *ports = d->findChild<QComboBox *>("boxPorts");
-                shown = ports->currentText();
-                ports->addItem("ttyElsewhere");
-                ports->setCurrentText("ttyElsewhere");
-                const bool disk = step.first == QByteArray("full");
-                full.reset(disk ? new FullDisk(4) : nullptr);
-                d->findChild<QPushButton *>(disk ? "bSet" : step.first)->click();
-            });
-            w->port();
-            full.reset();
-            if (step.first != QByteArray("full")) // then the current port is not listed
-                QCOMPARE(shown, sim.slavePath());
-            QCOMPARE(file("Q275.ini"), step.second);
-        }
-        QCOMPARE(asked().last(), QStringLiteral("Файл Q275.ini не удалось записать."));
+        withFullDisk(4, [this] { choosePort("bSet"); });
+        QCOMPARE(file("Q275.ini"), QByteArray("ttyElsewhere"));
+        QCOMPARE(modal->texts().last(), QStringLiteral("Файл Q275.ini не удалось записать."));
         QCOMPARE(portShown(), QStringLiteral("Порт: ttyElsewhere"));
         w->read(); // the thread opens the chosen port
         QTRY_COMPARE(port->events().value(0), QStringLiteral("open ttyElsewhere"));

@@ -68,16 +68,6 @@ QStringList LinkRecorder::lines() const
     return out;
 }
 
-bool LinkRecorder::waitFor(const QString &event, int ms) const
-{
-    return ::waitFor(
-        [&] {
-            const QStringList all = events();
-            return all.contains(event) || all.contains("mes " + event);
-        },
-        ms);
-}
-
 std::function<void(int)> LinkRecorder::pauses(std::function<void(int)> then)
 {
     return [this, then](int ms) {

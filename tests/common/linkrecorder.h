@@ -29,8 +29,6 @@ public:
     QStringList outcome() const;
     // The log texts only.
     QStringList lines() const;
-    // Handles events until the event has been recorded (the whole text, or "mes <text>").
-    bool waitFor(const QString &event, int ms = 15000) const;
 
     // A sleep function that records each pause and then calls then (if any).
     std::function<void(int)> pauses(std::function<void(int)> then = nullptr);

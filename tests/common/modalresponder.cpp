@@ -47,6 +47,14 @@ void ModalResponder::answerWith(const std::function<void(QWidget *)> &handler)
     plans.append(handler);
 }
 
+QStringList ModalResponder::texts() const
+{
+    QStringList out;
+    for (const Seen &s : seen)
+        out << s.text;
+    return out;
+}
+
 void ModalResponder::poll()
 {
     QWidget *w = QApplication::activeModalWidget();

@@ -35,6 +35,8 @@ public:
     void answerWith(const std::function<void(QWidget *)> &handler);
 
     QList<Seen> seen;
+    // The text of each modal widget seen, in order.
+    QStringList texts() const;
 
 private:
     void poll();

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QThread>
 
+#include <csignal>
+#include <sys/resource.h>
+
 QByteArray newRecord()
 {
     return hex("0F040073648F418000001673648F4180000000E3");
@@ -46,6 +49,17 @@ QStringList propsWanted(const QList<Prop> &props)
     return out;
 }
 
+void withFullDisk(qint64 bytes, const std::function<void()> &work)
+{
+    struct rlimit was;
+    const struct rlimit cut = {rlim_t(bytes), RLIM_INFINITY};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &cut);
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &was);
+}
+
 bool waitFor(const std::function<bool()> &pred, int ms)
 {
     QDeadlineTimer deadline(ms);
@@ -57,17 +71,4 @@ bool waitFor(const std::function<bool()> &pred, int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(2);
     }
-}
-
-QStringList withoutPortLines(const QStringList &lines)
-{
-    QStringList out;
-    for (const QString &l : lines) {
-        if (!l.startsWith(QLatin1String("Txd=>")) && !l.startsWith(QLatin1String("Rxd=>")) &&
-            !l.startsWith(QStringLiteral("Открыт порт ")) &&
-            !l.startsWith(QStringLiteral("Закрыт порт ")) &&
-            !l.startsWith(QStringLiteral("Ошибка порта ")))
-            out << l;
-    }
-    return out;
 }

@@ -44,10 +44,10 @@ struct Prop {
 QStringList propsOf(const QObject *root, const QList<Prop> &props);
 QStringList propsWanted(const QList<Prop> &props);
 
+// Runs work with every write beyond `bytes` bytes of a file failing, as on a full disk.
+void withFullDisk(qint64 bytes, const std::function<void()> &work);
+
 // Handles events until pred() holds; false when ms passed first.
 bool waitFor(const std::function<bool()> &pred, int ms = 15000);
-
-// The lines without the port's own lines and hex dumps (service modes).
-QStringList withoutPortLines(const QStringList &lines);
 
 #endif // TESTKIT_H

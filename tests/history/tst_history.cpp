@@ -15,6 +15,7 @@
 #include "modalresponder.h"
 #include "testkit.h"
 #include "testsandbox.h"
+#include "windowcase.h"
 
 // A board on the in-memory line, as its answers show it.
 struct Board {
@@ -24,15 +25,8 @@ struct Board {
 };
 using Post = void (*)(TThread &);
 // One task on the line; the posts of a row run one after the other.
-void postRead(TThread &t)
-{
-    t.postRead();
-}
-void postWrite(TThread &t)
-{
-    static const QByteArray written = otherRecord(0x42);
-    t.postSave(u8(written), 20);
-}
+const Post postRead = [](TThread &t) { t.postRead(); };
+const Post postWrite = [](TThread &t) { t.postSave(u8(otherRecord(0x42)), 20); };
 struct KeepCase {
     Board board{};
     QList<Post> posts{};
@@ -56,6 +50,7 @@ class TstHistory : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestSandbox> box;
+    std::unique_ptr<ModalResponder> modal;
 
     static QByteArray image(const QByteArray &cfg)
     {
@@ -103,14 +98,9 @@ class TstHistory : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setOrganizationName("Veltrona");
-        QCoreApplication::setApplicationName("Terminal Q-275");
-    }
     void init()
     {
-        box.reset(new TestSandbox);
+        startWindowCase(box, modal);
         qputenv("XDG_DATA_HOME", box->filePath("data").toLocal8Bit());
     }
 
@@ -122,26 +112,23 @@ private slots:
         const QString written = "Процесс загрузки конфигурации выполнен";
         const QByteArray read = image(otherRecord()), write = image(otherRecord(0x42));
         const auto add = [](const char *row, const KeepCase &c) { QTest::newRow(row) << c; };
+        const QByteArray corrupt = withChecksum(newRecord()).replace(19, 1, "\x01");
+        // clang-format off
         add("read", {.posts = {postRead}, .kept = {{"0042/read", read}}, .line = done});
-        add("read without identity", {.board = {.identity = false},
-                                      .posts = {postRead},
-                                      .kept = {{"unknown/read", read}},
-                                      .line = done});
-        add("read corrupt", {.board = {.record = withChecksum(newRecord()).replace(19, 1, "\x01")},
-                             .posts = {postRead},
-                             .line = done});
-        add("read failed",
-            {.board = {.record = {}},
-             .posts = {postRead},
-             .line = "Передача прервана: плата не ответила верно ни на одну из попыток"});
+        add("read without identity", {.board = {.identity = false}, .posts = {postRead},
+                                      .kept = {{"unknown/read", read}}, .line = done});
+        add("read corrupt", {.board = {.record = corrupt}, .posts = {postRead}, .line = done});
+        add("read failed", {
+            .board = {.record = {}}, .posts = {postRead},
+            .line = "Передача прервана: плата не ответила верно ни на одну из попыток"});
         add("write after a read", {.posts = {postRead, postWrite},
                                    .kept = {{"0042/read", read}, {"0042/write", write}},
                                    .line = written});
-        add("write without a read",
-            {.posts = {postWrite}, .kept = {{"unknown/write", write}}, .line = written});
-        add("write refused", {.board = {.writeStatus = "2"},
-                              .posts = {postWrite},
+        add("write without a read", {.posts = {postWrite}, .kept = {{"unknown/write", write}},
+                                     .line = written});
+        add("write refused", {.board = {.writeStatus = "2"}, .posts = {postWrite},
                               .line = "Ошибка, выполнения команды адаптером Q-275"});
+        // clang-format on
     }
     void keeping()
     {
@@ -201,10 +188,6 @@ private slots:
                             "2026-03-05_14-30-00-read-4.obd r", "2026-03-05_14-30-00-write-3.obd w",
                             "2026-03-05_14-30-00-read-2.obd r", "2026-03-05_14-30-00-read.obd r",
                             "2026-03-05_14-29-00-write.obd w", "2021-02-30_25-61-61-read.obd r"}));
-        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 1)), u8(hex("0700") + QByteArray(20, 0))),
-                 QString("0007"));
-        QCOMPARE(BoardHistory::serialOf(u8(QByteArray(18, 0)), u8(hex("0700") + QByteArray(20, 0))),
-                 QString("unknown"));
     }
 
     // Copies kept at once (the terminal and q275-cli in the same second) all stay.
@@ -244,28 +227,33 @@ private slots:
     {
         return BoardHistory::root() + "/0042/2026-03-05_14-30-00-read.obd";
     }
-    static void entryCases()
+    // The window with an entry and, older, a name that holds an impossible time: it lists the
+    // boards and each entry by its time and kind, or by its name, the newest chosen. The entry
+    // "Сравнить" compares with the current configuration (what differs, or why it cannot be
+    // compared), then "Открыть" and the main window asked for the entry directly: the entry
+    // becomes the current configuration (not the file "Сохранить" writes, not a recent file),
+    // or, damaged or unreadable, is refused before the current configuration is closed.
+    void entry_data()
     {
         QTest::addColumn<EntryCase>("c");
         const QString newDevice = "Закрыть текущее устройство";
         const QString wrongSize = "Файл PATH не соответсвует типу устройства.";
+        // clang-format off
         QTest::newRow("entry") << EntryCase{
-            .file = image(otherRecord()),
-            .said = "Отличия записи от текущей конфигурации:",
+            .file = image(otherRecord()), .said = "Отличия записи от текущей конфигурации:",
             .diff = {"Вход приемника · Аттенюатор: -12.0 дБ → -6.0 дБ",
                      "Вход микрофона · Макс. усиление АРУ: 17.0 дБ → 25.0 дБ",
                      "Запись · Контрольная сумма: 0xE1 → 0xE3", "Запись · Байт 1: 0x25 → 0x04",
                      "Запись · Байт 12: 0x45 → 0x64"},
-            .current = otherRecord(),
-            .boxes = {newDevice, newDevice}};
-        QTest::newRow("damaged entry")
-            << EntryCase{.file = image(otherRecord().replace(3, 1, "\x01")),
-                         .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
-                         .current = newRecord()};
-        QTest::newRow("short entry") << EntryCase{.file = image(otherRecord()).left(821),
-                                                  .said = wrongSize,
-                                                  .current = newRecord(),
-                                                  .boxes = {wrongSize}};
+            .current = otherRecord(), .boxes = {newDevice, newDevice}};
+        QTest::newRow("damaged entry") << EntryCase{
+            .file = image(otherRecord().replace(3, 1, "\x01")),
+            .said = "Запись повреждена: контрольная сумма конфигурации в ней неверна.",
+            .current = newRecord()};
+        QTest::newRow("short entry") << EntryCase{
+            .file = image(otherRecord()).left(821), .said = wrongSize, .current = newRecord(),
+            .boxes = {wrongSize}};
+        // clang-format on
     }
     void putEntry(const QByteArray &bytes)
     {
@@ -274,13 +262,14 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
 
-    // The window lists the boards, and each entry by its time and kind, or by its name when
-    // that holds an impossible time.
-    void windowLists()
+    void entry()
     {
-        putEntry(image(otherRecord()));
-        QVERIFY(
-            QFile::copy(entryFile(), BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd"));
+        QFETCH(EntryCase, c);
+        putEntry(c.file);
+        QVERIFY(QFile(BoardHistory::root() + "/0042/2021-02-30_25-61-61-read.obd")
+                    .open(QIODevice::WriteOnly));
+        modal->answerButton("&Да");
+        modal->answerButton("&Да");
         Q275 w;
         QWidget *h = openHistory(w);
         QCOMPARE(h->findChild<QListWidget *>("listBoards")->currentItem()->text(), QString("0042"));
@@ -291,16 +280,6 @@ private slots:
         QCOMPARE(shown,
                  (QStringList{"05.03.2026 14:30:00  чтение", "2021-02-30_25-61-61-read.obd"}));
         QCOMPARE(entries->currentIndex().row(), 0);
-    }
-
-    // "Сравнить": what differs, or why the entry cannot be compared.
-    void compareEntry_data() { entryCases(); }
-    void compareEntry()
-    {
-        QFETCH(EntryCase, c);
-        putEntry(c.file);
-        Q275 w;
-        QWidget *h = openHistory(w);
         h->findChild<QPushButton *>("bCompare")->click();
         QCOMPARE(h->findChild<QLabel *>("labDiff")->text(), c.said.replace("PATH", entryFile()));
         auto *table = h->findChild<QTableWidget *>("tableDiff");
@@ -310,27 +289,10 @@ private slots:
                         table->item(r, 2)->text() + " → " + table->item(r, 3)->text();
         QCOMPARE(rows, c.diff);
         QCOMPARE(table->isVisible(), !c.diff.isEmpty());
-    }
-
-    // "Открыть", then the main window asked for the entry directly: the entry becomes the
-    // current configuration (not the file "Сохранить" writes, not a recent file), or, damaged
-    // or unreadable, is refused before the current configuration is closed.
-    void openEntry_data() { entryCases(); }
-    void openEntry()
-    {
-        QFETCH(EntryCase, c);
-        putEntry(c.file);
-        ModalResponder modal;
-        modal.answerButton("&Да");
-        modal.answerButton("&Да");
-        Q275 w;
-        openHistory(w)->findChild<QPushButton *>("bOpen")->click();
+        h->findChild<QPushButton *>("bOpen")->click();
         w.openEntry(entryFile());
         QCOMPARE(w.currentConfig() ? bytes(w.currentConfig(), 20) : "none", c.current);
-        QStringList boxes;
-        for (const ModalResponder::Seen &seen : modal.seen)
-            boxes << seen.text;
-        QCOMPARE(boxes, c.boxes.replaceInStrings("PATH", entryFile()));
+        QCOMPARE(modal->texts(), c.boxes.replaceInStrings("PATH", entryFile()));
         QCOMPARE(w.currentFileName(), QString());
         QVERIFY(QSettings().value("recentFileList").toStringList().isEmpty());
     }

@@ -124,64 +124,47 @@ private slots:
     void info_data()
     {
         QTest::addColumn<InfoCase>("c");
+        const auto add = [](const char *row, const InfoCase &c) { QTest::newRow(row) << c; };
         const auto date = [](int y, int m, int d) { return QVariant(QDate(y, m, d)); };
-        QTest::newRow("mode 1") << InfoCase{.idents = {ans(0x79, identity)},
-                                            .boardData = hex("0700DC070305"),
-                                            .mode = 1,
-                                            .shown = {{"sSoft", "text", "2.15"},
-                                                      {"sNum", "text", "0007"},
-                                                      {"sDate", "text", "05.03.2012"},
-                                                      {"sChipID", "text", "0x080"},
-                                                      {"sChipRev", "text", "0x1234"},
-                                                      {"sEsn", "text", "0x123456789ABCDEFFF0010"},
-                                                      {"spinNum", "visible", false},
-                                                      {"eData", "visible", false},
-                                                      {"bSave", "visible", false}}};
-        QTest::newRow("mode 3, edits shown at once")
-            << InfoCase{.idents = {ans(0x79, identity)},
-                        .boardData = hex("0700DC070305"),
-                        .mode = 3,
-                        .edits = {{"spinNum", "value", 42}, {"eData", "date", date(2013, 11, 9)}},
-                        .shown = {{"sNum", "text", "0042"},
-                                  {"sDate", "text", "09.11.2013"},
-                                  {"bSave", "visible", true}},
-                        .frames = {boardWrite("2A00DD070B09")}};
-        QTest::newRow("number above the spin box kept")
-            << InfoCase{.idents = {ans(0x79, identity)},
-                        .boardData = hex("E110DC070305"),
-                        .mode = 3,
-                        .edits = {{"eData", "date", date(2020, 2, 29)}},
-                        .shown = {{"spinNum", "value", 1000}, {"sNum", "text", "4321"}},
-                        .frames = {boardWrite("E110E407021D")}};
-        QTest::newRow("date that is no date kept")
-            << InfoCase{.idents = {ans(0x79, identity)},
-                        .boardData = hex("0700DC070D28"),
-                        .mode = 10,
-                        .edits = {{"spinNum", "value", 8}},
-                        .shown = {{"sDate", "text", "40.13.2012"}},
-                        .frames = {boardWrite("0800DC070D28")}};
+        const QByteArrayList known = {ans(0x79, identity)};
+        // clang-format off
+        add("mode 1", {.idents = known, .boardData = hex("0700DC070305"), .mode = 1,
+            .shown = {{"sSoft", "text", "2.15"},          {"sNum", "text", "0007"},
+                      {"sDate", "text", "05.03.2012"},    {"sChipID", "text", "0x080"},
+                      {"sChipRev", "text", "0x1234"},     {"spinNum", "visible", false},
+                      {"eData", "visible", false},        {"bSave", "visible", false},
+                      {"sEsn", "text", "0x123456789ABCDEFFF0010"}}});
+        add("mode 3, edits shown at once", {
+            .idents = known, .boardData = hex("0700DC070305"), .mode = 3,
+            .edits = {{"spinNum", "value", 42},           {"eData", "date", date(2013, 11, 9)}},
+            .shown = {{"sNum", "text", "0042"},           {"sDate", "text", "09.11.2013"},
+                      {"bSave", "visible", true}},
+            .frames = {boardWrite("2A00DD070B09")}});
+        add("number above the spin box kept", {
+            .idents = known, .boardData = hex("E110DC070305"), .mode = 3,
+            .edits = {{"eData", "date", date(2020, 2, 29)}},
+            .shown = {{"spinNum", "value", 1000},         {"sNum", "text", "4321"}},
+            .frames = {boardWrite("E110E407021D")}});
+        add("date that is no date kept", {
+            .idents = known, .boardData = hex("0700DC070D28"), .mode = 10,
+            .edits = {{"spinNum", "value", 8}},
+            .shown = {{"sDate", "text", "40.13.2012"}},
+            .frames = {boardWrite("0800DC070D28")}});
         // A board without identity, and board data the thread still holds from another
         // board: never written back.
-        QTest::newRow("version 0")
-            << InfoCase{.idents = {ans(0x79, "0009008012340123456789ABCDEF0FF00010")},
-                        .boardData = hex("0700DC070305"),
-                        .mode = 10,
-                        .shown = {{"sSoft", "text", "0.9"},
-                                  {"sNum", "text", notSupported},
-                                  {"sDate", "text", notSupported},
-                                  {"sChipID", "text", notSupported},
-                                  {"sChipRev", "text", notSupported},
-                                  {"sEsn", "text", notSupported}},
-                        .frames = {TMemoryPort::requestFrame(0x81, QByteArray(22, 0))}};
-        QTest::newRow("refused after another board")
-            << InfoCase{.idents = {ans(0x79, identity), refusal},
-                        .boardData = hex("0700DC070305"),
-                        .mode = 10,
-                        .edits = {{"spinNum", "value", 5}, {"eData", "date", date(2015, 6, 1)}},
-                        .shown = {{"sSoft", "text", "0.0"},
-                                  {"sNum", "text", "0005"},
-                                  {"sEsn", "text", notSupported}},
-                        .frames = {req(0x81, "0500DF07060100000000000000000000000000000000")}};
+        add("version 0", {.idents = {ans(0x79, "0009008012340123456789ABCDEF0FF00010")},
+            .boardData = hex("0700DC070305"), .mode = 10,
+            .shown = {{"sSoft", "text", "0.9"},           {"sNum", "text", notSupported},
+                      {"sDate", "text", notSupported},    {"sChipID", "text", notSupported},
+                      {"sChipRev", "text", notSupported}, {"sEsn", "text", notSupported}},
+            .frames = {TMemoryPort::requestFrame(0x81, QByteArray(22, 0))}});
+        add("refused after another board", {
+            .idents = {ans(0x79, identity), refusal}, .boardData = hex("0700DC070305"), .mode = 10,
+            .edits = {{"spinNum", "value", 5},            {"eData", "date", date(2015, 6, 1)}},
+            .shown = {{"sSoft", "text", "0.0"},           {"sNum", "text", "0005"},
+                      {"sEsn", "text", notSupported}},
+            .frames = {req(0x81, "0500DF07060100000000000000000000000000000000")}});
+        // clang-format on
     }
     void info()
     {
@@ -211,32 +194,30 @@ private slots:
     void trace_data()
     {
         QTest::addColumn<TraceCase>("c");
+        const auto add = [](const char *row, const TraceCase &c) { QTest::newRow(row) << c; };
         const QList<TraceStep> all = {click("chkRad"), click("chkI2C"), click("chkRxP"),
                                       click("chkTxP")};
-        QTest::newRow("every channel, newest on top, stop") << TraceCase{
+        const QByteArray poll = req(0x78), off = req(0x77, "00");
+        // clang-format off
+        add("every channel, newest on top, stop", {
             .polls = {ans(0x78, "0001"), ans(0x78, "0102"), ans(0x78, "020F10"), ans(0x78, "03FF")},
             .steps = all + QList<TraceStep>{click("bRun"), idle(), stop()},
             .lines = {"-> PROIS TxD=>0xFF; ", "-> PROIS RxD=>0x0F; 0x10; ", "-> I2C TxD=>0x02; ",
                       "-> RAD->Q275=>0x01; "},
-            .frames = {req(0x77, "0F"), req(0x78), req(0x78), req(0x78), req(0x78), req(0x78),
-                       req(0x77, "00")},
-            .run = "Cтарт"};
-        QTest::newRow("record without data, channel error")
-            << TraceCase{.polls = {ans(0x78, "01"), ans(0x78, "071122"), ans(0x78, "0244")},
-                         .steps = {click("chkRxP"), click("bRun"), idle()},
-                         .lines = {"-> PROIS RxD=>0x44; ", "-> ошибка канала=7 ; n=2"},
-                         .frames = {req(0x77, "04"), req(0x78), req(0x78), req(0x78), req(0x78)},
-                         .run = "Cтоп"};
-        QTest::newRow("link error")
-            << TraceCase{.polls = {refusal},
-                         .steps = {click("chkTxP"), click("bRun")},
-                         .frames = {req(0x77, "08"), req(0x78), req(0x77, "00")},
-                         .run = "Cтарт"};
-        QTest::newRow("late record")
-            << TraceCase{.polls = {},
-                         .steps = {click("chkI2C"), click("bRun"), idle(), stop(), late()},
-                         .frames = {req(0x77, "02"), req(0x78), req(0x77, "00")},
-                         .run = "Cтарт"};
+            .frames = {req(0x77, "0F"), poll, poll, poll, poll, poll, off},
+            .run = "Cтарт"});
+        add("record without data, channel error", {
+            .polls = {ans(0x78, "01"), ans(0x78, "071122"), ans(0x78, "0244")},
+            .steps = {click("chkRxP"), click("bRun"), idle()},
+            .lines = {"-> PROIS RxD=>0x44; ", "-> ошибка канала=7 ; n=2"},
+            .frames = {req(0x77, "04"), poll, poll, poll, poll},
+            .run = "Cтоп"});
+        add("link error", {.polls = {refusal}, .steps = {click("chkTxP"), click("bRun")},
+            .frames = {req(0x77, "08"), poll, off}, .run = "Cтарт"});
+        add("late record", {
+            .polls = {}, .steps = {click("chkI2C"), click("bRun"), idle(), stop(), late()},
+            .frames = {req(0x77, "02"), poll, off}, .run = "Cтарт"});
+        // clang-format on
     }
     // The lines of the monitor's log, once what came in has had the time to be shown.
     static QStringList shown(Trace *w)

@@ -1,5 +1,5 @@
 // The board simulator spoken to raw over its pseudo-terminal, with frames built here and no
-// link code; then the terminal's link against it on the real line.
+// link code; the terminal's link against it, fault by fault, is tst_faults.
 #include <QtTest>
 
 #include <QSerialPort>
@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 
 #include "link/tmemoryport.h"
-#include "link/tthread.h"
-#include "linkrecorder.h"
 #include "simharness.h"
 #include "testkit.h"
 
@@ -18,7 +16,6 @@ namespace
 const QByteArray kIdent = hex("0103008000033A001F000D51333032383934");
 const QByteArray kInfo = hex("1301DB07030F513237352D53494D000000000000A55A");
 const QByteArray kOther = otherRecord();
-const QString kReadDone = QStringLiteral("Процесс чтения конфигурации выполнен");
 
 // One row of raw exchanges.
 struct Ex {
@@ -79,8 +76,6 @@ class TstSim : public QObject
     QByteArray bad(QByteArray f, int i, int x = 1) { return seal(flip(f, i, x).chopped(1)); }
     QByteArray seal(QByteArray f) { return f + char(255 - std::accumulate(f.begin(), f.end(), 0)); }
     QByteArray poll(const char *data) { return full(0x78, {}, hex(data)); }
-    // The bytes as the link's hex dumps show them: "0xFF; 0x2F; ".
-    QString dump(QByteArray b) { return "0x" + b.toHex(';').toUpper().replace(";", "; 0x") + "; "; }
     void row(const QByteArray &name, const Ex &x) { QTest::newRow(name.constData()) << x; }
     void refuse(QByteArray f, QByteArray reply)
     {
@@ -150,56 +145,51 @@ private slots:
         const QByteArray a79 = ans(0x79, kIdent), f79 = full(0x79, {}, kIdent), e = r79 + '\x50';
         const QByteArray info = hex("2A00DC07050C000102030405060708090A0B0C0D0E0F");
         const QByteArray test = otherRecord(0x33), codec = hex("02167801FE"), on = hex("05");
-        const QByteArray f76 = full(0x76, {}, newRecord());
+        const QByteArray f76 = full(0x76, {}, newRecord()), longest(62, 0x5A);
+        const QString nak = "nak,count=2", noAnswer = "no-answer cmd=0x76 count=2";
+        const QString error = "error=FF,always";
+        QByteArray regs(256, 0);
+        regs[0x16] = 0x78, regs[0x01] = char(0xFE);
+        // clang-format off
         row("a new board", {.sends = {r76, r79, r80, r78},
                             .replies = {f76, f79, full(0x80, {}, kInfo), poll("")}});
-        row("a frame in two writes",
-            {.sends = {r79.left(8), r79.mid(8)}, .replies = {r79.left(8), f79.mid(8)}});
+        row("a frame in two writes", {.sends = {r79.left(8), r79.mid(8)},
+                                      .replies = {r79.left(8), f79.mid(8)}});
         // Junk comes back and is logged, and the frame after it is found, even after a lone FF;
         // a frame too short for a packet gets no answer; an unfinished one is given up.
         row("junk", {.sends = {hex("1234FF") + r79}, .replies = {hex("1234FF") + f79}});
-        row("too short for a packet",
-            {.sends = {hex("FF2F0001D0")}, .replies = {hex("FF2F0001D050")}});
+        row("too short for a packet", {.sends = {hex("FF2F0001D0")},
+                                       .replies = {hex("FF2F0001D050")}});
         row("unfinished frame", {.sends = {r79.left(5), r79}, .replies = {r79.left(5), f79}});
-        QByteArray regs(256, 0);
-        regs[0x16] = 0x78, regs[0x01] = char(0xFE);
-        row("written records read back",
-            {.sends = {req(0x75, kOther), req(0x76), req(0x81, info), req(0x80), req(0x74, test),
-                       req(0x82, codec), req(0x83, hex("0A")), req(0x84, hex("05"))},
-             .replies = {full(0x75, kOther, "0"), full(0x76, {}, kOther), full(0x81, info, "0"),
-                         full(0x80, {}, info), full(0x74, test, "0"), full(0x82, codec, "0"),
-                         full(0x83, hex("0A"), "0"), full(0x84, hex("05"), "0")},
-             .records = {{"config", kOther},
-                         {"info", info},
-                         {"test", test},
-                         {"codec", regs},
-                         {"rxctl", hex("0A")},
-                         {"micctl", hex("05")}}});
+        row("written records read back", {
+            .sends = {req(0x75, kOther), req(0x76), req(0x81, info), req(0x80), req(0x74, test),
+                      req(0x82, codec), req(0x83, hex("0A")), req(0x84, hex("05"))},
+            .replies = {full(0x75, kOther, "0"), full(0x76, {}, kOther), full(0x81, info, "0"),
+                        full(0x80, {}, info), full(0x74, test, "0"), full(0x82, codec, "0"),
+                        full(0x83, hex("0A"), "0"), full(0x84, hex("05"), "0")},
+            .records = {{"config", kOther}, {"info", info}, {"test", test}, {"codec", regs},
+                        {"rxctl", hex("0A")}, {"micctl", hex("05")}}});
         // Trace streams 0 and 2 take turns, with their counters; switching off empties the
         // queue; records queued on the control line (hex, "0x" allowed) come out as given, up to
         // 62 bytes.
-        row("trace 05",
-            {.args = {"--trace-rate", "100"},
-             .sends = {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
-             .replies = {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
-                         poll("0203202122"), full(0x77, hex("00"), "0"), poll("")}});
-        row("trace 05, a record a second: the first at once",
-            {.args = {"--trace-rate", "1"},
-             .sends = {req(0x77, on), r78, r78},
-             .replies = {full(0x77, on, "0"), poll("0000"), poll("")},
-             .records = {{"trace", on}}});
-        const QByteArray longest(62, 0x5A);
-        row("queued trace records",
-            {.ctl = {"trace 07 01 02", "trace 0x03", "trace " + longest.toHex()},
-             .refused = {"trace 5A" + longest.toHex()},
-             .sends = {r78, r78, r78, r78},
-             .replies = {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}});
-        row("control lines",
-            {.ctl = {"latency 60000", "latency 0", "identity off", "identity on",
-                     "config " + kOther.toHex()},
-             .refused = {"fault bogus", "fault status", "fault nak cmd=zz", "trace", "latency -4",
-                         "latency 60001", "identity maybe", "config 00", "info 00", "jump"},
-             .records = {{"config", kOther}}});
+        row("trace 05", {
+            .args = {"--trace-rate", "100"},
+            .sends = {req(0x77, on), r78, r78, r78, r78, req(0x77, hex("00")), r78},
+            .replies = {full(0x77, on, "0"), poll("0000"), poll("020120"), poll("00020001"),
+                        poll("0203202122"), full(0x77, hex("00"), "0"), poll("")}});
+        row("trace 05, a record a second: the first at once", {
+            .args = {"--trace-rate", "1"}, .sends = {req(0x77, on), r78, r78},
+            .replies = {full(0x77, on, "0"), poll("0000"), poll("")}, .records = {{"trace", on}}});
+        row("queued trace records", {
+            .ctl = {"trace 07 01 02", "trace 0x03", "trace " + longest.toHex()},
+            .refused = {"trace 5A" + longest.toHex()}, .sends = {r78, r78, r78, r78},
+            .replies = {poll("070102"), poll("03"), full(0x78, {}, longest), poll("")}});
+        row("control lines", {
+            .ctl = {"latency 60000", "latency 0", "identity off", "identity on",
+                    "config " + kOther.toHex()},
+            .refused = {"fault bogus", "fault status", "fault nak cmd=zz", "trace", "latency -4",
+                        "latency 60001", "identity maybe", "config 00", "info 00", "jump"},
+            .records = {{"config", kOther}}});
         // Refused requests: unknown commands, wrong data, packet checksum, packet length.
         QByteArray badSum = kOther;
         badSum[19] = char(badSum[19] + 1);
@@ -212,35 +202,32 @@ private slots:
             refuse(f, '\x50' + ans(f[6], "2"));
         refuse(bad(req(0x75, kOther), 27), '\x50' + ans(0x75, "1"));
         refuse(bad(r79, 7), no({}, "02")), refuse(bad(r79, 5), no({}, "03"));
-        row("--no-identity",
-            {.args = {"--no-identity"}, .sends = {r79}, .replies = {no(r79, "01")}});
+        row("--no-identity", {.args = {"--no-identity"}, .sends = {r79},
+                              .replies = {no(r79, "01")}});
         // Faults act on the frames they are meant for, and none is left after "clear".
-        const QString nak = "nak,count=2", noAnswer = "no-answer cmd=0x76 count=2";
-        const QString error = "error=FF,always";
-        row("nak count=2", {.ctl = {"fault " + nak},
-                            .sends = {r79, r76, r76},
-                            .replies = {r79 + '\x60', r76 + '\x60', f76},
-                            .hits = {"fault 79 " + nak, "fault 76 " + nak}});
-        row("no-answer cmd=76", {.ctl = {"fault " + noAnswer},
-                                 .sends = {r79, r76, r79, r76, r76},
-                                 .replies = {f79, r76 + '\x50', f79, r76 + '\x50', f76},
-                                 .hits = {"fault 76 " + noAnswer, "fault 76 " + noAnswer}});
-        row("error=FF always",
-            {.ctl = {"fault " + error},
-             .sends = {r79, r80, r76},
-             .replies = {no(r79, "FF"), no(r80, "FF"), no(r76, "FF")},
-             .hits = {"fault 79 " + error, "fault 80 " + error, "fault 76 " + error}});
-        row("on the command line",
-            {.args = {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
-                      "stray,count=100000,cmd=83"},
-             .sends = {r79, r79, r80, r80},
-             .replies = {r79, r79, no(r80, "07"), full(0x80, {}, kInfo)},
-             .hits = {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2",
-                      "fault 80 error=07,cmd=80"}});
+        row("nak count=2", {
+            .ctl = {"fault " + nak}, .sends = {r79, r76, r76},
+            .replies = {r79 + '\x60', r76 + '\x60', f76},
+            .hits = {"fault 79 " + nak, "fault 76 " + nak}});
+        row("no-answer cmd=76", {
+            .ctl = {"fault " + noAnswer}, .sends = {r79, r76, r79, r76, r76},
+            .replies = {f79, r76 + '\x50', f79, r76 + '\x50', f76},
+            .hits = {"fault 76 " + noAnswer, "fault 76 " + noAnswer}});
+        row("error=FF always", {
+            .ctl = {"fault " + error}, .sends = {r79, r80, r76},
+            .replies = {no(r79, "FF"), no(r80, "FF"), no(r76, "FF")},
+            .hits = {"fault 79 " + error, "fault 80 " + error, "fault 76 " + error}});
+        row("on the command line", {
+            .args = {"--fault", "no-ack,count=2", "--fault", "error=07,cmd=80", "--fault",
+                     "stray,count=100000,cmd=83"},
+            .sends = {r79, r79, r80, r80},
+            .replies = {r79, r79, no(r80, "07"), full(0x80, {}, kInfo)},
+            .hits = {"fault 79 no-ack,count=2", "fault 79 no-ack,count=2",
+                     "fault 80 error=07,cmd=80"}});
         row("clear", {.args = {"--fault", "stray=01,always"},
                       .ctl = {"fault bad-frame-sum,cmd=79", "clear"},
-                      .sends = {r79},
-                      .replies = {f79}});
+                      .sends = {r79}, .replies = {f79}});
+        // clang-format on
         fault("bad-echo", flip(r79, 8)), fault("bad-echo=0", flip(r79, 0));
         fault("long-len", e + hex("FF8F0081") + a79);
         fault("bad-frame-sum", e + flip(a79, 26, 1)), fault("corrupt=0", e + flip(a79, 0));
@@ -337,73 +324,6 @@ private slots:
         QElapsedTimer t;
         t.start();
         QVERIFY(!sim.control("clear") && t.elapsed() < 1000);
-    }
-
-    // The terminal's link against the simulator, its pauses recorded and not slept. First a
-    // read in service mode on the paced line: the dumps are the frames on the line, and the
-    // read takes the line time of its 117 bytes (three 9-byte echoes, three acknowledgements,
-    // answers of 27, 31 and 29 bytes): 121.9 ms at 9600 baud; one opening for three commands.
-    // Then the checksums of both sides: one inverted byte of the answer is caught by the frame
-    // checksum, or with that put right by the packet checks; one inverted byte of the request
-    // is caught by the board (the length and command bytes with an error answer). Nothing
-    // damaged is ever kept.
-    void linkOnTheLine()
-    {
-        SimHarness sim;
-        TThread thread;
-        LinkRecorder rec(&thread, Qt::DirectConnection);
-        thread.setSleepFunction(rec.pauses());
-        thread.setPort(sim.portName());
-        thread.setMode(2);
-        QVERIFY2(sim.start({}, true), qPrintable(sim.error()));
-        QElapsedTimer t;
-        t.start();
-        thread.postRead();
-        QVERIFY(thread.wait(10000));
-        QCOMPARE_GE(t.elapsed(), 118);
-        QCOMPARE_LT(t.elapsed(), 1500);
-        QStringList frames;
-        for (const QByteArray &f : sim.received())
-            frames << "Txd=>" + dump(f);
-        const QByteArray sent = sim.sent({}).join();
-        const QStringList lines = rec.lines();
-        QCOMPARE(lines.filter(QRegularExpression("^Txd=>")), frames);
-        QCOMPARE(lines.filter(QRegularExpression("^Rxd=>")).join("").remove("Rxd=>"), dump(sent));
-        QCOMPARE(sent.size(), 117);
-        const QString port = sim.portName();
-        QCOMPARE(rec.outcome().filter(QRegularExpression("^(?!mes [TR]xd=>)")),
-                 (QStringList{"mes Открыт порт " + port, "mes Закрыт порт " + port,
-                              "readCfg " + newRecord().toHex(), "mes " + kReadDone}));
-
-        thread.setMode(1);
-        QVERIFY2(sim.start(), qPrintable(sim.error()));
-        const QStringList read = {"sleep 1000", "mes Повтор передачи - попытка=1",
-                                  "readCfg " + newRecord().toHex(), "mes " + kReadDone};
-        for (int i = 4; i < 27 + 22; ++i) {
-            const int k = i < 27 ? i : i - 27;
-            QVERIFY(sim.fault(
-                QString("%1=%2,cmd=79").arg(i < 27 ? "corrupt" : "corrupt-packet").arg(k)));
-            rec.clear();
-            thread.postRead();
-            QVERIFY(thread.wait(10000));
-            const QString first = i < 27 ? "mes Ошибка приема данных от радиостанции: 11"
-                                         : "mes Ошибка приема данных от опциональной платы: " +
-                                               QString::number(k == 0   ? 12
-                                                               : k == 1 ? 10
-                                                                        : 11);
-            QCOMPARE(rec.outcome(), QStringList(first) + read);
-        }
-        const QString status1 = "mes Ошибка, контрольной суммы в пакете принятом адаптером Q-275";
-        const QString code = QString("mes Ошибка, код ответа опциональной платы: 0x%1");
-        for (int i = 1; i < 24; ++i) {
-            QVERIFY(sim.fault(QString("garble=%1,cmd=75").arg(i)));
-            rec.clear();
-            thread.postSave(u8(kOther), 20);
-            QVERIFY(thread.wait(10000));
-            QCOMPARE(rec.outcome(), (i > 2 ? QStringList{"saveErr", status1}
-                                           : QStringList{code.arg(i == 1 ? 3 : 2), "saveErr"}));
-            QCOMPARE(sim.record("config"), newRecord());
-        }
     }
 };
 

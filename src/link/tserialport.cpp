@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -282,4 +283,42 @@ QStringList TSerialPort::openablePorts(const QString &current, int limit)
             names << name;
     }
     return names;
+}
+
+namespace
+{
+// The link under /dev/serial/by-id that leads to the device, if the system made one.
+QString byIdName(const QString &device)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    if (target.isEmpty())
+        return QString();
+    const QFileInfoList links =
+        QDir(QStringLiteral("/dev/serial/by-id"))
+            .entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &link : links) {
+        if (link.canonicalFilePath() == target)
+            return link.filePath();
+    }
+    return QString();
+}
+} // namespace
+
+TSerialPort::Details TSerialPort::details(const QString &name)
+{
+    Details d;
+    d.name = name;
+    const QString path = devicePath(normalizedName(name));
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        if (info.portName() == name || info.systemLocation() == path) {
+            d.description = info.description();
+            d.manufacturer = info.manufacturer();
+            d.serialNumber = info.serialNumber();
+            d.byId = byIdName(info.systemLocation());
+            return d;
+        }
+    }
+    d.byId = byIdName(path);
+    return d;
 }

@@ -40,6 +40,13 @@ public:
     // one included when it can.
     static QStringList openablePorts(const QString &current, int limit = MaxListed);
 
+    // What the system knows of a port, so that two adapters can be told apart: empty where
+    // it knows nothing. byId is the stable name under /dev/serial/by-id (Linux).
+    struct Details {
+        QString name, description, manufacturer, serialNumber, byId;
+    };
+    static Details details(const QString &name);
+
     bool open(const QString &name) override;
     OpenError openError(QString *text) const override;
     bool setTimeouts(quint32 readMs, quint32 writeMs) override;

@@ -421,6 +421,8 @@ int TThread::sendConfig(bool test, const quint8 *data, int len)
     if (test) {
         emit testStp();
         emit mes(tr("Загрузка тестовой конфигурации выполнена"));
+    } else if (verifyWrites) {
+        return saveVerified(data, len);
     } else {
         emit saveStp();
         emit mes(tr("Процесс загрузки конфигурации выполнен"));
@@ -527,9 +529,23 @@ int TThread::verifyConfig(const quint8 *expected, int len)
         emit mes(tr("Конфигурация в плате отличается: байт %1, ожидался %2, прочитан %3")
                      .arg(at)
                      .arg(HexText::byte(expected[at]), HexText::byte(got[at])));
-        return TaskRefused;
+        return TaskDiffers;
     }
     emit mes(tr("Конфигурация в плате совпадает с ожидаемой"));
+    return TaskDone;
+}
+
+// A configuration the board accepted to store, read back before the write counts as done.
+int TThread::saveVerified(const quint8 *data, int len)
+{
+    emit mes(tr("Процесс загрузки конфигурации выполнен"));
+    keepCopy(data, BoardHistory::Write);
+    const int result = verifyConfig(data, len);
+    if (result != TaskDone) {
+        emit saveErr();
+        return result;
+    }
+    emit saveStp();
     return TaskDone;
 }
 

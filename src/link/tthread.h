@@ -35,7 +35,7 @@ public:
         TaskCodec = 7,
         TaskRxCtl = 8,
         TaskMicCtl = 9,
-        TaskIdent = 10, // the identity and board data alone, as a read gets them
+        TaskIdent = 10,    // the identity and board data alone, as a read gets them
         TaskVerifyCfg = 11 // the configuration read back (0x76) and compared with the task's
     };
 
@@ -43,7 +43,8 @@ public:
     enum TaskResult {
         TaskDone = 0,       // carried out (a board without identity included)
         TaskLineFailed = 1, // the line failed: no echo, no answer, time-outs, a lost port
-        TaskRefused = 2     // the board refused: an error answer or a status other than "0"
+        TaskRefused = 2,    // the board refused: an error answer or a status other than "0"
+        TaskDiffers = 3     // the board holds another configuration than the one compared with
     };
 
     // Makes the device the worker talks through. It is called on the worker
@@ -89,9 +90,13 @@ public:
     quint32 postTest(const quint8 *data, quint32 len);
     quint32 postSave(const quint8 *data, quint32 len);
     // Reads the board's configuration (0x76 alone) and compares it byte for byte with the 20
-    // bytes given: a difference is refused (TaskRefused), with a log line naming the first
+    // bytes given: a difference ends the task as TaskDiffers, with a log line naming the first
     // differing byte.
     quint32 postVerify(const quint8 *data, quint32 len);
+    // With it on, a configuration the board accepted to store (postSave) is read back and
+    // compared as postVerify does before saveStp; a difference, or a failed read, is saveErr.
+    // Off by default.
+    void setVerifyWrites(bool on) { verifyWrites = on; }
     quint32 postTrace(int mask);
     // The next poll of a running trace, asked for once per trace record: a poll is queued
     // only for the newest record since tracing was last switched, and never beside
@@ -158,6 +163,7 @@ private:
     int readConfig();
     int readIdentity();
     int verifyConfig(const quint8 *expected, int len);
+    int saveVerified(const quint8 *data, int len);
     void noIdentity();
     // Keeps a copy of a configuration read from or accepted by the board in its history.
     void keepCopy(const quint8 *cfg, int kind);
@@ -178,6 +184,7 @@ private:
     QList<Task> queue;
     quint32 lastId = 0;
     bool stopFlag = false;
+    std::atomic<bool> verifyWrites{false};
     std::atomic<bool> stopping{false}; // stopFlag, for the link's checks without the mutex
     bool workerActive = false; // a worker has been started and has not yet found the queue empty
     QString portName;

@@ -23,83 +23,6 @@
 <context>
     <name>Cli</name>
     <message>
-        <source>Использование: q275-cli КОМАНДА [ПАРАМЕТРЫ]
-
-Чтение, запись, проверка, идентификация и трассировка опциональных плат Q-275
-через MOTOROLA RIB и просмотр файлов конфигурации .obd, по той же линии связи,
-что и у терминала адаптера Q-275.
-
-Команды:
-  ports                         последовательные порты, которые можно открыть
-                                сейчас, по одному в строке
-  info  [-p ПОРТ] [--json]      модель, версия ПО, серийный номер и дата
-                                изготовления платы, ID, REV и S/N процессора
-  read  [-p ПОРТ] -o ФАЙЛ.obd   читает конфигурацию платы в файл (822 байта)
-  write [-p ПОРТ] -i ФАЙЛ.obd   записывает конфигурацию из файла в плату
-  test  [-p ПОРТ] -i ФАЙЛ.obd   загружает конфигурацию из файла в плату как
-                                тестовую (в плате она не сохраняется)
-  trace [-p ПОРТ] [--mask M] [--seconds N]
-                                выводит записи трассировки платы так, как их
-                                показывает монитор трассировки
-  show  ФАЙЛ.obd [--json]       выводит конфигурацию из файла в единицах
-                                редакторов; плата не нужна
-
-Параметры:
-  -p, --port ПОРТ  последовательный порт (COM3, ttyUSB0, /dev/ttyUSB0); без
-                   него - первая строка файла Q275.ini в текущей папке
-  -q, --quiet      в stderr только ошибки
-  -v, --verbose    в stderr также строки порта и дампы всех кадров
-  -h, --help       эта справка; &quot;q275-cli КОМАНДА --help&quot; - справка команды
-
-Результаты выводятся в stdout, ход работы и строки журнала связи - в stderr.
-Код завершения: 0 - выполнено; 1 - ошибка линии (нет эха, нет ответа, истекло
-время ожидания после всех попыток, порт не открылся); 2 - плата отказала (ответ
-с ошибкой, статус не &quot;0&quot;, конфигурация с неверной контрольной суммой);
-3 - неверный файл или неверные параметры.
-Каждая конфигурация, прочитанная из платы или принятая ею, сохраняется в
-истории плат: папка данных пользователя, history/&lt;серийный номер&gt;/.
-</source>
-        <translation>Usage: q275-cli COMMAND [OPTIONS]
-
-Reads, writes, tests, identifies and traces Q-275 option boards through a
-MOTOROLA RIB and shows .obd configuration files, on the same link as the
-Q-275 Terminal.
-
-Commands:
-  ports                         the serial ports that can be opened now, one
-                                per line
-  info  [-p PORT] [--json]      the board&apos;s model, firmware version, serial
-                                number and production date, processor ID,
-                                REV and S/N
-  read  [-p PORT] -o FILE.obd   reads the board&apos;s configuration into a file
-                                (822 bytes)
-  write [-p PORT] -i FILE.obd   writes the configuration of a file into the
-                                board
-  test  [-p PORT] -i FILE.obd   loads the configuration of a file into the
-                                board as a test (the board does not keep it)
-  trace [-p PORT] [--mask M] [--seconds N]
-                                prints the board&apos;s trace records as the trace
-                                monitor shows them
-  show  FILE.obd [--json]       prints the configuration of a file in the
-                                editors&apos; units; no board needed
-
-Options:
-  -p, --port PORT  serial port (COM3, ttyUSB0, /dev/ttyUSB0); without it, the
-                   first line of Q275.ini in the current folder
-  -q, --quiet      only errors on stderr
-  -v, --verbose    also the port lines and dumps of all frames on stderr
-  -h, --help       this help; &quot;q275-cli COMMAND --help&quot; - help on a command
-
-Results go to stdout, progress and the link&apos;s log lines to stderr.
-Exit status: 0 - done; 1 - the line failed (no echo, no answer, time-outs after
-all attempts, the port did not open); 2 - the board refused (an error answer,
-a status other than &quot;0&quot;, a configuration with a wrong checksum);
-3 - a bad file or wrong options.
-Every configuration read from a board or accepted by one is kept in the board
-history: the user&apos;s data folder, history/&lt;serial number&gt;/.
-</translation>
-    </message>
-    <message>
         <source>  -p, --port ПОРТ  последовательный порт; без него - первая строка Q275.ini
   -q, --quiet      в stderr только ошибки
   -v, --verbose    строки порта и дампы кадров в stderr
@@ -107,18 +30,6 @@ history: the user&apos;s data folder, history/&lt;serial number&gt;/.
         <translation>  -p, --port PORT  serial port; without it, the first line of Q275.ini
   -q, --quiet      only errors on stderr
   -v, --verbose    port lines and frame dumps on stderr
-</translation>
-    </message>
-    <message>
-        <source>Использование: q275-cli ports
-
-Выводит последовательные порты, которые можно открыть сейчас, по одному
-в строке (и порт из Q275.ini, если его можно открыть).
-</source>
-        <translation>Usage: q275-cli ports
-
-Prints the serial ports that can be opened now, one per line (and the port
-of Q275.ini, when it can be opened).
 </translation>
     </message>
     <message>
@@ -142,40 +53,6 @@ version, serial number, production date, processor ID, REV and S/N as the
 </translation>
     </message>
     <message>
-        <source>Использование: q275-cli read [-p ПОРТ] -o ФАЙЛ.obd [-q] [-v]
-
-Читает конфигурацию платы (команды 0x79, 0x80, 0x76) и записывает файл
-конфигурации (822 байта), как &quot;Сохранить как&quot; в терминале. Прежний файл
-заменяется только после полного чтения с верной контрольной суммой.
-
-  -o ФАЙЛ          файл, в который записывается конфигурация
-</source>
-        <translation>Usage: q275-cli read [-p PORT] -o FILE.obd [-q] [-v]
-
-Reads the board&apos;s configuration (commands 0x79, 0x80, 0x76) and writes a
-configuration file (822 bytes), as &quot;Save As&quot; in the terminal does. An earlier
-file is replaced only after a whole read with a correct checksum.
-
-  -o FILE          the file the configuration is written into
-</translation>
-    </message>
-    <message>
-        <source>Использование: q275-cli write [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]
-
-Записывает конфигурацию из файла в плату (команда 0x75). Перед записью
-читаются данные платы (0x79, 0x80): копия записанной конфигурации
-сохраняется в истории под серийным номером платы.
-
-</source>
-        <translation>Usage: q275-cli write [-p PORT] -i FILE.obd [-q] [-v]
-
-Writes the configuration of a file into the board (command 0x75). The board
-data (0x79, 0x80) are read first: a copy of the configuration written is kept
-in the history under the board&apos;s serial number.
-
-</translation>
-    </message>
-    <message>
         <source>Использование: q275-cli test [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]
 
 Загружает конфигурацию из файла в плату как тестовую (команда 0x74);
@@ -187,12 +64,6 @@ in the history under the board&apos;s serial number.
 Loads the configuration of a file into the board as a test (command 0x74);
 the configuration the board keeps does not change.
 
-</translation>
-    </message>
-    <message>
-        <source>  -i ФАЙЛ          файл конфигурации (.obd)
-</source>
-        <translation>  -i FILE          the configuration file (.obd)
 </translation>
     </message>
     <message>
@@ -217,25 +88,6 @@ the trace is switched off.
                    their sum 1..255 (decimal or 0x..), 15 by default
   --seconds N      how many seconds to trace (up to %1); without it, until
                    Ctrl+C
-</translation>
-    </message>
-    <message>
-        <source>Использование: q275-cli show ФАЙЛ.obd [--json]
-
-Выводит конфигурацию из файла строками &quot;группа · параметр: значение&quot; в
-единицах редакторов (дБ, мс, вкл./откл.). Плата не нужна.
-
-  --json           объекты receiver, microphone, output и record с теми же
-                   значениями; ключи перечислены в README
-</source>
-        <translation>Usage: q275-cli show FILE.obd [--json]
-
-Prints the configuration of a file as lines &quot;group · setting: value&quot; in the
-editors&apos; units (dB, ms, on/off). No board is needed.
-
-  --json           objects receiver, microphone, output and record with the
-                   same values, in Russian whatever the language; the README
-                   lists the keys
 </translation>
     </message>
     <message>
@@ -373,6 +225,219 @@ editors&apos; units (dB, ms, on/off). No board is needed.
     <message>
         <source>принято %1 из %2 байт</source>
         <translation>received %1 of %2 bytes</translation>
+    </message>
+    <message>
+        <source>демонстрационная плата</source>
+        <translation>demo board</translation>
+    </message>
+    <message>
+        <source>Ошибка. Сравнение конфигурации прервано.</source>
+        <translation>Error. Configuration comparison aborted.</translation>
+    </message>
+    <message>
+        <source>Конфигурация в плате совпадает с файлом.</source>
+        <translation>The board&apos;s configuration matches the file.</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli КОМАНДА [ПАРАМЕТРЫ]
+
+Чтение, запись, проверка, идентификация и трассировка опциональных плат Q-275
+через MOTOROLA RIB и просмотр файлов конфигурации .obd, по той же линии связи,
+что и у терминала адаптера Q-275.
+
+Команды:
+  ports [--json]                последовательные порты, которые можно открыть
+                                сейчас, с описанием, изготовителем, серийным
+                                номером и именем /dev/serial/by-id; последним
+                                DEMO, демонстрационная плата
+  info  [-p ПОРТ] [--json]      модель, версия ПО, серийный номер и дата
+                                изготовления платы, ID, REV и S/N процессора
+  read  [-p ПОРТ] -o ФАЙЛ.obd   читает конфигурацию платы в файл (822 байта)
+  write [-p ПОРТ] -i ФАЙЛ.obd [--verify]
+                                записывает конфигурацию из файла в плату; с
+                                --verify читает ее обратно и сравнивает
+  test  [-p ПОРТ] -i ФАЙЛ.obd   загружает конфигурацию из файла в плату как
+                                тестовую (в плате она не сохраняется)
+  verify [-p ПОРТ] -i ФАЙЛ.obd  сравнивает конфигурацию платы с файлом
+  trace [-p ПОРТ] [--mask M] [--seconds N]
+                                выводит записи трассировки платы так, как их
+                                показывает монитор трассировки
+  show  ФАЙЛ.obd [--json]       выводит конфигурацию из файла в единицах
+                                редакторов; плата не нужна
+
+Параметры:
+  -p, --port ПОРТ  последовательный порт (COM3, ttyUSB0, /dev/ttyUSB0, имя из
+                   /dev/serial/by-id) или DEMO; без него - первая строка файла
+                   Q275.ini в текущей папке
+  -q, --quiet      в stderr только ошибки
+  -v, --verbose    в stderr также строки порта и дампы всех кадров
+  -h, --help       эта справка; &quot;q275-cli КОМАНДА --help&quot; - справка команды
+      --version    версия программы
+
+Параметры можно давать до и после команды, значение - через пробел или &quot;=&quot;
+(--port=ПОРТ), флаги вместе (-qv); после &quot;--&quot; параметров нет. Файл &quot;-&quot; -
+стандартный вывод для read -o и стандартный ввод для -i и show.
+Результаты выводятся в stdout, ход работы и строки журнала связи - в stderr.
+Код завершения: 0 - выполнено; 1 - ошибка линии (нет эха, нет ответа, истекло
+время ожидания после всех попыток, порт не открылся); 2 - плата отказала (ответ
+с ошибкой, статус не &quot;0&quot;, конфигурация с неверной контрольной суммой) или
+хранит не ту конфигурацию, что ожидалась; 3 - неверный файл или неверные
+параметры.
+Каждая конфигурация, прочитанная из платы или принятая ею, сохраняется в
+истории плат: папка данных пользователя, history/&lt;серийный номер&gt;/.
+</source>
+        <translation>Usage: q275-cli COMMAND [OPTIONS]
+
+Reads, writes, tests, identifies and traces Q-275 option boards through a
+MOTOROLA RIB and shows .obd configuration files, on the same link as the
+Q-275 Terminal.
+
+Commands:
+  ports [--json]                the serial ports that can be opened now, with
+                                their description, maker, serial number and
+                                /dev/serial/by-id name; last DEMO, the demo
+                                board
+  info  [-p PORT] [--json]      the board&apos;s model, firmware version, serial
+                                number and production date, processor ID,
+                                REV and S/N
+  read  [-p PORT] -o FILE.obd   reads the board&apos;s configuration into a file
+                                (822 bytes)
+  write [-p PORT] -i FILE.obd [--verify]
+                                writes the configuration of a file into the
+                                board; with --verify reads it back and compares
+  test  [-p PORT] -i FILE.obd   loads the configuration of a file into the
+                                board as a test (the board does not keep it)
+  verify [-p PORT] -i FILE.obd  compares the board&apos;s configuration with a file
+  trace [-p PORT] [--mask M] [--seconds N]
+                                prints the board&apos;s trace records as the trace
+                                monitor shows them
+  show  FILE.obd [--json]       prints the configuration of a file in the
+                                editors&apos; units; no board needed
+
+Options:
+  -p, --port PORT  serial port (COM3, ttyUSB0, /dev/ttyUSB0, a name under
+                   /dev/serial/by-id) or DEMO; without it, the first line of
+                   Q275.ini in the current folder
+  -q, --quiet      only errors on stderr
+  -v, --verbose    also the port lines and dumps of all frames on stderr
+  -h, --help       this help; &quot;q275-cli COMMAND --help&quot; - help on a command
+      --version    the version of the program
+
+Options may come before or after the command, a value after a blank or &quot;=&quot;
+(--port=PORT), flags together (-qv); after &quot;--&quot; there are no options. The file
+&quot;-&quot; is standard output for read -o and standard input for -i and show.
+Results go to stdout, progress and the link&apos;s log lines to stderr.
+Exit status: 0 - done; 1 - the line failed (no echo, no answer, time-outs after
+all attempts, the port did not open); 2 - the board refused (an error answer,
+a status other than &quot;0&quot;, a configuration with a wrong checksum) or holds
+another configuration than the one expected; 3 - a bad file or wrong options.
+Every configuration read from a board or accepted by one is kept in the board
+history: the user&apos;s data folder, history/&lt;serial number&gt;/.
+</translation>
+    </message>
+    <message>
+        <source>  -i ФАЙЛ          файл конфигурации (.obd); &quot;-&quot; - стандартный ввод
+</source>
+        <translation>  -i FILE          the configuration file (.obd); &quot;-&quot; - standard input
+</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli ports [--json]
+
+Выводит последовательные порты, которые можно открыть сейчас (и порт из
+Q275.ini, если его можно открыть), по одному в строке: имя, затем после
+табуляции описание, изготовитель, серийный номер и имя в
+/dev/serial/by-id, что из этого известно системе. Последним - DEMO,
+демонстрационная плата.
+
+  --json           массив объектов с ключами name, description,
+                   manufacturer, serial_number, by_id
+</source>
+        <translation>Usage: q275-cli ports [--json]
+
+Prints the serial ports that can be opened now (and the port of Q275.ini,
+when it can be opened), one per line: the name, then after a tab the
+description, maker, serial number and name under /dev/serial/by-id, as far
+as the system knows them. Last comes DEMO, the demo board.
+
+  --json           an array of objects with the keys name, description,
+                   manufacturer, serial_number, by_id
+</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli read [-p ПОРТ] -o ФАЙЛ.obd [-q] [-v]
+
+Читает конфигурацию платы (команды 0x79, 0x80, 0x76) и записывает файл
+конфигурации (822 байта), как &quot;Сохранить как&quot; в терминале. Прежний файл
+заменяется только после полного чтения с верной контрольной суммой.
+
+  -o ФАЙЛ          файл, в который записывается конфигурация; &quot;-&quot; -
+                   стандартный вывод
+</source>
+        <translation>Usage: q275-cli read [-p PORT] -o FILE.obd [-q] [-v]
+
+Reads the board&apos;s configuration (commands 0x79, 0x80, 0x76) and writes a
+configuration file (822 bytes), as &quot;Save As&quot; in the terminal does. An earlier
+file is replaced only after a whole read with a correct checksum.
+
+  -o FILE          the file the configuration is written into; &quot;-&quot; -
+                   standard output
+</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli write [-p ПОРТ] -i ФАЙЛ.obd [--verify] [-q] [-v]
+
+Записывает конфигурацию из файла в плату (команда 0x75). Перед записью
+читаются данные платы (0x79, 0x80): копия записанной конфигурации
+сохраняется в истории под серийным номером платы.
+
+  --verify         после записи читает конфигурацию платы (0x76) и
+                   сравнивает ее с записанной байт за байтом
+</source>
+        <translation>Usage: q275-cli write [-p PORT] -i FILE.obd [--verify] [-q] [-v]
+
+Writes the configuration of a file into the board (command 0x75). The board
+data (0x79, 0x80) are read first: a copy of the configuration written is kept
+in the history under the board&apos;s serial number.
+
+  --verify         after the write, reads the board&apos;s configuration (0x76)
+                   and compares it with the one written byte by byte
+</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli verify [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]
+
+Читает конфигурацию платы (команда 0x76) и сравнивает ее с файлом байт
+за байтом, ничего не записывая; первое различие - ошибка с кодом 2.
+
+</source>
+        <translation>Usage: q275-cli verify [-p PORT] -i FILE.obd [-q] [-v]
+
+Reads the board&apos;s configuration (command 0x76) and compares it with the file
+byte by byte, writing nothing; the first difference is an error, status 2.
+
+</translation>
+    </message>
+    <message>
+        <source>Использование: q275-cli show ФАЙЛ.obd [--json]
+
+Выводит конфигурацию из файла строками &quot;группа · параметр: значение&quot; в
+единицах редакторов (дБ, мс, вкл./откл.). Плата не нужна. Файл &quot;-&quot; -
+стандартный ввод.
+
+  --json           объекты receiver, microphone, output и record с теми же
+                   значениями; ключи перечислены в README
+</source>
+        <translation>Usage: q275-cli show FILE.obd [--json]
+
+Prints the configuration of a file as lines &quot;group · setting: value&quot; in the
+editors&apos; units (dB, ms, on/off). No board is needed. The file &quot;-&quot; is standard
+input.
+
+  --json           objects receiver, microphone, output and record with the
+                   same values, in Russian whatever the language; the README
+                   lists the keys
+</translation>
     </message>
 </context>
 <context>
@@ -1811,6 +1876,14 @@ editors&apos; units (dB, ms, on/off). No board is needed.
         <source>Прочитана конфигурация</source>
         <translation>Configuration read</translation>
     </message>
+    <message>
+        <source>Проверять запись чтением</source>
+        <translation>Verify the write by reading back</translation>
+    </message>
+    <message>
+        <source>После записи конфигурация читается из платы и сравнивается с записанной</source>
+        <translation>After a write the configuration is read from the board and compared with what was written</translation>
+    </message>
 </context>
 <context>
     <name>Read</name>
@@ -2123,6 +2196,14 @@ editors&apos; units (dB, ms, on/off). No board is needed.
     <message>
         <source>Копия конфигурации не сохранена в истории плат: %1</source>
         <translation>The configuration copy was not kept in the board history: %1</translation>
+    </message>
+    <message>
+        <source>Конфигурация в плате отличается: байт %1, ожидался %2, прочитан %3</source>
+        <translation>The board&apos;s configuration differs: byte %1, expected %2, read %3</translation>
+    </message>
+    <message>
+        <source>Конфигурация в плате совпадает с ожидаемой</source>
+        <translation>The board&apos;s configuration matches the one expected</translation>
     </message>
 </context>
 <context>

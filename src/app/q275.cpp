@@ -53,6 +53,7 @@ namespace
 const char kRecentKey[] = "recentFileList";
 const char kGeometryKey[] = "geometry";
 const char kStateKey[] = "windowState";
+const char kVerifyKey[] = "verifyWrites";
 const int kStatusTime = 2000;
 const char kDamaged[] = QT_TRANSLATE_NOOP("Q275", "Конфигурация адаптера Q-275 повреждена");
 
@@ -304,6 +305,8 @@ void Q275::createMenus()
     optMenu->addAction(userAct);
     optMenu->addAction(serviceAct);
     optMenu->addSeparator();
+    createVerifyOption();
+    optMenu->addSeparator();
     createLanguageMenu();
     menuBar()->addSeparator();
 
@@ -344,6 +347,21 @@ void Q275::createLanguageMenu()
         });
     }
     menu->addActions(group->actions());
+}
+
+void Q275::createVerifyOption()
+{
+    QAction *verify = optMenu->addAction(tr("Проверять запись чтением"));
+    verify->setObjectName(QStringLiteral("verifyAct"));
+    verify->setCheckable(true);
+    verify->setStatusTip(
+        tr("После записи конфигурация читается из платы и сравнивается с записанной"));
+    verify->setChecked(QSettings().value(QString::fromLatin1(kVerifyKey), false).toBool());
+    thread->setVerifyWrites(verify->isChecked());
+    connect(verify, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(QString::fromLatin1(kVerifyKey), on);
+        thread->setVerifyWrites(on);
+    });
 }
 
 void Q275::createToolBars()

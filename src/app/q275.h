@@ -80,6 +80,9 @@ private:
     void createMenus();
     // "Опции → Язык": the language of the next start.
     void createLanguageMenu();
+    // "Опции → Проверять запись чтением": a written configuration is read back and compared;
+    // kept in the settings, off until the user turns it on.
+    void createVerifyOption();
     void createToolBars();
     void createLogDock();
     void refreshRecent();

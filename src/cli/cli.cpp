@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTime>
 #include <QTimer>
@@ -17,19 +19,26 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+
 #include "cli/winconsole.h"
 #endif
 
+#include "cli/clihelp.h"
+#include "cli/clioptions.h"
 #include "cli/linewriter.h"
 #include "config/boardidentity.h"
 #include "config/configtext.h"
 #include "config/obdfile.h"
 #include "config/safesave.h"
 #include "link/portfile.h"
+#include "link/tdemoport.h"
 #include "link/tlink.h"
 #include "link/traceline.h"
 #include "link/tserialport.h"
 #include "link/tthread.h"
+#include "q275version.h"
 
 namespace
 {
@@ -88,6 +97,16 @@ std::unique_ptr<QSocketNotifier> catchStopSignals(QObject *scope, const std::fun
     return notifier;
 }
 
+// Standard input and output carry a file's bytes as they are (Windows would turn line ends).
+void binary(FILE *stream)
+{
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stream), _O_BINARY);
+#else
+    Q_UNUSED(stream);
+#endif
+}
+
 void releaseStopSignals()
 {
 #ifdef Q_OS_UNIX
@@ -97,16 +116,16 @@ void releaseStopSignals()
     WinConsole::releaseStop();
 #endif
 }
-
-// The options each command takes.
-const char *const kOptions[][2] = {
-    {"ports", ""},   {"info", "p,json"},          {"read", "p,o"},       {"write", "p,i"},
-    {"test", "p,i"}, {"trace", "p,mask,seconds"}, {"show", "file,json"},
-};
 } // namespace
 
 Cli::Cli(const QList<QByteArray> &arguments) : out(stdout), err(stderr)
 {
+#ifdef Q_OS_WIN
+    // The bytes of a Windows command line are in the console's code page: the wide command
+    // line names every file as it is.
+    Q_UNUSED(arguments);
+    args = QCoreApplication::arguments().mid(1);
+#else
     // As the system gives them: file names are bytes, and one that is not in the system's
     // encoding would not name the same file again.
     for (const QByteArray &a : arguments) {
@@ -114,6 +133,7 @@ Cli::Cli(const QList<QByteArray> &arguments) : out(stdout), err(stderr)
         if (QFile::encodeName(args.last()) != a && unreadable.isNull())
             unreadable = args.last();
     }
+#endif
 }
 
 Cli::~Cli()
@@ -124,116 +144,7 @@ Cli::~Cli()
     }
 }
 
-// ---- help and options -------------------------------------------------------------------
-
-namespace
-{
-QString mainHelp()
-{
-    return Cli::tr(
-        "Использование: q275-cli КОМАНДА [ПАРАМЕТРЫ]\n"
-        "\n"
-        "Чтение, запись, проверка, идентификация и трассировка опциональных плат Q-275\n"
-        "через MOTOROLA RIB и просмотр файлов конфигурации .obd, по той же линии связи,\n"
-        "что и у терминала адаптера Q-275.\n"
-        "\n"
-        "Команды:\n"
-        "  ports                         последовательные порты, которые можно открыть\n"
-        "                                сейчас, по одному в строке\n"
-        "  info  [-p ПОРТ] [--json]      модель, версия ПО, серийный номер и дата\n"
-        "                                изготовления платы, ID, REV и S/N процессора\n"
-        "  read  [-p ПОРТ] -o ФАЙЛ.obd   читает конфигурацию платы в файл (822 байта)\n"
-        "  write [-p ПОРТ] -i ФАЙЛ.obd   записывает конфигурацию из файла в плату\n"
-        "  test  [-p ПОРТ] -i ФАЙЛ.obd   загружает конфигурацию из файла в плату как\n"
-        "                                тестовую (в плате она не сохраняется)\n"
-        "  trace [-p ПОРТ] [--mask M] [--seconds N]\n"
-        "                                выводит записи трассировки платы так, как их\n"
-        "                                показывает монитор трассировки\n"
-        "  show  ФАЙЛ.obd [--json]       выводит конфигурацию из файла в единицах\n"
-        "                                редакторов; плата не нужна\n"
-        "\n"
-        "Параметры:\n"
-        "  -p, --port ПОРТ  последовательный порт (COM3, ttyUSB0, /dev/ttyUSB0); без\n"
-        "                   него - первая строка файла Q275.ini в текущей папке\n"
-        "  -q, --quiet      в stderr только ошибки\n"
-        "  -v, --verbose    в stderr также строки порта и дампы всех кадров\n"
-        "  -h, --help       эта справка; \"q275-cli КОМАНДА --help\" - справка команды\n"
-        "\n"
-        "Результаты выводятся в stdout, ход работы и строки журнала связи - в stderr.\n"
-        "Код завершения: 0 - выполнено; 1 - ошибка линии (нет эха, нет ответа, истекло\n"
-        "время ожидания после всех попыток, порт не открылся); 2 - плата отказала (ответ\n"
-        "с ошибкой, статус не \"0\", конфигурация с неверной контрольной суммой);\n"
-        "3 - неверный файл или неверные параметры.\n"
-        "Каждая конфигурация, прочитанная из платы или принятая ею, сохраняется в\n"
-        "истории плат: папка данных пользователя, history/<серийный номер>/.\n");
-}
-
-QString commandHelp(const QString &command)
-{
-    const QString common = Cli::tr("  -p, --port ПОРТ  последовательный порт; без него - первая "
-                                   "строка Q275.ini\n"
-                                   "  -q, --quiet      в stderr только ошибки\n"
-                                   "  -v, --verbose    строки порта и дампы кадров в stderr\n");
-    if (command == QLatin1String("ports"))
-        return Cli::tr("Использование: q275-cli ports\n\n"
-                       "Выводит последовательные порты, которые можно открыть сейчас, по одному\n"
-                       "в строке (и порт из Q275.ini, если его можно открыть).\n");
-    if (command == QLatin1String("info"))
-        return Cli::tr("Использование: q275-cli info [-p ПОРТ] [--json] [-q] [-v]\n\n"
-                       "Читает данные платы (команды 0x79 и 0x80) и выводит модель, версию ПО,\n"
-                       "серийный номер, дату изготовления, ID, REV и S/N процессора так, как их\n"
-                       "показывает окно \"Информация\".\n\n"
-                       "  --json           один объект JSON с ключами model, version, serial,\n"
-                       "                   date, processor_id, processor_rev, processor_sn\n") +
-               common;
-    if (command == QLatin1String("read"))
-        return Cli::tr("Использование: q275-cli read [-p ПОРТ] -o ФАЙЛ.obd [-q] [-v]\n\n"
-                       "Читает конфигурацию платы (команды 0x79, 0x80, 0x76) и записывает файл\n"
-                       "конфигурации (822 байта), как \"Сохранить как\" в терминале. Прежний файл\n"
-                       "заменяется только после полного чтения с верной контрольной суммой.\n\n"
-                       "  -o ФАЙЛ          файл, в который записывается конфигурация\n") +
-               common;
-    if (command == QLatin1String("write") || command == QLatin1String("test")) {
-        const bool write = command == QLatin1String("write");
-        return (write
-                    ? Cli::tr("Использование: q275-cli write [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
-                              "Записывает конфигурацию из файла в плату (команда 0x75). Перед "
-                              "записью\n"
-                              "читаются данные платы (0x79, 0x80): копия записанной конфигурации\n"
-                              "сохраняется в истории под серийным номером платы.\n\n")
-                    : Cli::tr("Использование: q275-cli test [-p ПОРТ] -i ФАЙЛ.obd [-q] [-v]\n\n"
-                              "Загружает конфигурацию из файла в плату как тестовую (команда "
-                              "0x74);\n"
-                              "сохраненная в плате конфигурация не меняется.\n\n")) +
-               Cli::tr("  -i ФАЙЛ          файл конфигурации (.obd)\n") + common;
-    }
-    if (command == QLatin1String("trace"))
-        return Cli::tr("Использование: q275-cli trace [-p ПОРТ] [--mask M] [--seconds N] [-q] "
-                       "[-v]\n\n"
-                       "Включает трассировку платы и выводит каждую запись строкой, как монитор\n"
-                       "трассировки. Через N секунд после того, как плата включила трассировку,\n"
-                       "или по Ctrl+C трассировка выключается.\n\n"
-                       "  --mask M         каналы: 1 SPI Rx, 2 I2C Tx, 4 Prois Rx, 8 Prois Tx;\n"
-                       "                   сумма 1..255 (десятичная или 0x..), по умолчанию 15\n"
-                       "  --seconds N      сколько секунд трассировать (до %1); без него - до\n"
-                       "                   Ctrl+C\n")
-                   .arg(Cli::MaxSeconds) +
-               common;
-    return Cli::tr("Использование: q275-cli show ФАЙЛ.obd [--json]\n\n"
-                   "Выводит конфигурацию из файла строками \"группа · параметр: значение\" в\n"
-                   "единицах редакторов (дБ, мс, вкл./откл.). Плата не нужна.\n\n"
-                   "  --json           объекты receiver, microphone, output и record с теми же\n"
-                   "                   значениями; ключи перечислены в README\n");
-}
-
-bool toNumber(const QString &text, int &value)
-{
-    bool ok = false;
-    value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                      : text.toInt(&ok, 10);
-    return ok;
-}
-} // namespace
+// ---- the command line ------------------------------------------------------------------
 
 int Cli::usage(const QString &problem)
 {
@@ -242,116 +153,60 @@ int Cli::usage(const QString &problem)
     return BadInput;
 }
 
-bool Cli::parse(const QStringList &a, const QString &allowed, Options &o, QString &problem)
-{
-    const QStringList may = allowed.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (int i = 0; i < a.size(); ++i) {
-        const QString arg = a[i];
-        auto value = [&](QString &to) {
-            if (i + 1 >= a.size()) {
-                problem = tr("параметру %1 нужно значение").arg(arg);
-                return false;
-            }
-            to = a[++i];
-            return true;
-        };
-        auto allowedHere = [&](const char *name) {
-            if (may.contains(QLatin1String(name)))
-                return true;
-            problem = tr("параметр %1 не подходит к этой команде").arg(arg);
-            return false;
-        };
-        QString text;
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            o.help = true;
-        } else if (arg == QLatin1String("-q") || arg == QLatin1String("--quiet")) {
-            o.quiet = true;
-        } else if (arg == QLatin1String("-v") || arg == QLatin1String("--verbose")) {
-            o.verbose = true;
-        } else if (arg == QLatin1String("-p") || arg == QLatin1String("--port")) {
-            if (!allowedHere("p") || !value(o.port))
-                return false;
-        } else if (arg == QLatin1String("-o")) {
-            if (!allowedHere("o") || !value(o.output))
-                return false;
-        } else if (arg == QLatin1String("-i")) {
-            if (!allowedHere("i") || !value(o.input))
-                return false;
-        } else if (arg == QLatin1String("--json")) {
-            if (!allowedHere("json"))
-                return false;
-            o.json = true;
-        } else if (arg == QLatin1String("--mask")) {
-            if (!allowedHere("mask") || !value(text))
-                return false;
-            if (!toNumber(text, o.mask) || o.mask < 1 || o.mask > 255) {
-                problem = tr("маска каналов должна быть числом от 1 до 255: %1").arg(text);
-                return false;
-            }
-        } else if (arg == QLatin1String("--seconds")) {
-            if (!allowedHere("seconds") || !value(text))
-                return false;
-            // At most what a timer holds in milliseconds: 24 days.
-            if (!toNumber(text, o.seconds) || o.seconds < 0 || o.seconds > MaxSeconds) {
-                problem =
-                    tr("число секунд должно быть целым от 0 до %1: %2").arg(MaxSeconds).arg(text);
-                return false;
-            }
-        } else if (!arg.startsWith(QLatin1Char('-')) && may.contains(QLatin1String("file")) &&
-                   o.file.isEmpty()) {
-            o.file = arg;
-        } else {
-            problem = tr("неизвестный параметр: %1").arg(arg);
-            return false;
-        }
-    }
-    return true;
-}
-
 int Cli::run()
 {
     if (!unreadable.isNull())
         return usage(tr("параметр %1 не в кодировке системы: такое имя файла исказилось бы")
                          .arg(unreadable));
-    if (args.isEmpty())
-        return usage(tr("не задана команда"));
-    if (args[0] == QLatin1String("-h") || args[0] == QLatin1String("--help")) {
-        out << mainHelp();
+    CliOptions o;
+    QString problem;
+    if (!o.parse(args, &problem))
+        return usage(problem);
+    if (o.version) {
+        out << "q275-cli (Q-275 Terminal) " << Q275_VERSION << "\n";
         return flushOut();
     }
-    const QString command = args[0];
-    QString allowed;
-    bool known = false;
-    for (const auto &c : kOptions) {
-        if (command == QLatin1String(c[0])) {
-            allowed = QString::fromLatin1(c[1]);
-            known = true;
-        }
-    }
-    if (!known)
-        return usage(tr("неизвестная команда: %1").arg(command));
-    Options o;
-    QString problem;
-    if (!parse(args.mid(1), allowed, o, problem))
-        return usage(problem);
     if (o.help) {
-        out << commandHelp(command);
+        out << (o.command.isEmpty() ? CliHelp::program() : CliHelp::command(o.command));
         return flushOut();
     }
     quiet = o.quiet;
-    if (command == QLatin1String("ports"))
+    return command(o);
+}
+
+int Cli::command(CliOptions &o)
+{
+    const QString &c = o.command;
+    if (c == QLatin1String("ports"))
         return ports(o);
-    if (command == QLatin1String("show"))
+    if (c == QLatin1String("show"))
         return show(o);
-    if ((command == QLatin1String("read") && o.output.isEmpty()) ||
-        ((command == QLatin1String("write") || command == QLatin1String("test")) &&
-         o.input.isEmpty()))
-        return usage(tr("команде %1 нужен файл (%2 ФАЙЛ.obd)")
-                         .arg(command, command == QLatin1String("read") ? QStringLiteral("-o")
-                                                                        : QStringLiteral("-i")));
+    const int takes = CliOptions::takes(c);
+    if (((takes & CliOptions::Output) && o.output.isEmpty()) ||
+        ((takes & CliOptions::Input) && o.input.isEmpty()))
+        return usage(
+            tr("команде %1 нужен файл (%2 ФАЙЛ.obd)")
+                .arg(c, takes & CliOptions::Output ? QStringLiteral("-o") : QStringLiteral("-i")));
+    const int status = takePort(o);
+    if (status != Done)
+        return status;
+    if (c == QLatin1String("info"))
+        return info(o);
+    if (c == QLatin1String("read"))
+        return read(o);
+    if (c == QLatin1String("write") || c == QLatin1String("test"))
+        return write(o, c == QLatin1String("test"));
+    if (c == QLatin1String("verify"))
+        return verify(o);
+    return trace(o);
+}
+
+int Cli::takePort(CliOptions &o)
+{
+    if (!o.port.isEmpty())
+        return Done;
     QString fileProblem;
-    if (o.port.isEmpty())
-        o.port = PortFile::read(&fileProblem);
+    o.port = PortFile::read(&fileProblem);
     if (!fileProblem.isEmpty()) {
         error(fileProblem);
         return BadInput;
@@ -359,18 +214,12 @@ int Cli::run()
     if (o.port.isEmpty())
         return usage(
             tr("порт не задан: укажите -p ПОРТ или запишите его в %1").arg(PortFile::fileName()));
-    if (command == QLatin1String("info"))
-        return info(o);
-    if (command == QLatin1String("read"))
-        return read(o);
-    if (command == QLatin1String("write") || command == QLatin1String("test"))
-        return write(o, command == QLatin1String("test"));
-    return trace(o);
+    return Done;
 }
 
 // ---- the link ---------------------------------------------------------------------------
 
-void Cli::startLink(const Options &o)
+void Cli::startLink(const CliOptions &o)
 {
     thread = std::make_unique<TThread>();
     thread->setPort(o.port);
@@ -415,13 +264,24 @@ int Cli::linkFailure(int result, const QString &what)
 {
     if (quiet && !lastLine.isEmpty())
         error(lastLine);
-    error(what);
-    return result == TThread::TaskRefused ? Refused : LineFailed;
+    // A configuration that differs is said whole by the line that names the byte.
+    if (result != TThread::TaskDiffers)
+        error(what);
+    return result == TThread::TaskLineFailed ? LineFailed : Refused;
 }
 
 bool Cli::loadFile(const QString &name, TQ275 &cfg, int &status)
 {
-    const ObdFile::Result r = ObdFile::load(name, &cfg);
+    ObdFile::Result r = ObdFile::ReadFailed;
+    if (name == QLatin1String("-")) {
+        // One byte more than a file holds is enough to tell a longer input.
+        binary(stdin);
+        QFile in;
+        if (in.open(stdin, QIODevice::ReadOnly))
+            r = ObdFile::parse(in.read(ObdFile::Size + 1), &cfg);
+    } else {
+        r = ObdFile::load(name, &cfg);
+    }
     if (r != ObdFile::Ok) {
         error(ObdFile::message(r, name));
         status = BadInput;
@@ -438,15 +298,39 @@ bool Cli::loadFile(const QString &name, TQ275 &cfg, int &status)
 
 // ---- the commands -----------------------------------------------------------------------
 
-int Cli::ports(const Options &)
+int Cli::ports(const CliOptions &o)
 {
+    QList<TSerialPort::Details> list;
     const QStringList names = TSerialPort::openablePorts(PortFile::read());
     for (const QString &n : names)
-        out << n << "\n";
+        list << TSerialPort::details(n);
+    list << TSerialPort::Details{QLatin1String(TDemoPort::Name), tr("демонстрационная плата"),
+                                 QString(), QString(), QString()};
+    QJsonArray json;
+    for (const TSerialPort::Details &d : std::as_const(list)) {
+        const QStringList known =
+            QStringList{d.description, d.manufacturer, d.serialNumber, d.byId}.filter(
+                QRegularExpression(QStringLiteral(".")));
+        if (!o.json) {
+            out << d.name << (known.isEmpty() ? QString() : u'\t' + known.join(QLatin1String(", ")))
+                << "\n";
+            continue;
+        }
+        const auto field = [](const QString &v) {
+            return v.isEmpty() ? QJsonValue() : QJsonValue(v);
+        };
+        json << QJsonObject{{"name", d.name},
+                            {"description", field(d.description)},
+                            {"manufacturer", field(d.manufacturer)},
+                            {"serial_number", field(d.serialNumber)},
+                            {"by_id", field(d.byId)}};
+    }
+    if (o.json)
+        out << QJsonDocument(json).toJson(QJsonDocument::Compact) << "\n";
     return flushOut();
 }
 
-int Cli::info(const Options &o)
+int Cli::info(const CliOptions &o)
 {
     startLink(o);
     const int result = waitTask(thread->postIdent());
@@ -478,7 +362,7 @@ int Cli::info(const Options &o)
     return flushOut();
 }
 
-int Cli::read(const Options &o)
+int Cli::read(const CliOptions &o)
 {
     startLink(o);
     QByteArray cfg;
@@ -496,6 +380,17 @@ int Cli::read(const Options &o)
         error(tr("Конфигурация адаптера Q-275 повреждена"));
         return Refused;
     }
+    if (o.output == QLatin1String("-")) {
+        binary(stdout);
+        out.flush();
+        QFile std;
+        const QByteArray image = ObdFile::image(rec);
+        if (std.open(stdout, QIODevice::WriteOnly) && std.write(image) == image.size() &&
+            std.flush())
+            return Done;
+        error(tr("Стандартный вывод не удалось записать."));
+        return BadInput;
+    }
     const SafeSave::Result saved = SafeSave::save(o.output, ObdFile::image(rec));
     if (saved != SafeSave::Saved) {
         error(SafeSave::message(saved, o.output));
@@ -505,13 +400,15 @@ int Cli::read(const Options &o)
     return flushOut();
 }
 
-int Cli::write(const Options &o, bool test)
+int Cli::write(const CliOptions &o, bool test)
 {
     TQ275 cfg;
     int status = Done;
     if (!loadFile(o.input, cfg, status))
         return status;
     startLink(o);
+    // The configuration the board accepted is read back and compared before the write is done.
+    thread->setVerifyWrites(o.verify);
     if (!test) {
         // The board history files a write under the board's serial number: read it first.
         const int result = waitTask(thread->postIdent());
@@ -530,7 +427,21 @@ int Cli::write(const Options &o, bool test)
     return flushOut();
 }
 
-int Cli::trace(const Options &o)
+int Cli::verify(const CliOptions &o)
+{
+    TQ275 cfg;
+    int status = Done;
+    if (!loadFile(o.input, cfg, status))
+        return status;
+    startLink(o);
+    const int result = waitTask(thread->postVerify(cfg.bytes(), TQ275::Size));
+    if (result != TThread::TaskDone)
+        return linkFailure(result, tr("Ошибка. Сравнение конфигурации прервано."));
+    out << tr("Конфигурация в плате совпадает с файлом.") << "\n";
+    return flushOut();
+}
+
+int Cli::trace(const CliOptions &o)
 {
     startLink(o);
     LineWriter writer(LineWriter::StdOut);
@@ -608,7 +519,7 @@ int Cli::endTrace(TraceState &st, LineWriter &writer)
     return Done;
 }
 
-int Cli::show(const Options &o)
+int Cli::show(const CliOptions &o)
 {
     if (o.file.isEmpty())
         return usage(tr("команде show нужен файл"));

@@ -11,35 +11,30 @@
 
 #include "config/tq275.h"
 
+class CliOptions;
 class LineWriter;
 class QEventLoop;
 class TThread;
 
 // q275-cli: the board's work from a shell, on the terminal's own link.
 // Exit status: 0 done, 1 the line failed, 2 the board refused (or sent a corrupt
-// configuration), 3 a bad file (standard output included) or bad usage.
+// configuration, or holds another than the one compared with), 3 a bad file (standard input
+// and output included) or bad usage.
 class Cli : public QObject
 {
     Q_OBJECT
 
 public:
     enum Status { Done = 0, LineFailed = 1, Refused = 2, BadInput = 3 };
-    enum { MaxSeconds = 2147483 }; // the longest trace, in seconds
 
-    // The arguments as the system gives them, the program's name left out.
+    // The arguments as the system gives them, the program's name left out (on Windows the
+    // wide command line is read instead: QCoreApplication::arguments()).
     explicit Cli(const QList<QByteArray> &arguments);
     ~Cli() override;
 
     int run();
 
 private:
-    struct Options {
-        QString port, input, output, file;
-        bool json = false, quiet = false, verbose = false, help = false;
-        int mask = 0x0F;
-        int seconds = -1;
-    };
-
     // How a trace went.
     struct TraceState {
         quint32 switchOn = 0; // the switch-on task
@@ -49,19 +44,23 @@ private:
     };
 
     int usage(const QString &problem);
-    bool parse(const QStringList &args, const QString &allowed, Options &o, QString &problem);
-    void startLink(const Options &o);
+    int command(CliOptions &o);
+    // The port from Q275.ini when none was given; a status other than Done when there is none.
+    int takePort(CliOptions &o);
+    void startLink(const CliOptions &o);
     int waitTask(quint32 id);
     int linkFailure(int result, const QString &what);
+    // A configuration file, "-" standard input.
     bool loadFile(const QString &name, TQ275 &cfg, int &status);
 
-    int ports(const Options &o);
-    int info(const Options &o);
-    int read(const Options &o);
-    int write(const Options &o, bool test);
-    int trace(const Options &o);
+    int ports(const CliOptions &o);
+    int info(const CliOptions &o);
+    int read(const CliOptions &o);
+    int write(const CliOptions &o, bool test);
+    int verify(const CliOptions &o);
+    int trace(const CliOptions &o);
     int endTrace(TraceState &st, LineWriter &writer);
-    int show(const Options &o);
+    int show(const CliOptions &o);
 
     void log(const QString &line);
     enum Direction { Sent, Received };

@@ -28,6 +28,7 @@ struct CliCase {
     bool stalled = false;  // stdout is a pipe that is full and that nobody reads
     quint8 interruptAt{};  // Ctrl+C once the board has got this command
     QString language{};    // the user's language (LANGUAGE); none named by default
+    QString input{};       // a file of the folder on standard input
 };
 Q_DECLARE_METATYPE(CliCase)
 
@@ -50,6 +51,8 @@ class TstCli : public QObject
         if (!args.isEmpty() && args.last().startsWith(QLatin1Char('>')))
             p.setStandardOutputFile(args.takeLast().mid(1));
         p.setWorkingDirectory(dir.path());
+        if (!c.input.isEmpty())
+            p.setStandardInputFile(dir.filePath(c.input));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("Q275_USER_DIR"), dir.path());
         env.insert(QStringLiteral("LANGUAGE"), c.language);
@@ -105,7 +108,7 @@ class TstCli : public QObject
     }
 
     // Runs the row's command line against a new board with the files o.obd (a valid
-    // configuration), old.obd, short.obd and corrupt.obd in the folder; out is its stdout.
+    // configuration), old.obd, short.obd and -c.obd (corrupt) in the folder; out is its stdout.
     void run(const CliCase &c, QString &out)
     {
         QStringList options, controls;
@@ -118,7 +121,7 @@ class TstCli : public QObject
         put("o.obd", other);
         put("old.obd", "earlier bytes");
         put("short.obd", other.left(821));
-        put("corrupt.obd", other.left(821) + char(other[821] + 1));
+        put("-c.obd", other.left(821) + char(other[821] + 1));
         QString err;
         QCOMPARE(cli(c, &out, &err), c.status);
         // The lines stderr must hold; a quiet run writes no other.
@@ -153,15 +156,31 @@ private slots:
         const auto add = [](const char *row, const CliCase &c, const QString &out = {}) {
             QTest::newRow(row) << c << out;
         };
+        // A bad file or a bad command line: status 3 and this one line.
+        const auto bad = [&add](const char *row, const QStringList &args, const QString &line) {
+            add(row, {.args = args, .status = 3, .err = {"q275-cli: " + line}});
+        };
+        bad("write, short file", {"write", "-p", "PORT", "-i", "DIR/short.obd"},
+            "Файл DIR/short.obd не соответсвует типу устройства.");
+        bad("show, corrupt file named like an option, after --", {"show", "--", "-c.obd"},
+            "Конфигурация адаптера Q-275 повреждена");
+        bad("show, output full", {"show", "DIR/o.obd", ">/dev/full"},
+            "Стандартный вывод не удалось записать.");
+        bad("seconds beyond a timer", {"trace", "--seconds", "2147484"},
+            "число секунд должно быть целым от 0 до 2147483: 2147484");
+        bad("option without its value", {"read", "-o"}, "параметру -o нужно значение");
+        bad("unknown option in a group", {"info", "-qx"}, "неизвестный параметр: -x");
+        bad("no port", {"info"},
+            "порт не задан: укажите -p ПОРТ или запишите его в DIR/config/Q275.ini");
         const QString readStopped = "q275-cli: Ошибка. Чтение конфигурации прервано.";
-        add("read",
-            {.args = {"read", "-p", "PORT", "-o", "DIR/a.obd", "-q"},
+        add("read, --port=NAME",
+            {.args = {"read", "--port=PORT", "-o", "DIR/a.obd", "-q"},
              .commands = hex("798076"),
              .files = {{"a.obd", image(newRecord())}}},
             "Конфигурация адаптера Q-275, (822 байт) записана в файл: DIR/a.obd\n");
-        add("read, record corrupt",
+        add("read, record corrupt, options before the command",
             {.board = {"--config", "0F040073648F418000001673648F4180000000E4"},
-             .args = {"read", "-p", "PORT", "-o", "DIR/old.obd", "-q"},
+             .args = {"-q", "--port", "PORT", "read", "-o", "DIR/old.obd"},
              .status = 2,
              .err = {"q275-cli: Конфигурация адаптера Q-275 повреждена"},
              .commands = hex("798076")});
@@ -171,22 +190,13 @@ private slots:
              .status = 1,
              .err = {"q275-cli: " + noRib, readStopped},
              .commands = hex("79")});
-        add("test, line closed", // why, in every mode
+        add("test, line closed, flags grouped", // why, in every mode
             {.board = {"--fault", "close"},
-             .args = {"test", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+             .args = {"test", "-qp", "PORT", "-i", "DIR/o.obd"},
              .status = 1,
              .err = {"q275-cli: " + portLost.arg("PORT"),
                      "q275-cli: Ошибка. Загрузка конфигурации прервана."},
              .commands = hex("74")});
-        add("read, error answer", {.board = {"--fault", "error,cmd=76"},
-                                   .args = {"read", "-p", "PORT", "-o", "DIR/old.obd"},
-                                   .status = 2,
-                                   .err = {errorAnswer.arg(5)},
-                                   .commands = hex("798076")});
-        add("read, port missing",
-            {.args = {"read", "-p", "DIR/none", "-o", "DIR/old.obd", "-q"},
-             .status = 1,
-             .err = {"q275-cli: " + noOpen.arg("DIR/none", notFound), readStopped}});
         add("info --json", {.args = {"info", "-p", "PORT", "--json"}, .commands = hex("7980")},
             "{\"date\":\"2011-03-15\",\"model\":\"Q-275\",\"processor_id\":\"0x080\","
             "\"processor_rev\":\"0x03\",\"processor_sn\":\"0x3A01F0D51333032383934\","
@@ -198,25 +208,30 @@ private slots:
             "Модель: Q-275\nВерсия ПО: 0.0\nСер. номер: Не поддерживается\n"
             "Дата: Не поддерживается\nПроцессор ID: Не поддерживается\n"
             "Процессор REV: Не поддерживается\nПроцессор S/N: Не поддерживается\n");
-        add("test",
-            {.args = {"test", "-p", "PORT", "-i", "DIR/o.obd"},
+        add("test, standard input",
+            {.args = {"test", "-p", "PORT", "-i", "-"},
              .err = {testDone},
              .commands = hex("74"),
-             .records = {{"test", otherRecord()}, {"config", newRecord()}}},
+             .records = {{"test", otherRecord()}, {"config", newRecord()}},
+             .input = "o.obd"},
             "Проверка конфигурации адаптера Q-275 выполнена.\n");
+        add("read, standard output, demo board",
+            {.args = {"read", "-p", "DEMO", "-q", "-o", "-", ">DIR/b.obd"},
+             .files = {{"b.obd", image(newRecord())}}});
+        add("write --verify, the board keeps another record",
+            {.board = {"--fault", "status=0,cmd=75"},
+             .args = {"write", "--verify", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
+             .status = 2,
+             .err = {"q275-cli: Конфигурация в плате отличается: байт 1, ожидался 0x25, "
+                     "прочитан 0x04"},
+             .commands = hex("79807576"),
+             .records = {{"config", newRecord()}}});
         add("write, refused",
             {.board = {"--fault", "status=2,cmd=75"},
              .args = {"write", "-p", "PORT", "-i", "DIR/o.obd", "-q"},
              .status = 2,
              .err = {"q275-cli: " + status2, "q275-cli: Ошибка. Запись конфигурации прервана."},
              .commands = hex("798075")});
-        add("write, short file",
-            {.args = {"write", "-p", "PORT", "-i", "DIR/short.obd"},
-             .status = 3,
-             .err = {"q275-cli: Файл DIR/short.obd не соответсвует типу устройства."}});
-        add("show, corrupt file", {.args = {"show", "DIR/corrupt.obd"},
-                                   .status = 3,
-                                   .err = {"q275-cli: Конфигурация адаптера Q-275 повреждена"}});
         add("trace, output full", // the board is switched off all the same
             {.board = {"--trace-rate", "0", "trace 01 0A FF"},
              .args = {"trace", "-p", "PORT", "--seconds", "30", "-q", ">/dev/full"},
@@ -259,28 +274,11 @@ private slots:
              .err = {"q275-cli: параметр DIR/bad\uFFFD.obd не в кодировке системы: такое имя "
                      "файла исказилось бы"},
              .rawArg = "DIR/bad\xff.obd"});
-        add("show, output full", {.args = {"show", "DIR/o.obd", ">/dev/full"},
-                                  .status = 3,
-                                  .err = {"q275-cli: Стандартный вывод не удалось записать."}});
-        add("seconds beyond a timer",
-            {.args = {"trace", "--seconds", "2147484"},
-             .status = 3,
-             .err = {"q275-cli: число секунд должно быть целым от 0 до 2147483: 2147484"}});
-        add("option without its value", {.args = {"read", "-o"},
-                                         .status = 3,
-                                         .err = {"q275-cli: параметру -o нужно значение"}});
-        add("unknown option", {.args = {"read", "--bogus"},
-                               .status = 3,
-                               .err = {"q275-cli: неизвестный параметр: --bogus"}});
         add("unknown option, English user",
             {.args = {"read", "--bogus"},
              .status = 3,
              .err = {"q275-cli: unknown option: --bogus", "Help: q275-cli --help"},
              .language = "en_GB"});
-        add("no port", {.args = {"info"},
-                        .status = 3,
-                        .err = {"q275-cli: порт не задан: укажите -p ПОРТ или запишите его в "
-                                "DIR/config/Q275.ini"}});
     }
     void runs()
     {
@@ -298,8 +296,8 @@ private slots:
         // The same in every language.
         const QString json = "\"microphone\": \\{\n(.*\n)*        \"gain\": \"11\\.0 дБ\",\n(.*\n)*"
                              "    \"output\": \\{\n        \"pin3_microphone\": \"Вкл\\.\",\n";
-        QTest::newRow("show")
-            << CliCase{.args = {"show", "DIR/o.obd"}}
+        QTest::newRow("show, standard input")
+            << CliCase{.args = {"show", "-"}, .input = "o.obd"}
             << "^Вход приемника · Аттенюатор: -12\\.0 дБ\n(.*\n){14}Вход микрофона · "
                "Аттенюатор: 0\\.0 дБ\n(.*\n)+Запись · Контрольная сумма: 0x[0-9A-F]{2}\n$";
         QTest::newRow("show --json") << CliCase{.args = {"show", "--json", "DIR/o.obd"}} << json;
@@ -310,8 +308,10 @@ private slots:
             << "^\\d\\d:\\d\\d:\\d\\d-> I2C TxD=>0x0A; 0xFF; \n"
                "\\d\\d:\\d\\d:\\d\\d-> ошибка канала=7 ; n=2\n$";
         QTest::newRow("help") << CliCase{.args = {"--help"}} << "^Использование: q275-cli КОМАНДА";
-        QTest::newRow("help, Russian user") << CliCase{.args = {"--help"}, .language = "ru_RU"}
-                                            << "^Использование: q275-cli КОМАНДА";
+        QTest::newRow("ports --json, the demo board last")
+            << CliCase{.args = {"ports", "--json"}}
+            << "[[,]\\{\"by_id\":null,\"description\":\"демонстрационная плата\","
+               "\"manufacturer\":null,\"name\":\"DEMO\",\"serial_number\":null\\}\\]\n$";
         QTest::newRow("help, English user")
             << CliCase{.args = {"--help"}, .language = "en"} << "^Usage: q275-cli COMMAND";
         QTest::newRow("show, English user")
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(cli({.args = {"read", "-o", "DIR/first.obd", "-q"}}), 0);
         QCOMPARE(file("first.obd"), image(newRecord()));
         put("changed.obd", image(otherRecord()));
-        QCOMPARE(cli({.args = {"write", "-i", "DIR/changed.obd", "-q"}}), 0);
+        QCOMPARE(cli({.args = {"write", "--verify", "-i", "DIR/changed.obd", "-q"}}), 0);
         QCOMPARE(sim->record("config"), otherRecord());
         QCOMPARE(cli({.args = {"read", "-o", "DIR/first.obd", "-q"}}), 0);
         QCOMPARE(file("first.obd"), image(otherRecord()));

@@ -2,9 +2,11 @@
 # Installs a build into a temporary DESTDIR and checks what lands there: the three
 # programs, the menu entry, the icons, the AppStream file, the MIME type of .obd files and
 # the manual pages in English and Russian, with desktop-file-validate, appstreamcli, xmllint
-# and update-mime-database where they are installed; that the terminal answers --help and
-# --version without a display, in English for an English user; then makes the Debian package
-# and checks its contents and dependencies.
+# and update-mime-database where they are installed; that the terminal answers --help
+# without a display, in English for an English user, and the three programs --version with
+# the project's version; then makes the Debian package with tools/package.sh (its build kept
+# in the source tree's build-package) and checks its contents, version and dependencies, and
+# that lintian --pedantic finds no error and no warning.
 #
 #   tools/checkinstall.sh BUILD_DIR
 set -e
@@ -18,6 +20,7 @@ DESTDIR="$T/root" cmake --install "$B" --prefix /usr >"$T/install.log"
 {
     printf './usr/bin/%s\n' q275-cli q275-sim q275-terminal
     echo "./usr/share/applications/$ID.desktop"
+    echo ./usr/share/bash-completion/completions/q275-cli
     for s in 128 16 256 32 48 64; do echo "./usr/share/icons/hicolor/${s}x$s/apps/$ID.png"; done
     printf './usr/share/man/man1/%s.1.gz\n' q275-cli q275-sim q275-terminal
     printf './usr/share/man/ru/man1/%s.1.gz\n' q275-cli q275-terminal
@@ -53,13 +56,15 @@ if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$T/root/usr/share/metainfo/$ID.metainfo.xml" >"$T/as.log" ||
         { cat "$T/as.log"; exit 1; }
 fi
-# The terminal answers --help and --version before it needs a display (GNU style), and an
-# option it does not know ends it with status 2.
+# The programs answer --help and --version before the terminal needs a display (GNU style),
+# and an option it does not know ends it with status 2.
 TERM_BIN="$T/root/usr/bin/q275-terminal"
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$B/CMakeCache.txt")
 nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
-[ "$(nodisplay "$TERM_BIN" --version)" = "q275-terminal (Q-275 Terminal) $VERSION" ] ||
-    { echo "checkinstall: q275-terminal --version does not say $VERSION" >&2; exit 1; }
+for p in q275-cli q275-sim q275-terminal; do
+    [ "$(nodisplay "$T/root/usr/bin/$p" --version)" = "$p (Q-275 Terminal) $VERSION" ] ||
+        { echo "checkinstall: $p --version does not say $VERSION" >&2; exit 1; }
+done
 nodisplay "$TERM_BIN" --help | grep -q -- '--version' ||
     { echo "checkinstall: q275-terminal --help does not answer" >&2; exit 1; }
 # Its English texts are in the program itself.
@@ -69,31 +74,28 @@ status=0
 nodisplay "$TERM_BIN" --no-such-option 2>"$T/usage" || status=$?
 [ "$status" -eq 2 ] && grep -q -- '--no-such-option' "$T/usage" ||
     { echo "checkinstall: an unknown option ends q275-terminal with $status" >&2; exit 1; }
-# Every option of a program's --help is in its manual page: the English help in the English
-# page, the Russian help in the Russian one (q275-sim speaks English only).
+# A program's --help and its manual page name the same options: the English help the English
+# page, the Russian help the Russian one (q275-sim speaks English only).
+options() { grep -oE -- '(^|[ [(,"])--?[a-z][a-z-]*' | sed 's/^[^-]*//' | sort -u; }
 for page in en/q275-cli en/q275-sim en/q275-terminal ru/q275-cli ru/q275-terminal; do
-    lang=${page%%/*}
-    p=${page#*/}
-    man="$T/root/usr/share/man/man1/$p.1.gz"
-    [ "$lang" = ru ] && man="$T/root/usr/share/man/ru/man1/$p.1.gz"
-    for opt in $(LC_ALL=C.UTF-8 LANGUAGE=$lang "$T/root/usr/bin/$p" --help |
-        grep -o -- '--[a-z][a-z-]*' | sort -u); do
-        zcat "$man" | sed 's/\\-/-/g' | grep -q -- "$opt" ||
-            { echo "checkinstall: $page.1 does not describe $opt" >&2; exit 1; }
-    done
+    lang=${page%%/*} p=${page#*/} dir=man1
+    [ "$lang" = ru ] && dir=ru/man1
+    LC_ALL=C.UTF-8 LANGUAGE=$lang "$T/root/usr/bin/$p" --help | options >"$T/help"
+    zcat "$T/root/usr/share/man/$dir/$p.1.gz" | sed 's/\\-/-/g; s/\\f[BIR]//g' | options >"$T/man"
+    diff -u "$T/help" "$T/man" || { echo "checkinstall: $page.1 and --help differ" >&2; exit 1; }
 done
 
-if command -v dpkg-shlibdeps >/dev/null; then
-    (cd "$B" && cpack -G DEB -B "$T/deb" >"$T/cpack.log" 2>&1) || { cat "$T/cpack.log"; exit 1; }
-    deb=$(ls "$T"/deb/q275-terminal_*.deb)
-    dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$T/debgot"
-    if ! diff -u "$T/want" "$T/debgot"; then
-        echo "checkinstall: the package holds other files than the install" >&2
-        exit 1
-    fi
-    for dep in libqt6core6 libqt6serialport6 libqt6widgets6 qt6-translations-l10n; do
-        dpkg-deb -f "$deb" Depends | grep -q "$dep" ||
-            { echo "checkinstall: the package does not depend on $dep" >&2; exit 1; }
-    done
-fi
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
+deb=$("$SRC/tools/package.sh" | tail -n 1)
+{ cat "$T/want"; printf './usr/share/doc/q275-terminal/%s\n' changelog.gz copyright; } | sort >"$T/debwant"
+dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$T/debgot"
+diff -u "$T/debwant" "$T/debgot" || { echo "checkinstall: the package holds other files" >&2; exit 1; }
+[ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] ||
+    { echo "checkinstall: the package's version is not $VERSION" >&2; exit 1; }
+for dep in libqt6core6 libqt6serialport6 libqt6widgets6 qt6-translations-l10n; do
+    dpkg-deb -f "$deb" Depends | grep -q "$dep" ||
+        { echo "checkinstall: the package does not depend on $dep" >&2; exit 1; }
+done
+lintian --pedantic "$deb" >"$T/lintian" 2>&1 || true
+! grep -E '^[EW]: ' "$T/lintian" || { echo "checkinstall: lintian finds the above" >&2; exit 1; }
 echo "checkinstall: $(wc -l <"$T/want") files installed and packaged as listed"

@@ -46,6 +46,7 @@ const char *const usage =
     "                    0: only records queued through the control FIFO)\n"
     "  --with-parent     stop when the program that started the simulator ends\n"
     "  --help            this text\n"
+    "  --version         the version of the program\n"
     "\n"
     "Control FIFO commands, one a line:\n"
     "  fault FAULT       play a fault\n"
@@ -142,6 +143,9 @@ Options parseOptions(int argc, char **argv)
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             printHelp();
+            std::exit(0);
+        } else if (a == "--version") {
+            std::puts("q275-sim (Q-275 Terminal) " Q275_VERSION);
             std::exit(0);
         } else if (a == "--no-pacing") {
             o.pacing = false;

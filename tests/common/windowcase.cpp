@@ -1,5 +1,6 @@
 #include "windowcase.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QMdiArea>
 
@@ -24,4 +25,12 @@ void endWindowCase(Q275 *&w)
     w->workArea()->closeAllSubWindows();
     delete w;
     w = nullptr;
+}
+
+QAction *WindowCase::act(const QString &text) const
+{
+    for (QAction *a : w->findChildren<QAction *>())
+        if (a->text() == text)
+            return a;
+    return nullptr;
 }

@@ -150,14 +150,6 @@ class TstLink : public QObject
     }
     void status(quint8 cmd, char s) { answers[cmd] = {ans(cmd, QByteArray(1, s))}; }
     bool finish() { return thread->wait(20000); }
-    // The identity record, then the board data record.
-    QByteArray records()
-    {
-        quint8 b[BoardIdentity::IdentSize + BoardIdentity::InfoSize];
-        thread->getIdent(b);
-        thread->getInfo(b + BoardIdentity::IdentSize);
-        return bytes(b, sizeof b);
-    }
 
 private slots:
     void init()
@@ -365,7 +357,7 @@ private slots:
                   Lines{"recvMax 25", "recvCnt 25", "readCfg " + cfg.toHex(), mes(readDone)}));
         QCOMPARE(port->written(), req(0x79) + req(0x80) + req(0x76));
         QCOMPARE(port->openCount(), 1); // one opening for the three commands
-        QCOMPARE(records(), counting(40, 1));
+        QCOMPARE(boardRecords(*thread), counting(40, 1));
     }
 
     void tasks_data()
@@ -498,15 +490,6 @@ private slots:
             t->setSleepFunction(trec->pauses([t](int) { t->postTrace(0); }));
             t->postTrace(3);
         };
-        // A reader asks for the next poll after each record, as the trace window does: two
-        // more records, then it stops.
-        const Post reader = [](TThread *t, const quint8 *) {
-            connect(
-                t, &TThread::traceRdy, t,
-                [t, n = std::make_shared<int>(0)] { (*n)++ < 2 && t->postTracePoll(); },
-                Qt::DirectConnection);
-            t->postTrace(4);
-        };
         const QByteArray trace1 = req(0x77, hex("01")), off = req(0x77, hex("00")),
                          empty = ans(0x78, {});
         // The stop in the first pause: the task ends as failed, and a board that may trace (a
@@ -557,12 +540,6 @@ private slots:
         add("trace, poll while off",
             {.board = board('0', {}),
              .post = [](TThread *t, const quint8 *) { t->postTracePoll(); }});
-        add("trace, records in turn",
-            {.board = board(
-                 '0', {ans(0x78, hex("010203")), ans(0x78, hex("0405")), ans(0x78, hex("06"))}),
-             .post = reader,
-             .written = req(0x77, hex("04")) + req(0x78).repeated(3),
-             .outcome = {"traceRdy 03010203", "traceRdy 020405", "traceRdy 0106"}});
     }
     void tasks()
     {
@@ -586,7 +563,7 @@ private slots:
         QVERIFY(finish());
         QCOMPARE(trec->outcome(), c.outcome);
         QCOMPARE(port->written(), c.written);
-        QCOMPARE(this->records(), c.records);
+        QCOMPARE(boardRecords(*thread), c.records);
         QCoreApplication::processEvents();
         QCOMPARE(late.outcome(), c.outcome.filter(QRegularExpression("^(?!sleep)")));
     }
@@ -608,8 +585,9 @@ private slots:
         QCOMPARE(trec->outcome(), Lines());
     }
 
-    // A trace whose reader follows it keeps the line open from one poll to the next; the line
-    // is closed once the reader no longer asks. A poll nobody follows closes it at once.
+    // A trace whose reader follows it, as the trace window does, keeps the line open from one
+    // poll to the next; the line is closed once the reader no longer asks. A poll nobody
+    // follows closes it at once. Each record reaches the reader as its own, also queued.
     void followedTraceKeepsLine_data()
     {
         QTest::addColumn<int>("asked"); // polls the reader asks for, one after each record
@@ -621,7 +599,8 @@ private slots:
     {
         QFETCH(int, asked);
         status(0x77, '0');
-        answers[0x78] = {ans(0x78, hex("01")), ans(0x78, hex("02")), ans(0x78, hex("03"))};
+        answers[0x78] = {ans(0x78, hex("010203")), ans(0x78, hex("0405")), ans(0x78, hex("06"))};
+        LinkRecorder late(thread.get(), Qt::QueuedConnection);
         connect(
             thread.get(), &TThread::traceRdy, thread.get(),
             [t = thread.get(), n = std::make_shared<int>(0), asked] {
@@ -634,6 +613,9 @@ private slots:
         QTEST(int(port->events().filter("open").size()), "opened");
         QCOMPARE(port->events().filter("close").size(), port->events().filter("open").size());
         QCOMPARE(port->events().last(), QStringLiteral("close"));
+        QCoreApplication::processEvents();
+        const Lines records = {"traceRdy 03010203", "traceRdy 020405", "traceRdy 0106"};
+        QCOMPARE(late.outcome(), records.mid(0, asked + 1));
     }
 
     // A trace has one chain of polls: the reader asks for one poll per record, a record from

@@ -9,10 +9,8 @@
 #include "config/obdfile.h"
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
-#include "modalresponder.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 namespace

@@ -5,10 +5,8 @@
 #include <QMdiArea>
 
 #include "app/q275.h"
-#include "modalresponder.h"
-#include "testsandbox.h"
 
-void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal)
+void WindowCase::init()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
@@ -17,7 +15,7 @@ void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalRes
     modal.reset(new ModalResponder);
 }
 
-void endWindowCase(Q275 *&w)
+void WindowCase::cleanup()
 {
     if (!w)
         return;

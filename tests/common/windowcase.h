@@ -11,13 +11,9 @@
 class Q275;
 class QAction;
 
-// A test case of the main window. The start gives the program's settings names and a
-// fresh sandbox and answering of modal boxes in place of the last case's; the end closes
-// the main window the case made (none: nothing) with its work windows, and deletes it.
-void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal);
-void endWindowCase(Q275 *&w);
-
-// A test program of the main window whose cases start and end as above.
+// A test program of the main window. Each case starts with the program's settings names and a
+// fresh sandbox and answering of modal boxes in place of the last case's; it ends with the
+// main window it made (w; none: nothing) closed with its work windows, and deleted.
 class WindowCase : public QObject
 {
     Q_OBJECT
@@ -31,8 +27,8 @@ protected:
     QAction *act(const QString &text) const;
 
 protected slots:
-    void init() { startWindowCase(box, modal); }
-    void cleanup() { endWindowCase(w); }
+    void init();
+    void cleanup();
 };
 
 #endif // WINDOWCASE_H

@@ -28,12 +28,6 @@ struct DemoCase {
     QStringList outcome{};                  // the signals and lines, without the progress
     QByteArray records = QByteArray(40, 0); // the identity and board data the thread keeps
 };
-
-QString mes(const QString &line)
-{
-    return "mes " + line;
-}
-
 } // namespace
 Q_DECLARE_METATYPE(DemoCase)
 

@@ -70,11 +70,6 @@ struct SettingCase {
     Lines ok{}, failed{}, refused{}; // status "0", a line that fails, before the status line
 };
 
-QString mes(const QString &line)
-{
-    return "mes " + line;
-}
-
 const QString noPort = mes(noOpen.arg("ttyTEST", notFound));
 const QString portClosed = mes(closed.arg("ttyTEST"));
 const Lines attempt = {"sendMax 9", "sendCnt 9"};
@@ -298,6 +293,21 @@ private slots:
         port("time-outs in the header",
              {.faults = {.failSetTimeouts = 4}, .events = inExchange(-3)});
         port("absent", {.faults = {.openFails = true}, .events = {noPort}});
+        // Why a port did not open, in every mode; the system's words, with a reason in Russian
+        // where a common one fits.
+        const auto unopened = [&](const char *row, TLinkPort::OpenError why, const QString &line) {
+            add(row,
+                {.replies = {ack + good},
+                 .faults = {.openFails = true, .openWhy = why, .openText = qt_error_string(EIO)},
+                 .events = {mes(noOpen.arg("ttyTEST", line))}});
+        };
+        unopened("absent, user mode", TLinkPort::NotFound, notFound);
+        unopened("busy", TLinkPort::Busy, "порт занят другой программой");
+        unopened("no access", TLinkPort::NoAccess,
+                 "нет прав доступа — добавьте пользователя в группу dialout и войдите заново");
+        unopened("not serial", TLinkPort::NotSerial, "это не последовательный порт");
+        unopened("other", TLinkPort::OtherError,
+                 "ошибка ввода-вывода (" + qt_error_string(EIO) + ")");
         // A name no port can have never reaches the device; a message shows it short.
         port("empty name", {.portName = "", .events = {mes(noOpen.arg("", noName))}});
         port("control character in the name",
@@ -645,30 +655,6 @@ private slots:
         QVERIFY(finish());
         QCOMPARE(port->written(), on + poll + off + on + poll + poll + off + on + poll);
         QCOMPARE(trec->outcome(), (Lines{"traceRdy 0101", "traceRdy 0102", "traceRdy 0103"}));
-    }
-
-    // Why a port did not open, in every mode.
-    void openFailures_data()
-    {
-        QTest::addColumn<int>("why");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("absent") << int(TLinkPort::NotFound) << "порт не найден";
-        QTest::newRow("busy") << int(TLinkPort::Busy) << "порт занят другой программой";
-        QTest::newRow("no access")
-            << int(TLinkPort::NoAccess)
-            << "нет прав доступа — добавьте пользователя в группу dialout и войдите заново";
-        QTest::newRow("not serial") << int(TLinkPort::NotSerial) << "это не последовательный порт";
-        // The system's words, with a reason in Russian where a common one fits.
-        QTest::newRow("other") << int(TLinkPort::OtherError)
-                               << "ошибка ввода-вывода (" + qt_error_string(EIO) + ")";
-    }
-    void openFailures()
-    {
-        QFETCH(int, why);
-        port->setOpenFails(true, TLinkPort::OpenError(why), qt_error_string(EIO));
-        QCOMPARE(link->transact(0x79, nullptr, 0, 18), qint8(-1));
-        QFETCH(QString, line);
-        QCOMPARE(lrec->lines(), Lines{noOpen.arg("ttyTEST", line)});
     }
 
     void restartUnderLoad()

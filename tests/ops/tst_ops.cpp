@@ -8,14 +8,12 @@
 
 #include "app/q275.h"
 #include "link/tthread.h"
-#include "modalresponder.h"
 #include "ops/load.h"
 #include "ops/read.h"
 #include "ops/ttest.h"
 #include "ops/write.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 // An operation window, and what ends its task and moves its bar: the thread's signals, or
@@ -114,14 +112,11 @@ void allOps()
 }
 } // namespace
 
-class TstOps : public QObject
+class TstOps : public WindowCase
 {
     Q_OBJECT
 
     TThread idle; // runs nothing that is posted to it
-    std::unique_ptr<TestSandbox> box;
-    std::unique_ptr<ModalResponder> modal;
-    Q275 *w = nullptr;
     const QByteArray untouched = QByteArray(20, '\xA5');
     QByteArray record = untouched, answer = otherRecord();
     std::unique_ptr<TProgress> win;
@@ -177,14 +172,14 @@ class TstOps : public QObject
 private slots:
     void init()
     {
-        startWindowCase(box, modal);
+        WindowCase::init();
         idle.requestStop();
         record = untouched;
     }
     void cleanup()
     {
         win.reset();
-        endWindowCase(w);
+        WindowCase::cleanup();
     }
 
     // Running: an empty bar of its first range that follows each frame, a record that is not

@@ -807,9 +807,7 @@ private slots:
                                     {"\\\\.\\COM12", "COM12"},
                                     {"\\\\.\\com3", "COM3"},
                                     // any other name as it is
-                                    {"COM1", "COM1"},
                                     {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-                                    {"DEMO", "DEMO"},
                                     {"COMX", "COMX"},
                                     {"", ""},
                                     {"\\\\.\\LPT1", "\\\\.\\LPT1"},

@@ -155,7 +155,7 @@ private slots:
         add(Test, "status=33", {.events = {"testErr", statusOther}, .cmds = hex("74")});
         retried(Test, "truncated", {radio.arg(10)});
         always(Test, "bad-echo=0,always", badEcho, ribSilent);
-        add(Test, "long-len", {.events = tested, .cmds = hex("74"), .done = true});
+        add(Test, "long-len=FF", {.events = tested, .cmds = hex("74"), .done = true});
         // A codec command.
         retried(Codec, "no-ack", {noAck});
         // A trace poll: a short record is a record; the bytes before the acknowledgement are

@@ -462,17 +462,13 @@ private slots:
         for (const auto &[kind, s] : settings)
             setting(kind, s);
         // An error answer is a link failure; an answer without its status byte is retried.
-        add("receiver, error answer", {.board = {{0x83, {ans(0x73, hex("07"))}}},
-                                       .post = rx,
-                                       .data = hex("5a"),
-                                       .written = req(0x83, hex("5a")),
-                                       .outcome = {mes(errorAnswer.arg(7)), mes(rxFailed)}});
-        add("receiver, no status byte",
-            {.board = {{0x83, {ans(0x83, {}), ans(0x83, "0")}}},
-             .post = rx,
-             .data = hex("5a"),
-             .written = req(0x83, hex("5a")).repeated(2),
-             .outcome = Lines{mes(packet.arg(10)), "sleep 1000", mes(retry.arg(1))} + ctl});
+        // clang-format off
+        add("receiver, error answer", {.board = {{0x83, {ans(0x73, hex("07"))}}}, .post = rx, .data = hex("5a"),
+            .written = req(0x83, hex("5a")), .outcome = {mes(errorAnswer.arg(7)), mes(rxFailed)}});
+        add("receiver, no status byte", {.board = {{0x83, {ans(0x83, {}), ans(0x83, "0")}}}, .post = rx,
+            .data = hex("5a"), .written = req(0x83, hex("5a")).repeated(2),
+            .outcome = Lines{mes(packet.arg(10)), "sleep 1000", mes(retry.arg(1))} + ctl});
+        // clang-format on
         // Control flags that are missing are no flags: nothing goes out.
         add("microphone, no flags",
             {.post = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); },
@@ -511,45 +507,29 @@ private slots:
             };
         };
         const Lines onLost = {"sleep 1000", "traceErr", mes(boardSilent)};
+        const QByteArray poll = req(0x78);
+        // clang-format off
         add("stop, switch-on unanswered", {.board = {{0x77, {}}},
-                                           .post = stopInPause([](TThread *t) { t->postTrace(1); }),
-                                           .written = trace1 + off,
-                                           .outcome = onLost});
-        add("stop, switch-off queued behind it",
-            {.board = {{0x77, {}}},
-             .post = stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0); }),
-             .written = trace1 + off,
-             .outcome = onLost});
-        add("stop after a confirmed switch-off",
-            {.board = board('0', {}),
-             .post =
-                 stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0), t->postRead(); }),
-             .written = trace1 + off + req(0x79),
-             .outcome = {"sleep 1000", "readErr"}});
-        add("trace record", {.board = board('0', {ans(0x78, hex("010203"))}),
-                             .post = on(0x105),
-                             .written = req(0x77, hex("05")) + req(0x78),
-                             .outcome = {"traceRdy 03010203"}});
-        add("trace, empty poll", {.board = board('0', {empty, ans(0x78, hex("0a0b"))}),
-                                  .post = on(1),
-                                  .written = trace1 + req(0x78).repeated(2),
-                                  .outcome = {"sleep 15000", "traceRdy 020a0b"}});
-        add("trace off during the pause",
-            {.board = board('0', {empty}),
-             .post = offInPause,
-             .written = req(0x77, hex("03")) + req(0x78) + req(0x77, hex("00")),
-             .outcome = {"sleep 15000"}});
-        add("trace refused", {.board = board('2', {}),
-                              .post = on(1),
-                              .written = trace1,
-                              .outcome = {"traceErr", mes(status2)}});
-        add("trace, poll error answer", {.board = board('0', {ans(0x73, hex("09"))}),
-                                         .post = on(1),
-                                         .written = trace1 + req(0x78),
-                                         .outcome = {mes(errorAnswer.arg(9)), "traceErr"}});
-        add("trace, poll while off",
-            {.board = board('0', {}),
-             .post = [](TThread *t, const quint8 *) { t->postTracePoll(); }});
+            .post = stopInPause([](TThread *t) { t->postTrace(1); }), .written = trace1 + off, .outcome = onLost});
+        add("stop, switch-off queued behind it", {.board = {{0x77, {}}},
+            .post = stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0); }),
+            .written = trace1 + off, .outcome = onLost});
+        add("stop after a confirmed switch-off", {.board = board('0', {}),
+            .post = stopInPause([](TThread *t) { t->postTrace(1), t->postTrace(0), t->postRead(); }),
+            .written = trace1 + off + req(0x79), .outcome = {"sleep 1000", "readErr"}});
+        add("trace record",               {.board = board('0', {ans(0x78, hex("010203"))}), .post = on(0x105),
+                                           .written = req(0x77, hex("05")) + poll, .outcome = {"traceRdy 03010203"}});
+        add("trace, empty poll",          {.board = board('0', {empty, ans(0x78, hex("0a0b"))}), .post = on(1),
+                                           .written = trace1 + poll + poll, .outcome = {"sleep 15000", "traceRdy 020a0b"}});
+        add("trace off during the pause", {.board = board('0', {empty}), .post = offInPause,
+                                           .written = req(0x77, hex("03")) + poll + off, .outcome = {"sleep 15000"}});
+        add("trace refused",              {.board = board('2', {}), .post = on(1), .written = trace1,
+                                           .outcome = {"traceErr", mes(status2)}});
+        add("trace, poll error answer",   {.board = board('0', {ans(0x73, hex("09"))}), .post = on(1),
+                                           .written = trace1 + poll, .outcome = {mes(errorAnswer.arg(9)), "traceErr"}});
+        add("trace, poll while off",      {.board = board('0', {}),
+                                           .post = [](TThread *t, const quint8 *) { t->postTracePoll(); }});
+        // clang-format on
     }
     void tasks()
     {

@@ -37,21 +37,14 @@ private slots:
     void windows_data()
     {
         QTest::addColumn<Shown>("s");
-        QTest::newRow("Russian") << Shown{.locale = QLocale(QLocale::Russian),
-                                          .title = "Терминал адаптера Q-275",
-                                          .fileMenu = "&Файл",
-                                          .rxItem = "Вход приемника",
-                                          .attenuator = "Аттенюатор",
-                                          .question = "Конфигурация изменена. Сохранить изменения?",
-                                          .answers = {"&Не сохранять", "&Отмена", "&Сохранить"}};
-        QTest::newRow("English") << Shown{.locale = QLocale(QLocale::English),
-                                          .title = "Q-275 Terminal",
-                                          .fileMenu = "&File",
-                                          .rxItem = "Receiver input",
-                                          .attenuator = "Attenuator",
-                                          .question =
-                                              "The configuration has changed. Save the changes?",
-                                          .answers = {"&Cancel", "&Don't Save", "&Save"}};
+        // clang-format off
+        QTest::newRow("Russian") << Shown{.locale = QLocale(QLocale::Russian), .title = "Терминал адаптера Q-275",
+            .fileMenu = "&Файл", .rxItem = "Вход приемника", .attenuator = "Аттенюатор",
+            .question = "Конфигурация изменена. Сохранить изменения?", .answers = {"&Не сохранять", "&Отмена", "&Сохранить"}};
+        QTest::newRow("English") << Shown{.locale = QLocale(QLocale::English), .title = "Q-275 Terminal",
+            .fileMenu = "&File", .rxItem = "Receiver input", .attenuator = "Attenuator",
+            .question = "The configuration has changed. Save the changes?", .answers = {"&Cancel", "&Don't Save", "&Save"}};
+        // clang-format on
     }
     void windows()
     {

@@ -217,19 +217,17 @@ private slots:
     {
         QTest::addColumn<LineCase>("c");
         const QByteArray ack = hex("50"), good = ans(0x79, counting(18, 0x10));
-        QTest::newRow("echo differs") << LineCase{.echo = WrongOnce,
-                                                  .replies = {ack + good},
-                                                  .events = attempt + Lines{mes(badEcho)} + retry1};
-        QTest::newRow("stray bytes, then 0x60") << LineCase{
-            .replies = {hex("1122ff60"), hex("3350") + good},
-            .events = attempt + Lines{mes(resend), "sleep 250", mes(retry.arg(1))} + attempt};
+        const auto add = [](const char *row, const LineCase &c) { QTest::newRow(row) << c; };
+        const Lines resent = attempt + Lines{mes(resend), "sleep 250", mes(retry.arg(1))} + attempt;
         // Header bytes without their start byte are skipped, before and after the refused header.
-        QTest::newRow("length over 0x80")
-            << LineCase{.replies = {hex("508f0005ff8f00818f0005") + good}, .events = attempt};
-        QTest::newRow("second 0xFF before the type")
-            << LineCase{.replies = {hex("50ff") + good}, .events = attempt};
-        QTest::newRow("packet of 64")
-            << LineCase{.replies = {ack + ans(0x79, counting(62, 0x10))}, .events = attempt};
+        // clang-format off
+        add("echo differs",                {.echo = WrongOnce, .replies = {ack + good},
+                                            .events = attempt + Lines{mes(badEcho)} + retry1});
+        add("stray bytes, then 0x60",      {.replies = {hex("1122ff60"), hex("3350") + good}, .events = resent});
+        add("length over 0x80",            {.replies = {hex("508f0005ff8f00818f0005") + good}, .events = attempt});
+        add("second 0xFF before the type", {.replies = {hex("50ff") + good}, .events = attempt});
+        add("packet of 64",                {.replies = {ack + ans(0x79, counting(62, 0x10))}, .events = attempt});
+        // clang-format on
         // A bad answer, then a good one.
         QByteArray frameSum = good, packetSum = good;
         frameSum.back() += 1;
@@ -246,8 +244,8 @@ private slots:
             {"packet longer than its frame", hex("ff8f0009431479010203040589"), packet.arg(10)},
             {"error answer without its code", ans(0x73, {}), packet.arg(10)}};
         for (const auto &[row, frame, why] : bad)
-            QTest::newRow(row) << LineCase{.replies = {ack + frame, ack + good},
-                                           .events = attempt + Lines{mes(why)} + retry1};
+            add(row, {.replies = {ack + frame, ack + good},
+                      .events = attempt + Lines{mes(why)} + retry1});
     }
     void answered()
     {
@@ -264,35 +262,12 @@ private slots:
         const QByteArray ack = hex("50"), good = ans(0x79, counting(18, 0x10));
         const Lines ackLost = {mes(noAck)};
         const auto add = [](const char *row, const LineCase &c) { QTest::newRow(row) << c; };
-        // The line and the RIB, in user mode.
-        add("no acknowledgement", {.events = tenTimes(ackLost, ribSilent)});
         const QByteArray noise(TLink::NoiseLimit + 10, 0x11), starts(noise.size(), char(0xFF));
-        add("endless noise before the ack",
-            {.replies = {noise}, .events = tenTimes(ackLost, ribSilent)});
-        add("endless noise while hunting",
-            {.replies = {ack + starts}, .events = tenTimes({}, boardSilent)});
-        add("radio never answers", {.replies = {ack}, .events = tenTimes({}, boardSilent)});
-        add("wrong identifier ten times",
-            {.replies = {ack + ans(0x12, counting(18, 0x10))},
-             .events = tenTimes({mes(packetId.arg(18))}, boardSilent)});
-        add("error answer", {.replies = {ack + ans(0x73, hex("0b"))},
-                             .events = attempt + Lines{mes(errorAnswer.arg("b"))},
-                             .result = 0});
-        // The port, in a service mode, on a line that would answer well.
-        const auto port = [&](const char *row, LineCase c) {
+        const auto port = [&](const char *row, LineCase c) { // in a service mode, on a good line
             c.mode = 2, c.replies = {ack + good}, add(row, c);
         };
-        const Lines opening = Lines{mes(opened.arg("ttyTEST"))} + attempt;
+        const Lines opening = Lines{mes(opened.arg("ttyTEST"))} + attempt, sent = opening.mid(0, 2);
         const auto inExchange = [&](int code) { return opening + portFails(code); };
-        port("settings", {.faults = {.configureResult = -6}, .events = portFails(-6)});
-        add("settings, user mode",
-            {.faults = {.configureResult = -6}, .events = {mes(portUnset.arg("ttyTEST"))}});
-        port("line state", {.faults = {.configureResult = -5}, .events = portFails(-5)});
-        port("time-outs at opening", {.faults = {.failSetTimeouts = 1}, .events = portFails(-3)});
-        port("time-outs at the hunt", {.faults = {.failSetTimeouts = 3}, .events = inExchange(-3)});
-        port("time-outs in the header",
-             {.faults = {.failSetTimeouts = 4}, .events = inExchange(-3)});
-        port("absent", {.faults = {.openFails = true}, .events = {noPort}});
         // Why a port did not open, in every mode; the system's words, with a reason in Russian
         // where a common one fits.
         const auto unopened = [&](const char *row, TLinkPort::OpenError why, const QString &line) {
@@ -301,31 +276,45 @@ private slots:
                  .faults = {.openFails = true, .openWhy = why, .openText = qt_error_string(EIO)},
                  .events = {mes(noOpen.arg("ttyTEST", line))}});
         };
-        unopened("absent, user mode", TLinkPort::NotFound, notFound);
-        unopened("busy", TLinkPort::Busy, "порт занят другой программой");
-        unopened("no access", TLinkPort::NoAccess,
+        // clang-format off
+        // The line and the RIB, in user mode.
+        add("no acknowledgement",           {.events = tenTimes(ackLost, ribSilent)});
+        add("endless noise before the ack", {.replies = {noise}, .events = tenTimes(ackLost, ribSilent)});
+        add("endless noise while hunting",  {.replies = {ack + starts}, .events = tenTimes({}, boardSilent)});
+        add("radio never answers",          {.replies = {ack}, .events = tenTimes({}, boardSilent)});
+        add("wrong identifier ten times",   {.replies = {ack + ans(0x12, counting(18, 0x10))},
+                                             .events = tenTimes({mes(packetId.arg(18))}, boardSilent)});
+        add("error answer",                 {.replies = {ack + ans(0x73, hex("0b"))},
+                                             .events = attempt + Lines{mes(errorAnswer.arg("b"))}, .result = 0});
+        // The port.
+        port("settings",                 {.faults = {.configureResult = -6}, .events = portFails(-6)});
+        add("settings, user mode",       {.faults = {.configureResult = -6},
+                                          .events = {mes(portUnset.arg("ttyTEST"))}});
+        port("line state",               {.faults = {.configureResult = -5}, .events = portFails(-5)});
+        port("time-outs at opening",     {.faults = {.failSetTimeouts = 1}, .events = portFails(-3)});
+        port("time-outs at the hunt",    {.faults = {.failSetTimeouts = 3}, .events = inExchange(-3)});
+        port("time-outs in the header",  {.faults = {.failSetTimeouts = 4}, .events = inExchange(-3)});
+        port("absent",                   {.faults = {.openFails = true}, .events = {noPort}});
+        unopened("absent, user mode",    TLinkPort::NotFound, notFound);
+        unopened("busy",                 TLinkPort::Busy, "порт занят другой программой");
+        unopened("no access",            TLinkPort::NoAccess,
                  "нет прав доступа — добавьте пользователя в группу dialout и войдите заново");
-        unopened("not serial", TLinkPort::NotSerial, "это не последовательный порт");
-        unopened("other", TLinkPort::OtherError,
-                 "ошибка ввода-вывода (" + qt_error_string(EIO) + ")");
+        unopened("not serial",           TLinkPort::NotSerial, "это не последовательный порт");
+        unopened("other",                TLinkPort::OtherError, "ошибка ввода-вывода (" + qt_error_string(EIO) + ")");
+        port("write fails",              {.faults = {.writeFails = true}, .events = sent + portFails(-2)});
+        port("short write",              {.faults = {.writeLimit = 5},
+                                          .events = sent + Lines{"sendCnt 5"} + portFails(-2)});
+        port("read fails at the echo",   {.faults = {.failRead = 1}, .events = inExchange(-1)});
+        port("read fails at the acknowledgement", {.faults = {.failRead = 2}, .events = inExchange(-1)});
+        port("read fails at the frame type",      {.faults = {.failRead = 4}, .events = inExchange(-1)});
+        port("read fails at the zero byte",       {.faults = {.failRead = 5}, .events = inExchange(-1)});
         // A name no port can have never reaches the device; a message shows it short.
         port("empty name", {.portName = "", .events = {mes(noOpen.arg("", noName))}});
-        port("control character in the name",
-             {.portName = QString("ttyS") + QChar(0) + "1",
-              .events = {mes(noOpen.arg("ttyS\\x001", "в имени порта есть управляющий символ"))}});
-        port("name too long", {.portName = QString(5000, 'x'),
-                               .events = {mes(noOpen.arg(
-                                   QString(80, 'x') + "…",
-                                   "имя порта слишком длинное (5000 символов, не более 1024)"))}});
-        const Lines sent = opening.mid(0, 2);
-        port("write fails", {.faults = {.writeFails = true}, .events = sent + portFails(-2)});
-        port("short write",
-             {.faults = {.writeLimit = 5}, .events = sent + Lines{"sendCnt 5"} + portFails(-2)});
-        port("read fails at the echo", {.faults = {.failRead = 1}, .events = inExchange(-1)});
-        port("read fails at the acknowledgement",
-             {.faults = {.failRead = 2}, .events = inExchange(-1)});
-        port("read fails at the frame type", {.faults = {.failRead = 4}, .events = inExchange(-1)});
-        port("read fails at the zero byte", {.faults = {.failRead = 5}, .events = inExchange(-1)});
+        port("control character in the name", {.portName = QString("ttyS") + QChar(0) + "1",
+             .events = {mes(noOpen.arg("ttyS\\x001", "в имени порта есть управляющий символ"))}});
+        port("name too long", {.portName = QString(5000, 'x'), .events = {mes(noOpen.arg(QString(80, 'x') + "…",
+             "имя порта слишком длинное (5000 символов, не более 1024)"))}});
+        // clang-format on
     }
     void failures()
     {

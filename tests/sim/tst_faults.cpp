@@ -167,23 +167,14 @@ private slots:
         // In a service mode the port's own lines: a hung-up line is a failed read (-1); an
         // incomplete echo closes with the transport's code, which is not a port error.
         const QString open = opened.arg("N"), shut = closed.arg("N");
-        add(Write, "",
-            {.events = QStringList{open, shut} + saved,
-             .cmds = hex("75"),
-             .done = true,
-             .mode = 2});
-        add(Ident, "close",
-            {.events = {open, portError.arg("N").arg(-1), shut, portLost.arg("N"), "readErr"},
-             .cmds = hex("79"),
-             .mode = 2});
-        add(Read, "no-echo",
-            {.events = {open, noRib, shut, "readErr"}, .cmds = hex("798076"), .mode = 2});
-        add(Write, "nak",
-            {.events = QStringList{open, resend, shut, retry.arg(1), open, shut} + saved,
-             .cmds = hex("7575"),
-             .pauses = {250},
-             .done = true,
-             .mode = 2});
+        // clang-format off
+        add(Write, "",        {.events = QStringList{open, shut} + saved, .cmds = hex("75"), .done = true, .mode = 2});
+        add(Ident, "close",   {.events = {open, portError.arg("N").arg(-1), shut, portLost.arg("N"), "readErr"},
+                               .cmds = hex("79"), .mode = 2});
+        add(Read, "no-echo",  {.events = {open, noRib, shut, "readErr"}, .cmds = hex("798076"), .mode = 2});
+        add(Write, "nak",     {.events = QStringList{open, resend, shut, retry.arg(1), open, shut} + saved,
+                               .cmds = hex("7575"), .pauses = {250}, .done = true, .mode = 2});
+        // clang-format on
     }
     void matrix()
     {

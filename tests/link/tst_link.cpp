@@ -382,29 +382,23 @@ private slots:
         const auto refused = [](char code) { return Bytes{ans(0x73, QByteArray(1, code))}; };
         const auto noVersion = [](QByteArray r) { return r.replace(0, 2, hex("0000")); };
         const Bytes id = {ans(0x79, counting(18, 0x21))}, cfg = {ans(0x76, counting(20, 0xA0))};
-        read("identity refused", {.board = {{0x79, refused(1)}, {0x76, cfg}},
-                                  .written = req(0x79) + req(0x76),
-                                  .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} + second,
-                                  .records = noVersion(counting(40, 1))});
-        read("board data refused",
-             {.board = {{0x79, id}, {0x80, refused(2)}, {0x76, cfg}},
-              .written = req(0x79) + req(0x80) + req(0x76),
-              .outcome = Lines{mes(errorAnswer.arg(2)), mes(noIdent)} + second,
-              .records = noVersion(counting(18, 0x21) + counting(22, 19))});
-        read("configuration refused",
-             {.board = {{0x79, id}, {0x80, {ans(0x80, counting(22, 0x60))}}, {0x76, refused(4)}},
-              .written = req(0x79) + req(0x80) + req(0x76),
-              .outcome = {mes(errorAnswer.arg(4)), "readErr"},
-              .records = counting(18, 0x21) + counting(22, 0x60)});
-        read("configuration of 19 bytes",
-             {.board = {{0x79, refused(1)}, {0x76, {ans(0x76, counting(19, 0xA0))}}},
-              .written = req(0x79) + req(0x76).repeated(10),
-              .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} +
-                         tenTimes({mes(packet.arg(10))}, boardSilent, {}) + Lines{"readErr"},
-              .records = noVersion(counting(40, 1))});
-        add("read, no port", {.portAbsent = true,
-                              .post = twoReads,
-                              .outcome = {noPort, "readErr", noPort, "readErr"}});
+        const QByteArray all3 = req(0x79) + req(0x80) + req(0x76);
+        // clang-format off
+        read("identity refused", {.board = {{0x79, refused(1)}, {0x76, cfg}}, .written = req(0x79) + req(0x76),
+             .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} + second, .records = noVersion(counting(40, 1))});
+        read("board data refused", {.board = {{0x79, id}, {0x80, refused(2)}, {0x76, cfg}}, .written = all3,
+             .outcome = Lines{mes(errorAnswer.arg(2)), mes(noIdent)} + second,
+             .records = noVersion(counting(18, 0x21) + counting(22, 19))});
+        read("configuration refused", {.board = {{0x79, id}, {0x80, {ans(0x80, counting(22, 0x60))}}, {0x76, refused(4)}},
+             .written = all3, .outcome = {mes(errorAnswer.arg(4)), "readErr"},
+             .records = counting(18, 0x21) + counting(22, 0x60)});
+        read("configuration of 19 bytes", {.board = {{0x79, refused(1)}, {0x76, {ans(0x76, counting(19, 0xA0))}}},
+             .written = req(0x79) + req(0x76).repeated(10),
+             .outcome = Lines{mes(errorAnswer.arg(1)), mes(noIdent)} + tenTimes({mes(packet.arg(10))}, boardSilent, {})
+                        + Lines{"readErr"},
+             .records = noVersion(counting(40, 1))});
+        add("read, no port", {.portAbsent = true, .post = twoReads, .outcome = {noPort, "readErr", noPort, "readErr"}});
+        // clang-format on
 
         // Every setting task with every status, then on a line that cannot be opened.
         const QList<QPair<char, QString>> refusals = {
@@ -459,20 +453,19 @@ private slots:
             .outcome = Lines{mes(packet.arg(10)), "sleep 1000", mes(retry.arg(1))} + ctl});
         // clang-format on
         // Control flags that are missing are no flags: nothing goes out.
-        add("microphone, no flags",
-            {.post = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); },
-             .outcome = {mes(tooBig.arg(84).arg(-1)), mes(micFailed)}});
+        // clang-format off
+        add("microphone, no flags", {.post = [](TThread *t, const quint8 *) { t->postMicCtl(nullptr); },
+                                     .outcome = {mes(tooBig.arg(84).arg(-1)), mes(micFailed)}});
         // Oversized tasks are refused; 247 bytes make the largest frame, 256 bytes.
         const QByteArray pairs(2 * 124, '\x01');
         add("oversized", {.board = {{0x82, {ans(0x82, "0")}}},
-                          .post =
-                              [pairs](TThread *t, const quint8 *) {
-                                  t->postCodec(u8(pairs), 124), t->postTest(u8(pairs), 248),
-                                      t->postCodec(u8(pairs), 123);
-                              },
-                          .written = req(0x82, hex("7b") + pairs.left(246)),
-                          .outcome = {mes(tooBig.arg(82).arg(249)), mes(codecFailed),
-                                      mes(tooBig.arg(74).arg(248)), "testErr", mes(codecDone)}});
+            .post = [pairs](TThread *t, const quint8 *) {
+                t->postCodec(u8(pairs), 124), t->postTest(u8(pairs), 248), t->postCodec(u8(pairs), 123);
+            },
+            .written = req(0x82, hex("7b") + pairs.left(246)),
+            .outcome = {mes(tooBig.arg(82).arg(249)), mes(codecFailed), mes(tooBig.arg(74).arg(248)), "testErr",
+                        mes(codecDone)}});
+        // clang-format on
 
         // The trace switch, its polls and the pause after an empty one.
         const auto board = [](char status, const Bytes &polls) {
@@ -795,17 +788,15 @@ private slots:
     void portFile_data()
     {
         QTest::addColumn<PortFileCase>("c");
-        QTest::newRow("trimmed") << PortFileCase{.contents = " /dev/ttyUSB0 \r\nttyS1\n",
-                                                 .name = "/dev/ttyUSB0"};
-        QTest::newRow("a first line of 10 MB") << PortFileCase{
-            .contents = QByteArray(10 << 20, 'x'), .name = QString(PortFile::MaxBytes, 'x')};
-        QTest::newRow("a folder") << PortFileCase{
-            .folder = true, .problem = "Файл Q275.ini не удалось прочитать: это папка"};
-        QTest::newRow("absent") << PortFileCase{};
-        QTest::newRow("the per-user one")
-            << PortFileCase{.userContents = "COM3\r\n", .name = "COM3"};
-        QTest::newRow("the working folder's first")
-            << PortFileCase{.contents = "COM4", .userContents = "COM3", .name = "COM4"};
+        const auto add = [](const char *row, const PortFileCase &c) { QTest::newRow(row) << c; };
+        // clang-format off
+        add("trimmed",                    {.contents = " /dev/ttyUSB0 \r\nttyS1\n", .name = "/dev/ttyUSB0"});
+        add("a first line of 10 MB",      {.contents = QByteArray(10 << 20, 'x'), .name = QString(PortFile::MaxBytes, 'x')});
+        add("a folder",                   {.folder = true, .problem = "Файл Q275.ini не удалось прочитать: это папка"});
+        add("absent",                     {});
+        add("the per-user one",           {.userContents = "COM3\r\n", .name = "COM3"});
+        add("the working folder's first", {.contents = "COM4", .userContents = "COM3", .name = "COM4"});
+        // clang-format on
     }
     void portFile()
     {

@@ -284,8 +284,8 @@ private slots:
         add("radio never answers",          {.replies = {ack}, .events = tenTimes({}, boardSilent)});
         add("wrong identifier ten times",   {.replies = {ack + ans(0x12, counting(18, 0x10))},
                                              .events = tenTimes({mes(packetId.arg(18))}, boardSilent)});
-        add("error answer",                 {.replies = {ack + ans(0x73, hex("0b"))},
-                                             .events = attempt + Lines{mes(errorAnswer.arg("b"))}, .result = 0});
+        add("error answer",                 {.replies = {ack + ans(0x73, hex("1f"))},
+                                             .events = attempt + Lines{mes(errorAnswer.arg("1f"))}, .result = 0});
         // The port.
         port("settings",                 {.faults = {.configureResult = -6}, .events = portFails(-6)});
         add("settings, user mode",       {.faults = {.configureResult = -6},

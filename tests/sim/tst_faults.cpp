@@ -129,6 +129,25 @@ class TstFaults : public QObject
              .pauses = QList<int>(9, pause)});
     }
 
+    // The same work right after, the line healthy again: it goes well.
+    static void healthyAgain(const Operation &o, SimHarness &sim, TThread &t, LinkRecorder &rec)
+    {
+        QVERIFY(sim.control("clear") && sim.control("trace 07e1"));
+        t.setMode(1);
+        rec.clear();
+        (o.again ? o.again : o.post)(t);
+        QVERIFY(t.wait(10000));
+        QList<int> none;
+        const QStringList again = seen(rec, sim.portName(), none);
+        QVERIFY(none.isEmpty());
+        const QString healthy =
+            o.healthy.isEmpty() ? QRegularExpression::escape(o.ok.join('|')) : o.healthy;
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(healthy))
+                     .match(again.join('|'))
+                     .hasMatch(),
+                 qPrintable(again.join('|')));
+    }
+
 private slots:
     void matrix_data()
     {
@@ -224,22 +243,7 @@ private slots:
         if (c.identityLost)
             ident[0] = ident[1] = 0;
         QCOMPARE(boardRecords(t).toHex(), ident.toHex());
-
-        // The same work right after, the line healthy again.
-        QVERIFY(sim.control("clear") && sim.control("trace 07e1"));
-        t.setMode(1);
-        rec.clear();
-        (o.again ? o.again : o.post)(t);
-        QVERIFY(t.wait(10000));
-        QList<int> none;
-        const QStringList again = seen(rec, sim.portName(), none);
-        QVERIFY(none.isEmpty());
-        const QString healthy =
-            o.healthy.isEmpty() ? QRegularExpression::escape(o.ok.join('|')) : o.healthy;
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(healthy))
-                     .match(again.join('|'))
-                     .hasMatch(),
-                 qPrintable(again.join('|')));
+        healthyAgain(o, sim, t, rec);
     }
 };
 

@@ -9,10 +9,8 @@
 #include "config/obdfile.h"
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
-#include "modalresponder.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 namespace
@@ -65,22 +63,12 @@ std::function<void(const QString &)> bytesFile(const QByteArray &data)
 Q_DECLARE_METATYPE(OpenCase)
 Q_DECLARE_METATYPE(ServiceCase)
 
-class TstApp : public QObject
+class TstApp : public WindowCase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestSandbox> box;
-    std::unique_ptr<ModalResponder> modal;
-    Q275 *w = nullptr;
     mutable QTreeWidget noTree; // the tree before the first configuration
 
-    QAction *act(const QString &text) const
-    {
-        for (QAction *a : w->findChildren<QAction *>())
-            if (a->text() == text)
-                return a;
-        return nullptr;
-    }
     // The log, newest line first, without the time stamps.
     QString log() const
     {
@@ -149,11 +137,10 @@ class TstApp : public QObject
 private slots:
     void init()
     {
-        startWindowCase(box, modal);
+        WindowCase::init();
         QSettings().clear();
         (w = new Q275)->show();
     }
-    void cleanup() { endWindowCase(w); }
 
     // The configuration: create, save, edit, switch the mode, reopen, replace, close,
     // and the recent files.

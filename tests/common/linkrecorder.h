@@ -34,7 +34,12 @@ public:
     std::function<void(int)> pauses(std::function<void(int)> then = nullptr);
 
 private:
+    template <class Source> void recordCommon(Source *source, Qt::ConnectionType type);
+
     EventLog log;
 };
+
+// The identity record, then the board data record, as the thread keeps them.
+QByteArray boardRecords(TThread &thread);
 
 #endif // LINKRECORDER_H

@@ -48,6 +48,12 @@ inline const QString codecFailed = "Ошибка в передаче коман�
 inline const QString controlDone = "Передача команд управления выполнена успешно";
 inline const QString rxFailed = "Ошибка в передаче команд управления канала приемника";
 inline const QString micFailed = "Ошибка в передаче команд управления канала микрофона";
+
+// A log line as the link's signal recorder has it.
+inline QString mes(const QString &line)
+{
+    return "mes " + line;
+}
 } // namespace LinkText
 
 #endif // LINKTEXTS_H

@@ -1,13 +1,12 @@
 #include "windowcase.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QMdiArea>
 
 #include "app/q275.h"
-#include "modalresponder.h"
-#include "testsandbox.h"
 
-void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal)
+void WindowCase::init()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Veltrona"));
     QCoreApplication::setApplicationName(QStringLiteral("Terminal Q-275"));
@@ -16,7 +15,7 @@ void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalRes
     modal.reset(new ModalResponder);
 }
 
-void endWindowCase(Q275 *&w)
+void WindowCase::cleanup()
 {
     if (!w)
         return;
@@ -24,4 +23,12 @@ void endWindowCase(Q275 *&w)
     w->workArea()->closeAllSubWindows();
     delete w;
     w = nullptr;
+}
+
+QAction *WindowCase::act(const QString &text) const
+{
+    for (QAction *a : w->findChildren<QAction *>())
+        if (a->text() == text)
+            return a;
+    return nullptr;
 }

@@ -1,16 +1,34 @@
 #ifndef WINDOWCASE_H
 #define WINDOWCASE_H
 
+#include <QObject>
+
 #include <memory>
 
-class ModalResponder;
-class Q275;
-class TestSandbox;
+#include "modalresponder.h"
+#include "testsandbox.h"
 
-// A test case of the main window. The start gives the program's settings names and a
-// fresh sandbox and answering of modal boxes in place of the last case's; the end closes
-// the main window the case made (none: nothing) with its work windows, and deletes it.
-void startWindowCase(std::unique_ptr<TestSandbox> &box, std::unique_ptr<ModalResponder> &modal);
-void endWindowCase(Q275 *&w);
+class Q275;
+class QAction;
+
+// A test program of the main window. Each case starts with the program's settings names and a
+// fresh sandbox and answering of modal boxes in place of the last case's; it ends with the
+// main window it made (w; none: nothing) closed with its work windows, and deleted.
+class WindowCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TestSandbox> box;
+    std::unique_ptr<ModalResponder> modal;
+    Q275 *w = nullptr;
+
+    // The main window's action with this text; none: nullptr.
+    QAction *act(const QString &text) const;
+
+protected slots:
+    void init();
+    void cleanup();
+};
 
 #endif // WINDOWCASE_H

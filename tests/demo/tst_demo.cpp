@@ -24,36 +24,10 @@ const QByteArray info = hex("1301DB07030F513237352D53494D000000000000A55A");
 
 // A task on a new demo board, and what comes of it.
 struct DemoCase {
-    int mode = 1;
     Post post{};
     QStringList outcome{};                  // the signals and lines, without the progress
     QByteArray records = QByteArray(40, 0); // the identity and board data the thread keeps
 };
-
-QString mes(const QString &line)
-{
-    return "mes " + line;
-}
-
-QString dump(const char *prefix, const QByteArray &bytes)
-{
-    QString line = QString(prefix) + "=>";
-    for (const char b : bytes)
-        line += "0x" + QByteArray(1, b).toHex().toUpper() + "; ";
-    return mes(line);
-}
-
-// The lines of one command in a service mode: the frame, its echo and acknowledgement, and
-// the answer frame read as the link reads it (its start byte by byte, then its body).
-QStringList exchange(quint8 cmd, const QByteArray &answer)
-{
-    const QByteArray frame = TMemoryPort::requestFrame(cmd, {});
-    const QByteArray back = TMemoryPort::answerFrame(cmd, answer);
-    QStringList lines{dump("Txd", frame), dump("Rxd", frame), dump("Rxd", hex("50"))};
-    for (int i = 0; i < 4; ++i)
-        lines << dump("Rxd", back.mid(i, 1));
-    return lines << dump("Rxd", back.mid(4));
-}
 } // namespace
 Q_DECLARE_METATYPE(DemoCase)
 
@@ -67,18 +41,11 @@ class TstDemo : public QObject
     struct Run {
         TThread thread;
         LinkRecorder rec{&thread, Qt::DirectConnection};
-        explicit Run(int mode = 1) { thread.setPort("DEMO"), thread.setMode(mode); }
+        Run() { thread.setPort("DEMO"); }
         bool post(const Post &p)
         {
             p(thread);
             return thread.wait(10000);
-        }
-        QByteArray records()
-        {
-            QByteArray r(40, 0);
-            thread.getIdent(reinterpret_cast<quint8 *>(r.data()));
-            thread.getInfo(reinterpret_cast<quint8 *>(r.data()) + 18);
-            return r;
         }
     };
     static QByteArray state()
@@ -117,12 +84,6 @@ private slots:
         add("test", {.post = [](TThread &t) { t.postTest(u8(otherRecord()), 20); },
                      .outcome = {"testStp", mes(testDone)}});
         add("identity", {.post = [](TThread &t) { t.postIdent(); }, .records = ident + info});
-        add("identity, service mode",
-            {.mode = 2,
-             .post = [](TThread &t) { t.postIdent(); },
-             .outcome = QStringList{mes(opened.arg("DEMO"))} + exchange(0x79, ident) +
-                        exchange(0x80, info) + QStringList{mes(closed.arg("DEMO"))},
-             .records = ident + info});
         add("trace", {.post = [](TThread &t) { t.postTrace(1); }, .outcome = {"traceRdy 020000"}});
         add("codec", {.post = [](TThread &t) { t.postCodec(u8(hex("1678")), 1); },
                       .outcome = {mes(codecDone)}});
@@ -130,10 +91,10 @@ private slots:
     void tasks()
     {
         QFETCH(DemoCase, c);
-        Run run(c.mode);
+        Run run;
         QVERIFY(run.post(c.post));
         QCOMPARE(run.rec.outcome(), c.outcome);
-        QCOMPARE(run.records().toHex(), c.records.toHex());
+        QCOMPARE(boardRecords(run.thread).toHex(), c.records.toHex());
     }
 
     // A program that closes while the board may trace tells it to stop (the board's state

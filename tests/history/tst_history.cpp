@@ -12,9 +12,7 @@
 #include "link/tmemoryport.h"
 #include "link/tthread.h"
 #include "linkrecorder.h"
-#include "modalresponder.h"
 #include "testkit.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 // A board on the in-memory line, as its answers show it.
@@ -45,12 +43,9 @@ struct EntryCase {
 };
 Q_DECLARE_METATYPE(EntryCase)
 
-class TstHistory : public QObject
+class TstHistory : public WindowCase
 {
     Q_OBJECT
-
-    std::unique_ptr<TestSandbox> box;
-    std::unique_ptr<ModalResponder> modal;
 
     static QByteArray image(const QByteArray &cfg)
     {
@@ -100,7 +95,7 @@ class TstHistory : public QObject
 private slots:
     void init()
     {
-        startWindowCase(box, modal);
+        WindowCase::init();
         qputenv("XDG_DATA_HOME", box->filePath("data").toLocal8Bit());
     }
 

@@ -7,8 +7,6 @@
 #include "app/q275.h"
 #include "app/translations.h"
 #include "editors/tinprx.h"
-#include "modalresponder.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 // What the terminal shows in a language.
@@ -31,36 +29,22 @@ struct Choice {
 };
 Q_DECLARE_METATYPE(Choice)
 
-class TstLang : public QObject
+class TstLang : public WindowCase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestSandbox> box;
-    std::unique_ptr<ModalResponder> modal;
-    Q275 *w = nullptr;
-
 private slots:
-    void init() { startWindowCase(box, modal); }
-    void cleanup() { endWindowCase(w); }
-
     void windows_data()
     {
         QTest::addColumn<Shown>("s");
-        QTest::newRow("Russian") << Shown{.locale = QLocale(QLocale::Russian),
-                                          .title = "Терминал адаптера Q-275",
-                                          .fileMenu = "&Файл",
-                                          .rxItem = "Вход приемника",
-                                          .attenuator = "Аттенюатор",
-                                          .question = "Конфигурация изменена. Сохранить изменения?",
-                                          .answers = {"&Не сохранять", "&Отмена", "&Сохранить"}};
-        QTest::newRow("English") << Shown{.locale = QLocale(QLocale::English),
-                                          .title = "Q-275 Terminal",
-                                          .fileMenu = "&File",
-                                          .rxItem = "Receiver input",
-                                          .attenuator = "Attenuator",
-                                          .question =
-                                              "The configuration has changed. Save the changes?",
-                                          .answers = {"&Cancel", "&Don't Save", "&Save"}};
+        // clang-format off
+        QTest::newRow("Russian") << Shown{.locale = QLocale(QLocale::Russian), .title = "Терминал адаптера Q-275",
+            .fileMenu = "&Файл", .rxItem = "Вход приемника", .attenuator = "Аттенюатор",
+            .question = "Конфигурация изменена. Сохранить изменения?", .answers = {"&Не сохранять", "&Отмена", "&Сохранить"}};
+        QTest::newRow("English") << Shown{.locale = QLocale(QLocale::English), .title = "Q-275 Terminal",
+            .fileMenu = "&File", .rxItem = "Receiver input", .attenuator = "Attenuator",
+            .question = "The configuration has changed. Save the changes?", .answers = {"&Cancel", "&Don't Save", "&Save"}};
+        // clang-format on
     }
     void windows()
     {
@@ -97,13 +81,7 @@ private slots:
     void languageMenu()
     {
         w = new Q275;
-        QAction *system = nullptr, *english = nullptr;
-        for (QAction *a : w->findChildren<QAction *>()) {
-            if (a->text() == "English")
-                english = a;
-            if (a->text() == "Как в системе")
-                system = a;
-        }
+        QAction *system = act("Как в системе"), *english = act("English");
         QVERIFY(system && english && system->isChecked());
         english->trigger();
         QCOMPARE(chosenLanguage(), "en");

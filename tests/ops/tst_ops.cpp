@@ -8,14 +8,12 @@
 
 #include "app/q275.h"
 #include "link/tthread.h"
-#include "modalresponder.h"
 #include "ops/load.h"
 #include "ops/read.h"
 #include "ops/ttest.h"
 #include "ops/write.h"
 #include "simharness.h"
 #include "testkit.h"
-#include "testsandbox.h"
 #include "windowcase.h"
 
 // An operation window, and what ends its task and moves its bar: the thread's signals, or
@@ -50,18 +48,14 @@ void sendBar(TThread *t, TProgress *, qint64 max, qint64 cnt)
     emit t->sendMax(quint32(max)), emit t->sendCnt(quint32(cnt));
 }
 
-const Op readOp{
-    .make = [](TThread *t, TQ275 *r) { return new Read(t, r); },
+// clang-format off
+const Op readOp{.make = [](TThread *t, TQ275 *r) { return new Read(t, r); },
     .done = [](TThread *t, TProgress *, TQ275 *a) { emit t->readCfg(a); },
     .fail = [](TThread *t, TProgress *) { emit t->readErr(); },
-    .bar = [](TThread *t, TProgress *, qint64 max,
-              qint64 cnt) { emit t->recvMax(qint32(max)), emit t->recvCnt(qint32(cnt)); },
-    .running = "Чтение конфигурации адаптера Q-275",
-    .ended = "Конфигурация адаптера прочитана.",
-    .failed = "Ошибка. Чтение конфигурации прервано.",
-    .doneMs = 500,
-    .target = otherRecord(),
-    .startMax = 20};
+    .bar = [](TThread *t, TProgress *, qint64 max, qint64 cnt) {
+        emit t->recvMax(qint32(max)), emit t->recvCnt(qint32(cnt)); },
+    .running = "Чтение конфигурации адаптера Q-275", .ended = "Конфигурация адаптера прочитана.",
+    .failed = "Ошибка. Чтение конфигурации прервано.", .doneMs = 500, .target = otherRecord(), .startMax = 20};
 // A read whose record fails its checksum: a failure, not a success.
 const Op damagedReadOp = [] {
     Op op = readOp;
@@ -73,31 +67,22 @@ const Op damagedReadOp = [] {
     return op;
 }();
 const Op writeOp{.make = [](TThread *t, TQ275 *r) { return new Write(t, r); },
-                 .done = [](TThread *t, TProgress *, TQ275 *) { emit t->saveStp(); },
-                 .fail = [](TThread *t, TProgress *) { emit t->saveErr(); },
-                 .bar = sendBar,
-                 .running = "Загрузка конфигурации адаптера Q-275",
-                 .ended = "Конфигурации адаптера Q-275 записана.",
-                 .failed = "Ошибка. Запись конфигурации прервана."};
-
+    .done = [](TThread *t, TProgress *, TQ275 *) { emit t->saveStp(); },
+    .fail = [](TThread *t, TProgress *) { emit t->saveErr(); }, .bar = sendBar,
+    .running = "Загрузка конфигурации адаптера Q-275", .ended = "Конфигурации адаптера Q-275 записана.",
+    .failed = "Ошибка. Запись конфигурации прервана."};
 const Op testOp{.make = [](TThread *t, TQ275 *r) { return new TTest(t, r); },
-                .done = [](TThread *t, TProgress *, TQ275 *) { emit t->testStp(); },
-                .fail = [](TThread *t, TProgress *) { emit t->testErr(); },
-                .bar = sendBar,
-                .running = "Проверка конфигурации адаптера Q-275",
-                .ended = "Проверка конфигурации адаптера Q-275 выполнена.",
-                .failed = "Ошибка. Загрузка конфигурации прервана."};
-
+    .done = [](TThread *t, TProgress *, TQ275 *) { emit t->testStp(); },
+    .fail = [](TThread *t, TProgress *) { emit t->testErr(); }, .bar = sendBar,
+    .running = "Проверка конфигурации адаптера Q-275", .ended = "Проверка конфигурации адаптера Q-275 выполнена.",
+    .failed = "Ошибка. Загрузка конфигурации прервана."};
 const Op loadOp{.make = [](TThread *t, TQ275 *) { return new Load(t, new quint8[1000], 1000); },
-                .done = [](TThread *, TProgress *w, TQ275 *) { static_cast<Load *>(w)->Stop(); },
-                .fail = [](TThread *, TProgress *w) { static_cast<Load *>(w)->Error(); },
-                .bar = [](TThread *, TProgress *w, qint64,
-                          qint64 cnt) { static_cast<Load *>(w)->Progress(quint32(cnt)); },
-                .running = "Запрос идентификатора устройства",
-                .ended = "Контроллер , ПО загружено.",
-                .failed = "Ошибка. Загрузка ПО прервана.",
-                .barMax = 1000,
-                .startMax = 1000};
+    .done = [](TThread *, TProgress *w, TQ275 *) { static_cast<Load *>(w)->Stop(); },
+    .fail = [](TThread *, TProgress *w) { static_cast<Load *>(w)->Error(); },
+    .bar = [](TThread *, TProgress *w, qint64, qint64 cnt) { static_cast<Load *>(w)->Progress(quint32(cnt)); },
+    .running = "Запрос идентификатора устройства", .ended = "Контроллер , ПО загружено.",
+    .failed = "Ошибка. Загрузка ПО прервана.", .barMax = 1000, .startMax = 1000};
+// clang-format on
 
 // The windows the thread drives, and with them the software load.
 void threadOps()
@@ -114,14 +99,11 @@ void allOps()
 }
 } // namespace
 
-class TstOps : public QObject
+class TstOps : public WindowCase
 {
     Q_OBJECT
 
     TThread idle; // runs nothing that is posted to it
-    std::unique_ptr<TestSandbox> box;
-    std::unique_ptr<ModalResponder> modal;
-    Q275 *w = nullptr;
     const QByteArray untouched = QByteArray(20, '\xA5');
     QByteArray record = untouched, answer = otherRecord();
     std::unique_ptr<TProgress> win;
@@ -177,14 +159,14 @@ class TstOps : public QObject
 private slots:
     void init()
     {
-        startWindowCase(box, modal);
+        WindowCase::init();
         idle.requestStop();
         record = untouched;
     }
     void cleanup()
     {
         win.reset();
-        endWindowCase(w);
+        WindowCase::cleanup();
     }
 
     // Running: an empty bar of its first range that follows each frame, a record that is not

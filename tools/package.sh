@@ -10,7 +10,8 @@
 # in BUILD_DIR; the log of the build is BUILD_DIR/build.log. Install the package with
 #   apt-get install ./q275-terminal_*.deb
 # which also brings what it depends on: the Qt libraries the programs link and
-# qt6-translations-l10n (Qt's own dialogs in Russian).
+# qt6-translations-l10n (Qt's own dialogs in Russian). DEB_BUILD_OPTIONS is honoured as
+# Debian's tools honour it (noopt, nostrip, noautodbgsym, parallel=N).
 set -e
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
@@ -30,6 +31,12 @@ fi | while IFS= read -r f; do [ -f "$f" ] && printf '%s\n' "$f"; done |
 
 rm -f "$B"/q275-terminal*.deb "$B"/q275-terminal*.ddeb "$B"/q275-terminal_*.buildinfo \
     "$B"/q275-terminal_*.changes
+# As many compilers as cores, unless DEB_BUILD_OPTIONS says otherwise (debhelper runs one).
+case " ${DEB_BUILD_OPTIONS:-} " in
+*" parallel="*) ;;
+*) DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }parallel=$(nproc 2>/dev/null || echo 1)" ;;
+esac
+export DEB_BUILD_OPTIONS
 # -nc: no clean before the build, which would remove the kept build folder.
 (cd "$S" && dpkg-buildpackage -us -uc -b -nc) >"$B/build.log" 2>&1 ||
     { tail -n 60 "$B/build.log"; exit 1; }

@@ -5,7 +5,7 @@
 # and update-mime-database where they are installed; that the terminal answers --help
 # without a display, in English for an English user, and the three programs --version with
 # the project's version; then makes the Debian package with tools/package.sh (its build kept
-# in the source tree's build-package) and checks its contents, version and dependencies, and
+# in BUILD_DIR/package) and checks its contents, version and dependencies, and
 # that lintian --pedantic finds no error and no warning.
 #
 #   tools/checkinstall.sh BUILD_DIR
@@ -85,8 +85,10 @@ for page in en/q275-cli en/q275-sim en/q275-terminal ru/q275-cli ru/q275-termina
     diff -u "$T/help" "$T/man" || { echo "checkinstall: $page.1 and --help differ" >&2; exit 1; }
 done
 
+# The package is built as tools/package.sh builds it, in the build folder, unoptimised and
+# without its debug-symbol package to stay quick: its files and metadata are the same.
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
-deb=$("$SRC/tools/package.sh" | tail -n 1)
+deb=$(DEB_BUILD_OPTIONS="noopt noautodbgsym" "$SRC/tools/package.sh" "$B/package" | tail -n 1)
 { cat "$T/want"; printf './usr/share/doc/q275-terminal/%s\n' changelog.gz copyright; } | sort >"$T/debwant"
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$T/debgot"
 diff -u "$T/debwant" "$T/debgot" || { echo "checkinstall: the package holds other files" >&2; exit 1; }

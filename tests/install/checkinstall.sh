@@ -89,6 +89,8 @@ done
 # without its debug-symbol package to stay quick: its files and metadata are the same.
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 deb=$(DEB_BUILD_OPTIONS="noopt noautodbgsym" "$SRC/tools/package.sh" "$B/package" | tail -n 1)
+# GCC, the compiler Debian builds with, compiles every file here: it warns of nothing.
+! grep -E 'warning:' "$B/package/build.log" || { echo "checkinstall: the package build warns" >&2; exit 1; }
 { cat "$T/want"; printf './usr/share/doc/q275-terminal/%s\n' changelog.gz copyright; } | sort >"$T/debwant"
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort >"$T/debgot"
 diff -u "$T/debwant" "$T/debgot" || { echo "checkinstall: the package holds other files" >&2; exit 1; }

@@ -522,6 +522,7 @@ Bytes Simulator::answerFrame(const Board::Answer &a, int cmd) const
 {
     const Bytes packet = answerPacket(a, cmd);
     Bytes fr = {0xFF, 0x8F, 0x00, uint8_t(packet.size() + 1)};
+    fr.reserve(fr.size() + packet.size() + 1); // room for all: GCC 12 misjudges the copy otherwise
     fr.insert(fr.end(), packet.begin(), packet.end());
     const uint8_t sum = uint8_t(0xFF - sum8(fr));
     fr.push_back(ff.has(FaultKind::BadFrameSum) ? uint8_t(sum ^ 0x01) : sum);

@@ -421,14 +421,21 @@ int TThread::sendConfig(bool test, const quint8 *data, int len)
     if (test) {
         emit testStp();
         emit mes(tr("Загрузка тестовой конфигурации выполнена"));
-    } else if (verifyWrites) {
-        return saveVerified(data, len);
-    } else {
-        emit saveStp();
-        emit mes(tr("Процесс загрузки конфигурации выполнен"));
-        keepCopy(data, BoardHistory::Write);
+        return TaskDone;
     }
-    return TaskDone;
+    // With the read-back on, the write counts as done only once the board holds the record.
+    if (!verifyWrites)
+        emit saveStp();
+    emit mes(tr("Процесс загрузки конфигурации выполнен"));
+    keepCopy(data, BoardHistory::Write);
+    if (!verifyWrites)
+        return TaskDone;
+    const int result = verifyConfig(data, len);
+    if (result == TaskDone)
+        emit saveStp();
+    else
+        emit saveErr();
+    return result;
 }
 
 int TThread::writeInfo(const quint8 *data, int len)
@@ -532,20 +539,6 @@ int TThread::verifyConfig(const quint8 *expected, int len)
         return TaskDiffers;
     }
     emit mes(tr("Конфигурация в плате совпадает с ожидаемой"));
-    return TaskDone;
-}
-
-// A configuration the board accepted to store, read back before the write counts as done.
-int TThread::saveVerified(const quint8 *data, int len)
-{
-    emit mes(tr("Процесс загрузки конфигурации выполнен"));
-    keepCopy(data, BoardHistory::Write);
-    const int result = verifyConfig(data, len);
-    if (result != TaskDone) {
-        emit saveErr();
-        return result;
-    }
-    emit saveStp();
     return TaskDone;
 }
 

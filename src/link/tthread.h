@@ -163,7 +163,6 @@ private:
     int readConfig();
     int readIdentity();
     int verifyConfig(const quint8 *expected, int len);
-    int saveVerified(const quint8 *data, int len);
     void noIdentity();
     // Keeps a copy of a configuration read from or accepted by the board in its history.
     void keepCopy(const quint8 *cfg, int kind);

@@ -19,8 +19,9 @@ public:
         RequestPacket = 0x44,
         AnswerPacket = 0x43
     };
-    // A request frame is its data and these many bytes more.
-    enum { RequestOverhead = 9 };
+    // A request frame is its data and these many bytes more; an answer frame starts with a
+    // header of 0xFF, its type, 0x00 and its count.
+    enum { RequestOverhead = 9, HeaderSize = 4 };
 
     // The request frame of command cmd with len bytes of data.
     static QByteArray request(quint8 cmd, const quint8 *data, int len);

@@ -412,6 +412,9 @@ TLink::Attempt TLink::attempt(quint8 cmd, const quint8 *data, int len, int minDa
         r = sendFrame(cmd, data, len);
     if (r < 0)
         return {Attempt::Failed, r};
+    // On a healthy line the echo, the RIB's acknowledgement and the answer's header come
+    // back to back.
+    port->expect(qint64(sent.size()) + 1 + RibFrame::HeaderSize);
     r = readEcho();
     if (auto end = endsAttempt(r))
         return *end;

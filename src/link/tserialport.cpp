@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstring>
 
 #include "link/portname.h"
 
@@ -153,28 +154,35 @@ qint64 TSerialPort::read(quint8 *buf, qint64 n)
         return -1;
     if (n <= 0)
         return 0;
+    const qint64 got = take(buf, n);
+    expected = got < 0 ? 0 : qMax<qint64>(0, expected - got);
+    return got;
+}
+
+void TSerialPort::expect(qint64 bytes)
+{
+    expected = qMax<qint64>(0, bytes);
+}
+
+qint64 TSerialPort::take(quint8 *buf, qint64 n)
+{
     QDeadlineTimer deadline{qint64(readTimeout)};
     qint64 got = 0;
     bool slept = false;
     for (;;) {
-        if (port.bytesAvailable() > 0) {
-            const qint64 r = port.read(reinterpret_cast<char *>(buf) + got, n - got);
-            if (r < 0)
-                return -1;
-            got += r;
-            if (got >= n)
-                return got;
-        }
+        got += fromBuffers(buf + got, n - got);
+        if (got >= n)
+            return got;
         if (deadline.hasExpired())
             return got;
         if (!slept) {
-            // The line brings a byte a millisecond: sleep while the bytes of this read come
-            // in, then take them all, rather than wake for each of them. A read of a single
-            // byte (the hunt for a frame goes byte by byte) lets the next few come in with it.
-            const qint64 bytes = n == 1 ? qint64(ReadAheadBytes) : n - got;
+            // The line brings a byte a millisecond: sleep while the bytes of this read (and
+            // those the link expects right after them) come in, then take them all, rather
+            // than wake for each of them.
+            const qint64 bytes = qMax(n - got, expected - got);
             QThread::usleep(quint64(qMin(bytes * ByteMicros, remainingMicros(deadline))));
             slept = true;
-            if (!pull(0))
+            if (!takeNow())
                 return -1;
             continue;
         }
@@ -183,6 +191,36 @@ qint64 TSerialPort::read(quint8 *buf, qint64 n)
             return -1;
         slept = false;
     }
+}
+
+// What has come in and no read has taken yet, oldest first: the bytes taken straight from the
+// device, then those in QSerialPort's buffer (it fills only when both are empty).
+qint64 TSerialPort::fromBuffers(quint8 *buf, qint64 n)
+{
+    const qint64 fromAhead = qMin(n, qint64(ahead.size()));
+    std::memcpy(buf, ahead.constData(), size_t(fromAhead));
+    ahead.remove(0, fromAhead);
+    if (fromAhead == n || port.bytesAvailable() == 0)
+        return fromAhead;
+    return fromAhead +
+           qMax<qint64>(0, port.read(reinterpret_cast<char *>(buf) + fromAhead, n - fromAhead));
+}
+
+// After a sleep the bytes are mostly there already: on Unix they are taken from the device in
+// one call, where QSerialPort would first poll it (a trace at the line rate does this dozens
+// of times a second). A line that is gone shows at the wait that follows, which sees the
+// hang-up. False when the line is gone.
+bool TSerialPort::takeNow()
+{
+#ifdef Q_OS_UNIX
+    char bytes[256];
+    const ssize_t r = ::read(port.handle(), bytes, sizeof bytes);
+    if (r > 0)
+        ahead.append(bytes, qsizetype(r));
+    return r >= 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+#else
+    return pull(0);
+#endif
 }
 
 bool TSerialPort::pull(int waitMs)
@@ -208,7 +246,10 @@ qint64 TSerialPort::write(const quint8 *buf, qint64 n)
         port.clearError();
         return -1;
     }
-    // write() only buffers: the bytes are on the line when the buffer is empty.
+    // write() only buffers: the bytes are on the line when the buffer is empty. A frame
+    // fits the driver's buffer, so it mostly goes out at once, without a wait.
+    if (!port.flush() && !onlyTimedOut())
+        return -1;
     QDeadlineTimer deadline{qint64(writeTimeout)};
     while (port.bytesToWrite() > 0) {
         if (deadline.hasExpired())
@@ -223,6 +264,8 @@ qint64 TSerialPort::write(const quint8 *buf, qint64 n)
 
 void TSerialPort::close()
 {
+    expected = 0;
+    ahead.clear();
     if (port.isOpen())
         port.close();
     port.clearError();

@@ -25,9 +25,8 @@ public:
     // name the system lists. Every other name stays as it is.
     static QString normalizedName(const QString &name);
 
-    // Time of one byte on the line (10 bits at 9600 baud), and how many bytes a read of a
-    // single byte lets come in after it.
-    enum { ByteMicros = 1042, ReadAheadBytes = 4 };
+    // Time of one byte on the line (10 bits at 9600 baud).
+    enum { ByteMicros = 1042 };
 
     enum { MaxListed = 100 };
     // The names worth trying: the ports the system reports plus the current
@@ -52,6 +51,7 @@ public:
     bool setTimeouts(quint32 readMs, quint32 writeMs) override;
     int configure() override;
     qint64 read(quint8 *buf, qint64 n) override;
+    void expect(qint64 bytes) override;
     qint64 write(const quint8 *buf, qint64 n) override;
     void close() override;
     bool isOpen() const override;
@@ -60,9 +60,15 @@ private:
     // True for the time-out that every expired wait leaves behind (which is
     // cleared); false for any other error, which means the line is gone.
     bool onlyTimedOut();
+    // Reads up to n bytes within the read time-out: the count, or -1 when the line is gone.
+    qint64 take(quint8 *buf, qint64 n);
     // Takes in what the line has brought, waiting up to waitMs for the first byte. False
     // when the line is gone.
     bool pull(int waitMs);
+    // Up to n bytes of what has come in already; never waits.
+    qint64 fromBuffers(quint8 *buf, qint64 n);
+    // Takes in what the device has now, without waiting. False when the line is gone.
+    bool takeNow();
     static qint64 remainingMicros(const QDeadlineTimer &deadline);
 
     // Tells why the device at path did not open.
@@ -73,6 +79,8 @@ private:
     QString lastErrorText;
     quint32 readTimeout = 250;
     quint32 writeTimeout = 2500;
+    qint64 expected = 0; // bytes the link awaits that no read has taken yet
+    QByteArray ahead;    // bytes taken from the device that no read has taken yet
 };
 
 #endif // TSERIALPORT_H

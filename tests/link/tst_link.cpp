@@ -721,6 +721,9 @@ private slots:
         };
         read("ff8f0005", 4, 4, 0, 200);  // the count is there: at once
         read("430278", 10, 3, 200, 900); // what came when the time-out passes
+        sp.expect(6); // what the link expects next comes in with a read, for the reads after it
+        read("010203040506", 2, 2, 0, 200, "0102");
+        read("", 4, 4, 0, 50, "03040506");
         QVERIFY(sp.setTimeouts(1000, 2500));
         std::thread sender([&] { // bytes in pieces are collected within one read
             QThread::msleep(50), put("0102"), QThread::msleep(80), put("030405");

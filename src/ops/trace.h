@@ -28,8 +28,11 @@ public:
     // Lines the monitor keeps; older ones drop off the bottom, so a trace left running
     // for hours does not grow without bound.
     enum { MaxLines = 5000 };
-    // How often the lines that came in go into the log, at the most.
-    enum { ShowEveryMs = 500 };
+    // How often lines go into the log, at the most: a line after a quiet spell goes in at
+    // once, those of a fast stream together once a second (the time stamps count seconds).
+    enum { ShowEveryMs = 1000 };
+    // Lines that share a paragraph of the log, at the most.
+    enum { ParagraphLines = 100 };
 
     explicit Trace(QWidget *parent, TThread *thread);
     ~Trace() override;
@@ -48,12 +51,14 @@ private:
     void setMaskBit(quint8 bit, bool on);
     void poll();
     void showPending();
+    void dropOldest(int lines);
     QString timeStamp();
 
     std::unique_ptr<Ui::TraceClass> ui;
     TThread *thread;
     quint8 mask = 0;
     QStringList pending; // lines not yet in the log, newest first
+    int shownLines = 0;  // lines in the log
     QTimer showTimer;
     QElapsedTimer stampClock; // since stampText was taken
     QString stampText;

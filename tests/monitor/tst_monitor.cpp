@@ -219,11 +219,16 @@ private slots:
             .frames = {req(0x77, "02"), poll, off}, .run = "Cтарт"});
         // clang-format on
     }
-    // The lines of the monitor's log, once what came in has had the time to be shown.
+    // The lines of the monitor's log as they stand, and once what came in has had the time to
+    // be shown.
+    static QStringList logLines(Trace *w)
+    {
+        return w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
     static QStringList shown(Trace *w)
     {
         QTest::qWait(Trace::ShowEveryMs + 50);
-        return w->findChild<QTextEdit *>("textLog")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        return logLines(w);
     }
     void trace()
     {
@@ -263,20 +268,31 @@ private slots:
         QCOMPARE(written(line, c.frames), c.frames);
     }
 
-    // Lines beyond the limit drop off the bottom; with no channel the board traces nothing.
+    // The first record after a quiet spell is shown at once, a stream's records together a
+    // moment later; lines beyond the limit drop off the bottom, also from the middle of what
+    // was shown together; "Сброс" empties the log. With no channel the board traces nothing.
     void traceLimit()
     {
         Line line([&](quint8 cmd, const QByteArray &) { return ans(cmd, "30"); });
         std::unique_ptr<Trace> w(openTrace(line, {click("bRun")}));
-        for (int i = 0; i < Trace::MaxLines + 3; ++i) {
-            quint8 rec[4] = {3, 1, quint8(i >> 8), quint8(i)}; // I2C, two data bytes
-            emit line.thread.traceRdy(rec);
-        }
+        const auto records = [&](int from, int to) {
+            for (int i = from; i < to; ++i) {
+                quint8 rec[4] = {3, 1, quint8(i >> 8), quint8(i)}; // I2C, two data bytes
+                emit line.thread.traceRdy(rec);
+            }
+        };
+        records(0, 2);
+        QCOMPARE(logLines(w.get()).size(), 1);
+        w->findChild<QPushButton *>("bReset")->click();
+        QVERIFY(logLines(w.get()).isEmpty());
+        records(2, 5);
+        QCOMPARE(shown(w.get()).size(), 3);
+        records(5, 5 + Trace::MaxLines - 1);
         QCOMPARE(written(line, {req(0x77, "00")}), QByteArrayList{req(0x77, "00")});
         const QStringList got = shown(w.get());
         QCOMPARE(got.size(), int(Trace::MaxLines));
-        QCOMPARE(got.first().mid(8), "-> I2C TxD=>0x13; 0x8A; ");
-        QCOMPARE(got.last().mid(8), "-> I2C TxD=>0x00; 0x03; ");
+        QCOMPARE(got.first().mid(8), "-> I2C TxD=>0x13; 0x8B; ");
+        QCOMPARE(got.last().mid(8), "-> I2C TxD=>0x00; 0x04; ");
         QCOMPARE(w->findChild<QPushButton *>("bRun")->text(), "Cтоп");
     }
 };

@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-asan), the link and thread tests
 # under ThreadSanitizer (build-tsan), and a short fuzzing run with clang (build-fuzz). Each
 # stage's line says how long the command had run by its end. The last line counts every test
-# of all three: "N passed, N failed". The last two run beside the first, at a lower priority.
+# of all three: "N passed, N failed". The last two run beside the first, at a lower priority,
+# the fuzzing beside the ThreadSanitizer tests.
 # Q275_QUICK=1 runs the whole suite once, built without sanitizers (build), and nothing else.
 # The sanitizer builds compile each target's sources as a few large units (CMake's unity
 # build), the AddressSanitizer one with clang: together a third of the work of GCC's file by
@@ -86,6 +87,8 @@ asan() {
 # Qt is not instrumented: what it does on its own threads is not reported.
 # The simulator is started from a threaded test: fork, then exec at once. GCC's runtime:
 # clang 14's ThreadSanitizer fails its own check when QProcess starts a program.
+# The fuzzing stage starts once the build is done and runs beside these tests, which mostly
+# wait on the line.
 tsan() {
     export TSAN_OPTIONS="ignore_noninstrumented_modules=1:die_after_fork=0:halt_on_error=1:second_deadlock_stack=1"
     opts="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DQ275_TSAN=ON -DQ275_BENCH=OFF $UNITY"
@@ -93,11 +96,14 @@ tsan() {
     if build build-tsan "q275-sim" $opts &&
         tests=$(ctest --test-dir build-tsan -N -L 'link|thread' | sed -n 's/^ *Test *#[0-9]*: *//p') &&
         build build-tsan "$tests" $opts; then
+        (COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1) &
         stage "ThreadSanitizer, link and thread tests" build-tsan -L 'link|thread'
     else
         echo "== ThreadSanitizer build failed"
         add 0 1
+        (COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1) &
     fi
+    wait
 }
 
 # --- a short fuzzing run of each fuzz program
@@ -123,15 +129,14 @@ if [ "${Q275_QUICK:-0}" = 1 ]; then
     stage "whole suite" build
     STAGES=quick
 else
-    # The AddressSanitizer stage goes first; the other two, one after the other, take what
-    # CPU it leaves (its tests mostly wait), each with its own log and counts.
+    # The AddressSanitizer stage goes first; the other two take what CPU it leaves (its tests
+    # mostly wait), each with its own log and counts.
     for s in asan tsan fuzz; do echo "0 0" >"build-counts/$s"; done
     (COUNTS=build-counts/asan asan >build-counts/asan.out 2>&1) &
     first=$!
     (
         renice -n 10 -p "$(sh -c 'echo $PPID')" >/dev/null 2>&1 || true
         COUNTS=build-counts/tsan tsan >build-counts/tsan.out 2>&1
-        COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1
     ) &
     second=$!
     wait "$first" || true

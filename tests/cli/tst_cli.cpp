@@ -262,7 +262,7 @@ private slots:
              .status = 1,
              .err = {"q275-cli: " + noOpen.arg("DIR/none", notFound), traceStopped}});
         add("trace, every poll fails", // the time is up in the pause after the first
-            {.board = {"--latency", "500", "--fault", "wrong-id,always,cmd=78"},
+            {.board = {"--latency", "200", "--fault", "wrong-id,always,cmd=78"},
              .args = {"trace", "-p", "PORT", "--seconds", "1", "-q"},
              .status = 1,
              .err = {"q275-cli: " + packetId.arg(121), traceStopped},

@@ -118,6 +118,7 @@ quint32 TThread::enqueue(int type, const quint8 *data, qint64 len)
         task.data = QByteArray(reinterpret_cast<const char *>(data), int(len));
 
     bool startWorker = false;
+    bool wakeWorker = false;
     {
         QMutexLocker lock(&mutex);
         if (stopFlag)
@@ -128,8 +129,7 @@ quint32 TThread::enqueue(int type, const quint8 *data, qint64 len)
             ++lastId;
         task.id = lastId;
         queue.append(task);
-        if (workerWaiting)
-            wake.notify_all(); // the worker waiting for the trace's next poll takes it
+        wakeWorker = workerWaiting;
         // The worker decides to end under this same mutex, so exactly one of
         // the two happens: it is still active and will take the task, or it
         // has ended (or never ran) and this call starts it.
@@ -138,6 +138,10 @@ quint32 TThread::enqueue(int type, const quint8 *data, qint64 len)
             startWorker = true;
         }
     }
+    // The worker waiting for the trace's next poll takes it. Woken once the mutex is free, it
+    // does not wake only to wait for the mutex.
+    if (wakeWorker)
+        wake.notify_all();
     if (startWorker) {
         // A worker that has just found the queue empty may still be on its
         // way out of run(), and QThread::start() ignores a running thread:

@@ -166,13 +166,13 @@ void TSerialPort::expect(qint64 bytes)
 
 qint64 TSerialPort::take(quint8 *buf, qint64 n)
 {
+    // Most reads of a transaction find their bytes already taken in.
+    qint64 got = fromBuffers(buf, n);
+    if (got >= n)
+        return got;
     QDeadlineTimer deadline{qint64(readTimeout)};
-    qint64 got = 0;
     bool slept = false;
     for (;;) {
-        got += fromBuffers(buf + got, n - got);
-        if (got >= n)
-            return got;
         if (deadline.hasExpired())
             return got;
         if (!slept) {
@@ -184,12 +184,15 @@ qint64 TSerialPort::take(quint8 *buf, qint64 n)
             slept = true;
             if (!takeNow())
                 return -1;
-            continue;
+        } else {
+            // Nothing came while sleeping: wait for the next byte, however long it takes.
+            if (!pull(int(qMax<qint64>(1, deadline.remainingTime()))))
+                return -1;
+            slept = false;
         }
-        // Nothing came while sleeping: wait for the next byte, however long it takes.
-        if (!pull(int(qMax<qint64>(1, deadline.remainingTime()))))
-            return -1;
-        slept = false;
+        got += fromBuffers(buf + got, n - got);
+        if (got >= n)
+            return got;
     }
 }
 
@@ -197,9 +200,9 @@ qint64 TSerialPort::take(quint8 *buf, qint64 n)
 // device, then those in QSerialPort's buffer (it fills only when both are empty).
 qint64 TSerialPort::fromBuffers(quint8 *buf, qint64 n)
 {
-    const qint64 fromAhead = qMin(n, qint64(ahead.size()));
-    std::memcpy(buf, ahead.constData(), size_t(fromAhead));
-    ahead.remove(0, fromAhead);
+    const qint64 fromAhead = qMin(n, qint64(aheadEnd - aheadBegin));
+    std::memcpy(buf, ahead + aheadBegin, size_t(fromAhead));
+    aheadBegin += int(fromAhead);
     if (fromAhead == n || port.bytesAvailable() == 0)
         return fromAhead;
     return fromAhead +
@@ -209,14 +212,13 @@ qint64 TSerialPort::fromBuffers(quint8 *buf, qint64 n)
 // After a sleep the bytes are mostly there already: on Unix they are taken from the device in
 // one call, where QSerialPort would first poll it (a trace at the line rate does this dozens
 // of times a second). A line that is gone shows at the wait that follows, which sees the
-// hang-up. False when the line is gone.
+// hang-up. Called with nothing taken in left; false when the line is gone.
 bool TSerialPort::takeNow()
 {
 #ifdef Q_OS_UNIX
-    char bytes[256];
-    const ssize_t r = ::read(port.handle(), bytes, sizeof bytes);
-    if (r > 0)
-        ahead.append(bytes, qsizetype(r));
+    const ssize_t r = ::read(port.handle(), ahead, sizeof ahead);
+    aheadBegin = 0;
+    aheadEnd = int(qMax<ssize_t>(0, r));
     return r >= 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
 #else
     return pull(0);
@@ -241,13 +243,25 @@ qint64 TSerialPort::write(const quint8 *buf, qint64 n)
         return -1;
     if (n <= 0)
         return 0;
-    const qint64 queued = port.write(reinterpret_cast<const char *>(buf), n);
+    qint64 direct = 0;
+#ifdef Q_OS_UNIX
+    // A frame fits the driver's buffer: on Unix it goes to the device in one call. What the
+    // device does not take now goes through QSerialPort's buffer and is waited for below.
+    if (port.bytesToWrite() == 0) {
+        const ssize_t r = ::write(port.handle(), buf, size_t(n));
+        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return -1;
+        direct = qMax<ssize_t>(0, r);
+        if (direct == n)
+            return n;
+    }
+#endif
+    const qint64 queued = port.write(reinterpret_cast<const char *>(buf) + direct, n - direct);
     if (queued < 0) {
         port.clearError();
-        return -1;
+        return direct > 0 ? direct : -1;
     }
-    // write() only buffers: the bytes are on the line when the buffer is empty. A frame
-    // fits the driver's buffer, so it mostly goes out at once, without a wait.
+    // write() only buffers: the bytes are on the line when the buffer is empty.
     if (!port.flush() && !onlyTimedOut())
         return -1;
     QDeadlineTimer deadline{qint64(writeTimeout)};
@@ -259,13 +273,13 @@ qint64 TSerialPort::write(const quint8 *buf, qint64 n)
                 return -1;
         }
     }
-    return queued - port.bytesToWrite();
+    return direct + queued - port.bytesToWrite();
 }
 
 void TSerialPort::close()
 {
     expected = 0;
-    ahead.clear();
+    aheadBegin = aheadEnd = 0;
     if (port.isOpen())
         port.close();
     port.clearError();

@@ -80,7 +80,9 @@ private:
     quint32 readTimeout = 250;
     quint32 writeTimeout = 2500;
     qint64 expected = 0; // bytes the link awaits that no read has taken yet
-    QByteArray ahead;    // bytes taken from the device that no read has taken yet
+    // Bytes taken from the device that no read has taken yet: ahead[aheadBegin, aheadEnd).
+    quint8 ahead[256] = {};
+    int aheadBegin = 0, aheadEnd = 0;
 };
 
 #endif // TSERIALPORT_H

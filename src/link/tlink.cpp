@@ -355,6 +355,8 @@ qint8 TLink::readAnswer()
     if (found != StepOk)
         return found;
     emit recvMax(length);
+    if (backToBack)
+        port->expect(length);
     const int got = readBlock(length, true);
     if (got < 0)
         return -1;
@@ -413,8 +415,12 @@ TLink::Attempt TLink::attempt(quint8 cmd, const quint8 *data, int len, int minDa
     if (r < 0)
         return {Attempt::Failed, r};
     // On a healthy line the echo, the RIB's acknowledgement and the answer's header come
-    // back to back.
-    port->expect(qint64(sent.size()) + 1 + RibFrame::HeaderSize);
+    // back to back. A trace poll says so to the port, so that it sleeps while they come in
+    // instead of waking for each byte; any other command wants its answer as soon as it is
+    // there.
+    backToBack = cmd == CmdTracePoll;
+    if (backToBack)
+        port->expect(qint64(sent.size()) + 1 + RibFrame::HeaderSize);
     r = readEcho();
     if (auto end = endsAttempt(r))
         return *end;

@@ -157,6 +157,9 @@ private:
     quint64 framesOut = 0;
     int bodyLength = 0; // body bytes of the last answer frame in rx
     QByteArray sent;    // the request frame of the attempt under way
+    // The attempt under way is a trace poll: those follow each other back to back, and their
+    // reads may sleep while the bytes come in (see TLinkPort::expect).
+    bool backToBack = false;
     quint8 rx[RxSize] = {};
 };
 

@@ -30,8 +30,9 @@ public:
     // the line failed.
     virtual qint64 read(quint8 *buf, qint64 n) = 0;
     // How many bytes the link expects next on a healthy line, across its reads: a port may
-    // sleep while they come in rather than wake for each. A hint only: what the reads
-    // return does not change. The default ignores it.
+    // sleep while they come in rather than wake for each (saving wake-ups at the cost of a
+    // little latency). A hint only: what the reads return does not change. The default
+    // ignores it.
     virtual void expect(qint64 bytes);
     // Writes n bytes within the write time-out. The count written, or -1.
     virtual qint64 write(const quint8 *buf, qint64 n) = 0;

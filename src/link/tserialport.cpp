@@ -175,17 +175,16 @@ qint64 TSerialPort::take(quint8 *buf, qint64 n)
     for (;;) {
         if (deadline.hasExpired())
             return got;
-        if (!slept) {
-            // The line brings a byte a millisecond: sleep while the bytes of this read (and
-            // those the link expects right after them) come in, then take them all, rather
-            // than wake for each of them.
-            const qint64 bytes = qMax(n - got, expected - got);
-            QThread::usleep(quint64(qMin(bytes * ByteMicros, remainingMicros(deadline))));
+        if (!slept && expected > got) {
+            // The line brings a byte a millisecond: sleep while the bytes the link expects
+            // come in, then take them all, rather than wake for each of them.
+            QThread::usleep(
+                quint64(qMin((expected - got) * ByteMicros, remainingMicros(deadline))));
             slept = true;
             if (!takeNow())
                 return -1;
         } else {
-            // Nothing came while sleeping: wait for the next byte, however long it takes.
+            // Wait for the next bytes, however long they take.
             if (!pull(int(qMax<qint64>(1, deadline.remainingTime()))))
                 return -1;
             slept = false;
@@ -261,9 +260,8 @@ qint64 TSerialPort::write(const quint8 *buf, qint64 n)
         port.clearError();
         return direct > 0 ? direct : -1;
     }
-    // write() only buffers: the bytes are on the line when the buffer is empty.
-    if (!port.flush() && !onlyTimedOut())
-        return -1;
+    // write() only buffers: the bytes are on the line when the buffer is empty. (No flush():
+    // on a full device it fails with a write error rather than wait.)
     QDeadlineTimer deadline{qint64(writeTimeout)};
     while (port.bytesToWrite() > 0) {
         if (deadline.hasExpired())

@@ -92,16 +92,19 @@ asan() {
 tsan() {
     export TSAN_OPTIONS="ignore_noninstrumented_modules=1:die_after_fork=0:halt_on_error=1:second_deadlock_stack=1"
     opts="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DQ275_TSAN=ON -DQ275_BENCH=OFF $UNITY"
+    built=0
     # shellcheck disable=SC2086
     if build build-tsan "q275-sim" $opts &&
         tests=$(ctest --test-dir build-tsan -N -L 'link|thread' | sed -n 's/^ *Test *#[0-9]*: *//p') &&
         build build-tsan "$tests" $opts; then
-        (COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1) &
+        built=1
+    fi
+    (COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1) &
+    if [ "$built" -eq 1 ]; then
         stage "ThreadSanitizer, link and thread tests" build-tsan -L 'link|thread'
     else
         echo "== ThreadSanitizer build failed"
         add 0 1
-        (COUNTS=build-counts/fuzz fuzz >build-counts/fuzz.out 2>&1) &
     fi
     wait
 }
